@@ -1,0 +1,16 @@
+#include "core/unit_options.h"
+
+#include "platform/settings_store.h"
+
+short selectedUnit(const UnitOptions& options, short previous)
+{
+    for (int option = 1; option <= 4; ++option)
+        if (options.isSelected(option)) return short(option - 1);
+    return previous;
+}
+
+void saveUnitOptions(const UnitOptions& options, SettingsStore& settings)
+{
+    for (int option = 1; option <= 4; ++option)
+        settings.writeBoolean(QStringLiteral("Option%1").arg(option), options.isSelected(option));
+}

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QString>
+
+// Everything a person answers: message boxes, the input box, the open/save dialogs and the
+// folder browser. The window talks to this interface only, so tests can answer from a script.
+
+enum class BoxIcon { None, Exclamation, Question, Information, Critical };
+enum class BoxButtons { Ok, YesNo, OkCancel };
+
+// Answers as the classic message box returns them.
+enum BoxAnswer : int { AnswerOk = 1, AnswerCancel = 2, AnswerYes = 6, AnswerNo = 7 };
+
+struct MessageBoxRequest
+{
+    QString text;
+    QString title; // empty: the application title
+    BoxIcon icon = BoxIcon::None;
+    BoxButtons buttons = BoxButtons::Ok;
+};
+
+struct FileDialogRequest
+{
+    QString title;
+    // Classic filter text: "Label|pattern|Label|pattern|". "*.*" means every name.
+    QString filter;
+    bool multiSelect = false;
+    // Longest result the caller accepts; a longer multiple selection fails with error 20476.
+    int maxResultLength = 30000;
+};
+
+class Dialogs
+{
+public:
+    virtual ~Dialogs() = default;
+
+    virtual int messageBox(const MessageBoxRequest& request) = 0;
+    // Returns the typed text, or the empty text on Cancel.
+    virtual QString inputBox(const QString& prompt, const QString& title,
+                             const QString& defaultText) = 0;
+    // One file: its full path. Several: folder NUL name NUL name ... Cancel: empty text.
+    virtual QString openFile(const FileDialogRequest& request) = 0;
+    // The chosen path as typed (no default extension), or the empty text on Cancel.
+    virtual QString saveFile(const FileDialogRequest& request) = 0;
+    // The chosen folder, or the empty text on Cancel.
+    virtual QString browseForFolder(const QString& title, const QString& initialFolder) = 0;
+
+    // Convenience for the commonest boxes.
+    int inform(const QString& text) { return messageBox({text, {}, BoxIcon::None, BoxButtons::Ok}); }
+    bool askYesNo(const QString& text)
+    {
+        return messageBox({text, {}, BoxIcon::None, BoxButtons::YesNo}) == AnswerYes;
+    }
+};
+
+// The title used for boxes that carry none of their own.
+QString applicationTitle();
+void setApplicationTitle(const QString& title);
+
+// Joins a multiple selection into the folder NUL name NUL name form; one path stays as it is.
+// Throws PlatformError 20476 when the result would exceed maxLength characters.
+QString joinSelection(const QStringList& paths, int maxLength);

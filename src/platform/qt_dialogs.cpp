@@ -1,0 +1,108 @@
+#include "platform/qt_dialogs.h"
+
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+
+namespace {
+
+QMessageBox::Icon toQtIcon(BoxIcon icon)
+{
+    switch (icon) {
+    case BoxIcon::Exclamation:
+        return QMessageBox::Warning;
+    case BoxIcon::Question:
+        return QMessageBox::Question;
+    case BoxIcon::Information:
+        return QMessageBox::Information;
+    case BoxIcon::Critical:
+        return QMessageBox::Critical;
+    case BoxIcon::None:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QString titleOrDefault(const QString& title)
+{
+    return title.isEmpty() ? applicationTitle() : title;
+}
+
+} // namespace
+
+int QtDialogs::messageBox(const MessageBoxRequest& request)
+{
+    QMessageBox box(toQtIcon(request.icon), titleOrDefault(request.title), request.text,
+                    QMessageBox::NoButton, owner_);
+    // The texts use bare carriage returns as line breaks.
+    QString shown = request.text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
+    box.setText(shown);
+    switch (request.buttons) {
+    case BoxButtons::Ok:
+        box.setStandardButtons(QMessageBox::Ok);
+        break;
+    case BoxButtons::YesNo:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        break;
+    case BoxButtons::OkCancel:
+        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        break;
+    }
+    switch (box.exec()) {
+    case QMessageBox::Yes:
+        return AnswerYes;
+    case QMessageBox::No:
+        return AnswerNo;
+    case QMessageBox::Cancel:
+        return AnswerCancel;
+    default:
+        return AnswerOk;
+    }
+}
+
+QString QtDialogs::inputBox(const QString& prompt, const QString& title,
+                            const QString& defaultText)
+{
+    QString shown = prompt;
+    shown.replace(u'\r', u'\n');
+    bool ok = false;
+    const QString text = QInputDialog::getText(owner_, titleOrDefault(title), shown,
+                                               QLineEdit::Normal, defaultText, &ok);
+    return ok ? text : QString();
+}
+
+QString toQtNameFilters(const QString& classicFilter)
+{
+    const QStringList parts = classicFilter.split(u'|');
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QStringList patterns = parts[i + 1].split(u';', Qt::SkipEmptyParts);
+        for (QString& pattern : patterns)
+            if (pattern == QLatin1String("*.*")) pattern = QStringLiteral("*");
+        patterns.removeDuplicates();
+        filters << parts[i] + QStringLiteral(" (") + patterns.join(u' ') + u')';
+    }
+    return filters.join(QStringLiteral(";;"));
+}
+
+QString QtDialogs::openFile(const FileDialogRequest& request)
+{
+    const QString filters = toQtNameFilters(request.filter);
+    if (!request.multiSelect)
+        return QFileDialog::getOpenFileName(owner_, request.title, {}, filters);
+    const QStringList chosen = QFileDialog::getOpenFileNames(owner_, request.title, {}, filters);
+    return joinSelection(chosen, request.maxResultLength);
+}
+
+QString QtDialogs::saveFile(const FileDialogRequest& request)
+{
+    // The command asks its own overwrite question.
+    return QFileDialog::getSaveFileName(owner_, request.title, {}, toQtNameFilters(request.filter),
+                                        nullptr, QFileDialog::DontConfirmOverwrite);
+}
+
+QString QtDialogs::browseForFolder(const QString& title, const QString& initialFolder)
+{
+    return QFileDialog::getExistingDirectory(owner_, title, initialFolder);
+}

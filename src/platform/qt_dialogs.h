@@ -1,0 +1,27 @@
+#pragma once
+
+#include "platform/dialogs.h"
+
+class QWidget;
+
+// The real boxes and dialogs, owned by the main window.
+class QtDialogs : public Dialogs
+{
+public:
+    explicit QtDialogs(QWidget* owner = nullptr) : owner_(owner) {}
+    void setOwner(QWidget* owner) { owner_ = owner; }
+
+    int messageBox(const MessageBoxRequest& request) override;
+    QString inputBox(const QString& prompt, const QString& title,
+                     const QString& defaultText) override;
+    QString openFile(const FileDialogRequest& request) override;
+    QString saveFile(const FileDialogRequest& request) override;
+    QString browseForFolder(const QString& title, const QString& initialFolder) override;
+
+private:
+    QWidget* owner_;
+};
+
+// "Label|pattern|Label|pattern|" to Qt's ";;"-separated name filters. "*.*" becomes "*"
+// because here, unlike on the classic desktop, names need not hold a dot.
+QString toQtNameFilters(const QString& classicFilter);

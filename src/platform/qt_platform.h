@@ -1,0 +1,33 @@
+#pragma once
+
+#include "platform/clipboard.h"
+#include "platform/event_pump.h"
+#include "platform/platform.h"
+#include "platform/qt_dialogs.h"
+#include "platform/random_source.h"
+#include "platform/settings_store.h"
+#include "platform/shell.h"
+#include "platform/spreadsheet.h"
+
+#include <memory>
+
+// The real platform of the running program.
+class QtPlatform
+{
+public:
+    QtPlatform();
+    ~QtPlatform();
+
+    Platform& platform() { return platform_; }
+    QtDialogs& dialogs() { return dialogs_; }
+
+private:
+    QtDialogs dialogs_;
+    QtSettingsStore settings_;
+    QtShell shell_;
+    QtClipboard clipboard_;
+    std::unique_ptr<SpreadsheetLauncher> spreadsheet_;
+    QtEventPump events_;
+    StdRandomSource random_;
+    Platform platform_;
+};

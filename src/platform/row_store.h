@@ -1,0 +1,72 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+// UTF-8 texts packed into large chunks, each text followed by a NUL so its view can be handed
+// to the system as a C string. Texts are never moved while the arena lives; replaced texts
+// become garbage until the owner rebuilds the arena.
+class TextArena
+{
+public:
+    struct Ref
+    {
+        std::uint32_t chunk = 0;
+        std::uint32_t offset = 0;
+        std::uint32_t length = 0;
+    };
+
+    Ref add(std::string_view text);
+    // The text; data() is NUL-terminated. An empty Ref gives an empty text.
+    std::string_view view(Ref ref) const;
+    void clear();
+    std::size_t bytesReserved() const { return reserved_; }
+
+private:
+    struct Chunk
+    {
+        std::unique_ptr<char[]> data;
+        std::uint32_t size = 0;
+        std::uint32_t used = 0;
+    };
+    std::vector<Chunk> chunks_;
+    std::size_t reserved_ = 0;
+};
+
+// The rows of one list: a fixed number of text columns per row and, optionally, a tick.
+// Rows are 0-based here; the list wrapper presents them 1-based.
+class RowStore
+{
+public:
+    RowStore(int textColumns, bool checkable);
+
+    int count() const { return static_cast<int>(cells_.size() / columns_); }
+    int textColumns() const { return columns_; }
+    bool checkable() const { return checkable_; }
+
+    std::string_view text(int row, int column) const;
+    void setText(int row, int column, std::string_view text);
+    bool checked(int row) const;
+    void setChecked(int row, bool checked);
+
+    // Returns the new row's number.
+    int append(std::string_view firstColumn);
+    // Removes the given rows (ascending, no repeats) in one pass; survivors keep their order.
+    void removeRows(const std::vector<int>& ascendingRows);
+    void clear();
+
+    std::size_t bytesReserved() const { return arena_.bytesReserved(); }
+
+private:
+    void compactIfWasteful();
+
+    int columns_;
+    bool checkable_;
+    TextArena arena_;
+    std::vector<TextArena::Ref> cells_; // row-major
+    std::vector<std::uint8_t> ticks_;
+    std::size_t liveBytes_ = 0;
+    std::size_t garbageBytes_ = 0;
+};

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+
+// What leaves the program for the desktop: web pages and folders opened in other programs.
+class Shell
+{
+public:
+    virtual ~Shell() = default;
+    // Opens a web address in the user's browser; the outcome is not waited for.
+    virtual void openUrl(const QString& url) = 0;
+    // Opens a folder in the desktop's file manager; the outcome is not waited for.
+    virtual void openFolder(const QString& folder) = 0;
+};
+
+class QtShell : public Shell
+{
+public:
+    void openUrl(const QString& url) override;
+    void openFolder(const QString& folder) override;
+};

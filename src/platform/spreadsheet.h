@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+
+// The spreadsheet application the results are handed to, driven with the classic
+// automation calls in their order: create, add a workbook, fill cells, fit columns, show.
+class SpreadsheetWorkbook
+{
+public:
+    virtual ~SpreadsheetWorkbook() = default;
+    // 1-based row and column of the active sheet; every value is a text.
+    virtual void setCell(int row, int column, const QString& text) = 0;
+    virtual void autofitColumn(int column) = 0;
+    virtual void autofitAllColumns() = 0;
+};
+
+class SpreadsheetApplication
+{
+public:
+    virtual ~SpreadsheetApplication() = default;
+    virtual SpreadsheetWorkbook& addWorkbook() = 0;
+    // Hands the workbook to the user: the application becomes visible with it.
+    virtual void setVisible(bool visible) = 0;
+};
+
+class SpreadsheetLauncher
+{
+public:
+    virtual ~SpreadsheetLauncher() = default;
+    // A new application object; throws PlatformError when none can be started.
+    virtual std::unique_ptr<SpreadsheetApplication> create() = 0;
+};

@@ -1,0 +1,31 @@
+#include "platform/testing/doubles.h"
+
+bool FakeClipboard::clear()
+{
+    ++clearAttempts;
+    if (refuseNext > 0) {
+        --refuseNext;
+        return false;
+    }
+    text_.clear();
+    return true;
+}
+
+bool FakeClipboard::setText(const QString& text, const QString& requestedFormat)
+{
+    ++setAttempts;
+    if (refuseNext > 0) {
+        --refuseNext;
+        return false;
+    }
+    text_ = text;
+    format = requestedFormat;
+    everSet = true;
+    return true;
+}
+
+void CountingEventPump::processPendingEvents()
+{
+    ++calls;
+    if (onCall) onCall();
+}

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "platform/clipboard.h"
+#include "platform/event_pump.h"
+#include "platform/random_source.h"
+#include "platform/shell.h"
+
+#include <QStringList>
+
+// Records what would have been opened instead of opening it.
+class RecordingShell : public Shell
+{
+public:
+    void openUrl(const QString& url) override { urls << url; }
+    void openFolder(const QString& folder) override { folders << folder; }
+
+    QStringList urls;
+    QStringList folders;
+};
+
+// A clipboard of its own, which can refuse a number of attempts as a busy one would.
+class FakeClipboard : public Clipboard
+{
+public:
+    bool clear() override;
+    bool setText(const QString& text, const QString& format) override;
+    QString text() const override { return text_; }
+
+    int refuseNext = 0; // attempts still to refuse
+    int clearAttempts = 0;
+    int setAttempts = 0;
+    bool everSet = false;
+    QString format;
+
+private:
+    QString text_;
+};
+
+// Counts the calls; optionally runs an action on each, as events arriving mid-loop would.
+class CountingEventPump : public EventPump
+{
+public:
+    void processPendingEvents() override;
+
+    int calls = 0;
+    std::function<void()> onCall;
+};
+
+// Draws a fixed number.
+class FixedRandom : public RandomSource
+{
+public:
+    explicit FixedRandom(double value = 0.5) : value(value) {}
+    void seedFromTimeOfDay() override { ++seeds; }
+    double next() override { return value; }
+
+    double value;
+    int seeds = 0;
+};

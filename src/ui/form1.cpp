@@ -1,0 +1,100 @@
+#include "ui/form1.h"
+
+#include "core/unit_options.h"
+#include "platform/dialogs.h"
+#include "platform/settings_store.h"
+
+#include <QPushButton>
+#include <QRadioButton>
+
+Form1::Form1(Platform& platform, QWidget* parent)
+    : QWidget(parent), platform_(platform), errors_(platform.dialogs)
+{
+    buildLayout();
+    ListView1 = std::make_unique<ListView>(ListView1Widget, 1, false);
+    ListView2 = std::make_unique<ListView>(ListView2Widget, 2, true);
+    sizeCheck_ = std::make_unique<SizeCheck>(*ListView1, *ListView2, *unitOptions_, *this,
+                                             platform_.dialogs, errors_);
+    connectHandlers();
+}
+
+Form1::~Form1() = default;
+
+void Form1::connectHandlers()
+{
+    const std::pair<QPushButton*, void (Form1::*)()> buttons[] = {
+        {PushButton1, &Form1::PushButton1_Click},   {PushButton2, &Form1::PushButton2_Click},
+        {PushButton3, &Form1::PushButton3_Click},   {PushButton4, &Form1::PushButton4_Click},
+        {PushButton5, &Form1::PushButton5_Click},   {PushButton6, &Form1::PushButton6_Click},
+        {PushButton7, &Form1::PushButton7_Click},   {PushButton8, &Form1::PushButton8_Click},
+        {PushButton9, &Form1::PushButton9_Click},   {PushButton10, &Form1::PushButton10_Click},
+        {PushButton11, &Form1::PushButton11_Click}, {PushButton12, &Form1::PushButton12_Click},
+        {PushButton13, &Form1::PushButton13_Click}, {PushButton14, &Form1::PushButton14_Click},
+        {PushButton18, &Form1::PushButton18_Click},
+    };
+    for (const auto& [button, handler] : buttons)
+        connect(button, &QPushButton::clicked, this, handler);
+
+    const QRadioButton* options[] = {Option1, Option2, Option3, Option4};
+    for (int option = 1; option <= 4; ++option)
+        connect(options[option - 1], &QRadioButton::clicked, this,
+                [this, option] { Option_Click(option); });
+}
+
+void Form1::Form_Load()
+{
+    ErrorTrap trap(errors_, QStringLiteral("Form1"), QStringLiteral("Form_Load"));
+    trap.line(126, [&] {
+        setWindowTitle(QString::fromLatin1(kProductName));
+    });
+    trap.line(128, [&] { ListView1->addColumn(QStringLiteral("File(s)")); });
+    trap.line(130, [&] { ListView1->setColumnWidth(1, 7000); });
+    trap.line(132, [&] { ListView2->addColumn(QStringLiteral("Filename")); });
+    trap.line(134, [&] { ListView2->addColumn(QStringLiteral("File Size")); });
+    trap.line(136, [&] { ListView2->setColumnWidth(1, 5500); });
+    trap.line(138, [&] { ListView2->setColumnWidth(2, 1800); });
+    for (int option = 1; option <= 4; ++option)
+        trap.line(138 + 2 * option, [&] { restoreUnitOption(option); });
+}
+
+// Selecting an option in code runs its click handling too, even when it was selected already,
+// so the stored keys follow every selection made during the restore.
+void Form1::restoreUnitOption(int option)
+{
+    const QString key = QStringLiteral("Option%1").arg(option);
+    const bool selected = toBoolean(platform_.settings.read(key, QStringLiteral("1")));
+    unitOptions_->setSelected(option, selected);
+    if (selected) saveUnitOptions(*unitOptions_, platform_.settings);
+}
+
+void Form1::Option_Click(int option)
+{
+    ErrorTrap trap(errors_, QStringLiteral("Form1"), QStringLiteral("Option%1_Click").arg(option));
+    trap.line(100, [&] { saveUnitOptions(*unitOptions_, platform_.settings); });
+}
+
+void Form1::PushButton4_Click()
+{
+    sizeCheck_->PushButton4_Click();
+}
+
+void Form1::setMousePointer(PointerSetting setting)
+{
+    pointer_ = setting;
+    applyPointer();
+}
+
+void Form1::applyPointer()
+{
+    switch (pointer_) {
+    case PointerSetting::Busy:
+        setCursor(Qt::WaitCursor);
+        break;
+    case PointerSetting::Custom:
+        setCursor(customCursor_);
+        break;
+    case PointerSetting::Default:
+        unsetCursor();
+        break;
+    }
+}

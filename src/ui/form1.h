@@ -1,0 +1,99 @@
+#pragma once
+
+#include "core/size_check.h"
+#include "core/window_pointer.h"
+#include "platform/error_trap.h"
+#include "platform/list_view.h"
+#include "platform/platform.h"
+#include "ui/radio_unit_options.h"
+
+#include <QCursor>
+#include <QWidget>
+#include <memory>
+
+class QGroupBox;
+class QPushButton;
+class QRadioButton;
+
+// The program's one window: the file list on the left, the results on the right. Handlers are
+// named after their control and event; each delegates to the command that owns the behaviour.
+class Form1 : public QWidget, public WindowPointer
+{
+    Q_OBJECT
+
+public:
+    static constexpr auto kProductName = "Bytemarsh";
+
+    explicit Form1(Platform& platform, QWidget* parent = nullptr);
+    ~Form1() override;
+
+    // Runs once before the window is first shown.
+    void Form_Load();
+
+    PointerSetting mousePointer() const override { return pointer_; }
+    void setMousePointer(PointerSetting setting) override;
+
+    ListView& fileList() { return *ListView1; }
+    ListView& resultsList() { return *ListView2; }
+    UnitOptions& unitOptions() { return *unitOptions_; }
+
+    // Controls, by their names.
+    ListViewWidget* ListView1Widget = nullptr;
+    ListViewWidget* ListView2Widget = nullptr;
+    QPushButton* PushButton1 = nullptr;
+    QPushButton* PushButton2 = nullptr;
+    QPushButton* PushButton3 = nullptr;
+    QPushButton* PushButton4 = nullptr;
+    QPushButton* PushButton5 = nullptr;
+    QPushButton* PushButton6 = nullptr;
+    QPushButton* PushButton7 = nullptr;
+    QPushButton* PushButton8 = nullptr;
+    QPushButton* PushButton9 = nullptr;
+    QPushButton* PushButton10 = nullptr;
+    QPushButton* PushButton11 = nullptr;
+    QPushButton* PushButton12 = nullptr;
+    QPushButton* PushButton13 = nullptr;
+    QPushButton* PushButton14 = nullptr;
+    QPushButton* PushButton18 = nullptr;
+    QGroupBox* Frame1 = nullptr;
+    QRadioButton* Option1 = nullptr;
+    QRadioButton* Option2 = nullptr;
+    QRadioButton* Option3 = nullptr;
+    QRadioButton* Option4 = nullptr;
+
+    // Button handlers.
+    void PushButton1_Click();  // Remove Filenames Containing X
+    void PushButton2_Click();  // Remove Filenames Not Cont. X
+    void PushButton3_Click();  // Load File List From Text File
+    void PushButton4_Click();  // Start Checking
+    void PushButton5_Click();  // Add Files
+    void PushButton6_Click();  // Save Results As Text File
+    void PushButton7_Click();  // Help
+    void PushButton8_Click();  // Load Sample/Example Files
+    void PushButton9_Click();  // Clear List (results)
+    void PushButton10_Click(); // Add All Files In Folder
+    void PushButton11_Click(); // Clear List (files)
+    void PushButton12_Click(); // Save Results As Excel File
+    void PushButton13_Click(); // Remove Results Containing X
+    void PushButton14_Click(); // Remove Results Not Cont. X
+    void PushButton18_Click(); // Copy Results To Clipboard
+
+    // A unit option was clicked (1 to 4): remember the choice.
+    void Option_Click(int option);
+
+private:
+    void buildLayout();
+    void connectHandlers();
+    void restoreUnitOption(int option);
+    void applyPointer();
+
+    Platform& platform_;
+    ErrorReporter errors_;
+    std::unique_ptr<ListView> ListView1;
+    std::unique_ptr<ListView> ListView2;
+    std::unique_ptr<RadioUnitOptions> unitOptions_;
+    std::unique_ptr<SizeCheck> sizeCheck_;
+
+    PointerSetting pointer_ = PointerSetting::Default;
+    QCursor customCursor_{Qt::ArrowCursor};
+};

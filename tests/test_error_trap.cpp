@@ -1,0 +1,79 @@
+#include "platform/error_trap.h"
+#include "platform/platform_error.h"
+#include "platform/testing/scripted_dialogs.h"
+#include "support/test_main.h"
+
+class ErrorTrapTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void reportTextIsByteForByte()
+    {
+        const QString text = ErrorReporter::reportText(
+            QStringLiteral("File not found"), QStringLiteral("Meterkin2021/08/31"),
+            QStringLiteral("Form1"), QStringLiteral("PushButton4_Click"), 130);
+        QCOMPARE(text, QStringLiteral("File not found\r\nin Meterkin2021/08/31.Form1."
+                                      "PushButton4_Click at line 130\r\rPlease email screenshot "
+                                      "of this message to support@bytemarsh.example.com"));
+    }
+
+    void failedStatementIsReportedOnceAndTheProcedureGoesOn()
+    {
+        ScriptedDialogs dialogs;
+        ErrorReporter reporter(dialogs);
+        ErrorTrap trap(reporter, QStringLiteral("Form1"), QStringLiteral("PushButton6_Click"));
+        QStringList ran;
+        QVERIFY(trap.line(100, [&] { ran << "100"; }));
+        QVERIFY(!trap.line(102, [&] {
+            throw PlatformError(PlatformError::PathNotFound, QStringLiteral("Path not found"));
+        }));
+        QVERIFY(!trap.line(104, [&] { throw std::runtime_error("plain failure"); }));
+        QVERIFY(trap.line(106, [&] { ran << "106"; }));
+
+        QCOMPARE(ran, QStringList({"100", "106"}));
+        QCOMPARE(dialogs.shown().size(), std::size_t(2));
+        const auto& box = dialogs.shown()[0];
+        QCOMPARE(box.title, QStringLiteral("Application Error"));
+        QCOMPARE(box.icon, BoxIcon::Exclamation);
+        QCOMPARE(box.buttons, BoxButtons::Ok);
+        QVERIFY(box.text.startsWith(QStringLiteral("Path not found\r\nin Meterkin2021/08/31.Form1.PushButton6_Click at line 102\r\r")));
+        QVERIFY(dialogs.shown()[1].text.startsWith(QStringLiteral("plain failure\r\n")));
+        QVERIFY(dialogs.shown()[1].text.contains(QStringLiteral("at line 104\r\r")));
+    }
+
+    void aConditionThatFailsAnswersTrueSoTheGovernedStatementRuns()
+    {
+        ScriptedDialogs dialogs;
+        ErrorReporter reporter(dialogs);
+        ErrorTrap trap(reporter, QStringLiteral("Form1"), QStringLiteral("Form_Load"));
+        QVERIFY(!trap.test(104, [] { return false; }));
+        QVERIFY(trap.test(104, [] { return true; }));
+        QVERIFY(dialogs.shown().empty());
+        QVERIFY(trap.test(104, []() -> bool { throw PlatformError(53, QStringLiteral("File not found")); }));
+        QCOMPARE(dialogs.shown().size(), std::size_t(1));
+        QVERIFY(dialogs.shown()[0].text.contains(QStringLiteral("Form1.Form_Load at line 104")));
+    }
+
+    void otherProjectsNameThemselves()
+    {
+        ScriptedDialogs dialogs;
+        ErrorReporter reporter(dialogs);
+        ErrorTrap trap(reporter, QStringLiteral("AddFolder"), QStringLiteral("GetSubDirectories2016"),
+                       QStringLiteral("Pemberloft2021/08/31"));
+        trap.line(118, [] { throw PlatformError(5, QStringLiteral("Invalid procedure call")); });
+        QVERIFY(dialogs.shown()[0].text.contains(
+            QStringLiteral("\r\nin Pemberloft2021/08/31.AddFolder.GetSubDirectories2016 at line 118\r\r")));
+    }
+
+    void errnoMapsToTheClassicNumbers()
+    {
+        QCOMPARE(PlatformError::fromErrno(ENOENT).number(), 53);
+        QCOMPARE(PlatformError::fromErrno(EACCES).number(), 70);
+        QCOMPARE(PlatformError::fromErrno(ENOTDIR).number(), 76);
+        QCOMPARE(PlatformError::fromErrno(EIO).number(), 75);
+    }
+};
+
+BYTEMARSH_TEST_MAIN(ErrorTrapTest)
+#include "test_error_trap.moc"
