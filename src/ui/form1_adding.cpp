@@ -4,5 +4,4 @@
 
 void Form1::PushButton3_Click() {}
 void Form1::PushButton5_Click() {}
-void Form1::PushButton8_Click() {}
 void Form1::PushButton10_Click() {}
