@@ -55,6 +55,13 @@ inline double peakMemoryMiB()
     return -1;
 }
 
+// Starts peak-memory accounting afresh (Linux: writing 5 to clear_refs resets VmHWM).
+inline void resetPeakMemory()
+{
+    QFile refs(QStringLiteral("/proc/self/clear_refs"));
+    if (refs.open(QIODevice::WriteOnly)) refs.write("5");
+}
+
 inline double seconds(const QElapsedTimer& timer)
 {
     return double(timer.nsecsElapsed()) / 1e9;

@@ -2,26 +2,36 @@
 
 #include <QLocale>
 #include <charconv>
+#include <algorithm>
 #include <cmath>
+#include <string_view>
 
 namespace {
 
-// The general form with at most 15 significant digits, no grouping, no trailing zeros.
-QString renderNumber(double value)
+// The general form with at most 15 significant digits, no grouping, no trailing zeros,
+// followed by the unit's suffix; built in one go because it runs once per results row.
+QString render(double value, std::string_view suffix)
 {
-    char buffer[64];
+    char buffer[96];
     const auto result =
-        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
-    QString text = QString::fromLatin1(buffer, result.ptr - buffer);
-    const qsizetype point = text.indexOf(u'.');
-    if (point >= 0) text.replace(point, 1, QLocale().decimalPoint());
+        std::to_chars(buffer, buffer + 64, value, std::chars_format::general, 15);
+    char* end = std::copy(suffix.begin(), suffix.end(), result.ptr);
+    char* point = std::find(buffer, result.ptr, '.');
+    if (point == result.ptr) return QString::fromLatin1(buffer, end - buffer);
+
+    const QString separator = QLocale().decimalPoint();
+    if (separator.size() == 1 && separator[0].unicode() < 0x80) {
+        *point = char(separator[0].unicode());
+        return QString::fromLatin1(buffer, end - buffer);
+    }
+    QString text = QString::fromLatin1(buffer, end - buffer);
+    text.replace(point - buffer, 1, separator);
     return text;
 }
 
-QString truncatedIn(double size, double divisor, const char* suffix)
+QString truncatedIn(double size, double divisor, std::string_view suffix)
 {
-    const double value = std::trunc(size / divisor * 100.0) / 100.0;
-    return renderNumber(value) + QLatin1String(suffix);
+    return render(std::trunc(size / divisor * 100.0) / 100.0, suffix);
 }
 
 } // namespace
@@ -30,7 +40,7 @@ QString ConvertUnitTo(short unit, double size)
 {
     switch (unit) {
     case UnitBytes:
-        return renderNumber(size) + QLatin1String(" bytes");
+        return render(size, " bytes");
     case UnitKilobytes:
         return truncatedIn(size, 1024.0, " KB");
     case UnitMegabytes:

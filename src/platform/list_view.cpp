@@ -8,6 +8,23 @@
 #include <QMouseEvent>
 #include <algorithm>
 
+namespace {
+
+// Hands a text to `use` as UTF-8; short ASCII texts, the common case, skip the heap.
+template <typename Use> void withUtf8(const QString& text, Use&& use)
+{
+    if (text.size() <= 128) {
+        char buffer[128];
+        qsizetype i = 0;
+        for (; i < text.size() && text[i].unicode() < 0x80; ++i) buffer[i] = char(text[i].unicode());
+        if (i == text.size()) return use(std::string_view(buffer, std::size_t(i)));
+    }
+    const QByteArray utf8 = text.toUtf8();
+    use(std::string_view(utf8.constData(), std::size_t(utf8.size())));
+}
+
+} // namespace
+
 ListViewWidget::ListViewWidget(QWidget* parent) : QTreeView(parent)
 {
     setRootIsDecorated(false);
@@ -103,8 +120,7 @@ void ListView::setCell(int row, int column, const QString& text)
     const int index = checkedRow(row);
     if (column >= model_->store().textColumns())
         throw PlatformError(35600, QStringLiteral("Index out of bounds"));
-    const QByteArray utf8 = text.toUtf8();
-    model_->setText(index, column, {utf8.constData(), std::size_t(utf8.size())});
+    withUtf8(text, [&](std::string_view utf8) { model_->setText(index, column, utf8); });
 }
 
 QString ListView::text(int row) const
@@ -148,8 +164,9 @@ void ListView::setChecked(int row, bool checked)
 
 int ListView::add(const QString& text)
 {
-    const QByteArray utf8 = text.toUtf8();
-    return addUtf8({utf8.constData(), std::size_t(utf8.size())});
+    int row = 0;
+    withUtf8(text, [&](std::string_view utf8) { row = addUtf8(utf8); });
+    return row;
 }
 
 int ListView::addUtf8(std::string_view text)
