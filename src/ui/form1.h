@@ -78,6 +78,9 @@ public:
     void PushButton14_Click(); // Remove Results Not Cont. X
     void PushButton18_Click(); // Copy Results To Clipboard
 
+    // True when the spreadsheet application can be started; says so itself when it cannot.
+    bool SaveResultsAsExcelFileIsExcelInstalled();
+
     // A unit option was clicked (1 to 4): remember the choice.
     void Option_Click(int option);
 

@@ -17,9 +17,22 @@ public:
 
 TestPlatform::TestPlatform()
     : spreadsheet(std::make_unique<MissingSpreadsheet>()),
-      platform_{dialogs, settings, shell, clipboard, *spreadsheet, events, random,
+      platform_{dialogs, settings, shell, clipboard, currentSpreadsheet_, events, random,
                 programDir_.path()}
 {
 }
 
 TestPlatform::~TestPlatform() = default;
+
+void TestPlatform::useSpreadsheet(std::unique_ptr<SpreadsheetLauncher> launcher)
+{
+    spreadsheet = std::move(launcher);
+}
+
+RecordingSpreadsheet& TestPlatform::recordSpreadsheet()
+{
+    auto recorder = std::make_unique<RecordingSpreadsheet>();
+    RecordingSpreadsheet& result = *recorder;
+    spreadsheet = std::move(recorder);
+    return result;
+}

@@ -4,6 +4,7 @@
 #include "platform/settings_store.h"
 #include "platform/spreadsheet.h"
 #include "platform/testing/doubles.h"
+#include "platform/testing/recording_spreadsheet.h"
 #include "platform/testing/scripted_dialogs.h"
 
 #include <QTemporaryDir>
@@ -21,6 +22,10 @@ public:
     Platform& platform() { return platform_; }
     const QString& programFolder() const { return platform_.programFolder; }
 
+    // The spreadsheet application is missing unless a test puts one in place.
+    void useSpreadsheet(std::unique_ptr<SpreadsheetLauncher> launcher);
+    RecordingSpreadsheet& recordSpreadsheet();
+
     ScriptedDialogs dialogs;
     QtSettingsStore settings;
     RecordingShell shell;
@@ -30,6 +35,21 @@ public:
     FixedRandom random;
 
 private:
+    // The window holds the platform's launcher by reference; this one follows `spreadsheet`.
+    class CurrentSpreadsheet : public SpreadsheetLauncher
+    {
+    public:
+        explicit CurrentSpreadsheet(TestPlatform& owner) : owner_(owner) {}
+        std::unique_ptr<SpreadsheetApplication> create() override
+        {
+            return owner_.spreadsheet->create();
+        }
+
+    private:
+        TestPlatform& owner_;
+    };
+
+    CurrentSpreadsheet currentSpreadsheet_{*this};
     QTemporaryDir programDir_;
     Platform platform_;
 };

@@ -1,0 +1,129 @@
+// Copies a million ticked results rows to the clipboard and saves them as a text file through
+// the real window, each timed against a bare loop doing the same work on the same texts.
+//
+//     QT_QPA_PLATFORM=offscreen build/bench/bench_output [rows]
+
+#include "bench_support.h"
+#include "output/clipboard_copy.h"
+#include "platform/clipboard.h"
+#include "platform/testing/test_platform.h"
+#include "ui/form1.h"
+
+#include <QApplication>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string pathOf(int i)
+{
+    return "/home/someone/projects/archive/d" + std::to_string(i / 10000) + "/e" +
+           std::to_string(i / 100 % 100) + "/file" + std::to_string(i) + ".dat";
+}
+
+std::string sizeOf(int i)
+{
+    return std::to_string(i % 1000) + "." + std::to_string(i % 100) + " KB";
+}
+
+// The clipboard text built directly from the texts, without the list or the event pump.
+std::string bareClipboardText(const std::vector<std::string>& paths,
+                              const std::vector<std::string>& sizes)
+{
+    std::size_t width = 0;
+    for (const std::string& path : paths)
+        width = std::max(width, path.size());
+    std::string text;
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        text += paths[i];
+        text.append(width - paths[i].size(), ' ');
+        text += '\t';
+        text += sizes[i];
+        text += "\r\n";
+    }
+    return text;
+}
+
+void bareTextFile(const QString& file, const std::vector<std::string>& paths)
+{
+    FILE* out = std::fopen(QFile::encodeName(file).constData(), "wb");
+    if (!out) return;
+    for (const std::string& path : paths) {
+        std::fwrite(path.data(), 1, path.size(), out);
+        std::fwrite("\r\n", 1, 2, out);
+    }
+    std::fclose(out);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QTemporaryDir configHome;
+    qputenv("XDG_CONFIG_HOME", configHome.path().toUtf8());
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const int rows = bench::fileCount(argc, argv, 1000000);
+    QTemporaryDir work;
+
+    TestPlatform test;
+    Form1 form(test.platform());
+    form.Form_Load();
+    std::vector<std::string> paths;
+    std::vector<std::string> sizes;
+    paths.reserve(std::size_t(rows));
+    sizes.reserve(std::size_t(rows));
+    ListView& results = form.resultsList();
+    for (int i = 0; i < rows; ++i) {
+        paths.push_back(pathOf(i));
+        sizes.push_back(sizeOf(i));
+        const int row = results.addUtf8(paths.back());
+        results.setSubItem(row, 1, QString::fromStdString(sizes.back()));
+        results.setChecked(row, true);
+    }
+    QCoreApplication::processEvents(); // the rows reach the view
+
+    QElapsedTimer timer;
+    timer.start();
+    const std::string bareText = bareClipboardText(paths, sizes);
+    const double bareCopy = bench::seconds(timer);
+
+    timer.restart();
+    form.PushButton18_Click();
+    const double copy = bench::seconds(timer);
+    const QByteArray copied = test.clipboard.text().toUtf8();
+    const bool copyMatches = copied == QByteArray::fromStdString(bareText);
+
+    timer.restart();
+    QtClipboard system;
+    SetClipboardText(system, test.clipboard.text());
+    const double systemClipboard = bench::seconds(timer);
+
+    const QString anchorFile = work.filePath(QStringLiteral("anchor.txt"));
+    timer.restart();
+    bareTextFile(anchorFile, paths);
+    const double bareSave = bench::seconds(timer);
+
+    const QString savedFile = work.filePath(QStringLiteral("results.txt"));
+    test.dialogs.answerSaveFile(savedFile);
+    timer.restart();
+    form.PushButton6_Click();
+    const double save = bench::seconds(timer);
+    QFile saved(savedFile);
+    QFile anchor(anchorFile);
+    const bool saveMatches = saved.open(QIODevice::ReadOnly) && anchor.open(QIODevice::ReadOnly) &&
+                             saved.readAll() == anchor.readAll();
+
+    std::printf("rows: %d ticked, clipboard text %.1f MiB\n", rows,
+                double(copied.size()) / (1024.0 * 1024.0));
+    std::printf("copy to clipboard (PushButton18): %.3f s  bare build %.3f s  ratio %.1f  %s\n",
+                copy, bareCopy, copy / bareCopy, copyMatches ? "same text" : "TEXT DIFFERS");
+    std::printf("  handing it to the system clipboard (offscreen): %.3f s\n", systemClipboard);
+    std::printf("save as text file (PushButton6):  %.3f s  bare fwrite %.3f s  ratio %.1f  %s\n",
+                save, bareSave, save / bareSave, saveMatches ? "same bytes" : "BYTES DIFFER");
+    std::printf("messages shown: %zu, event pump calls: %d, peak memory %.0f MiB\n",
+                test.dialogs.shown().size(), test.events.calls, bench::peakMemoryMiB());
+    return copyMatches && saveMatches ? 0 : 1;
+}

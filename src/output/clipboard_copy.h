@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QString>
+
+class Clipboard;
+class Dialogs;
+class ErrorReporter;
+class EventPump;
+class ListView;
+class WindowPointer;
+
+// Places the ticked rows of a list on the clipboard, one line each: every column padded with
+// blanks to the widest text of that column over all rows, columns separated by tabs, blanks
+// at the end of a line dropped, lines ended by CR LF. An empty list leaves the clipboard alone.
+// Errors reach the caller.
+void CopyListViewToClipboard(ListView& list, Clipboard& clipboard, EventPump& events);
+
+// The text CopyListViewToClipboard places, for a list with rows.
+QString ClipboardTextOfTickedRows(ListView& list, EventPump& events);
+
+// Empties the clipboard, trying up to 1000 times while it refuses.
+void ClearClipboard(Clipboard& clipboard);
+
+// Places a text on the clipboard, trying up to 1000 times while it refuses. An empty format
+// is plain text; any other is the data format to offer the text as. True when it was placed.
+bool SetClipboardText(Clipboard& clipboard, const QString& text, const QString& format = {});
+
+// "Copy Results To Clipboard".
+class ClipboardCopy
+{
+public:
+    ClipboardCopy(ListView& results, WindowPointer& pointer, Clipboard& clipboard, Dialogs& dialogs,
+                  EventPump& events, ErrorReporter& errors);
+
+    void PushButton18_Click();
+
+private:
+    ListView& results_;
+    WindowPointer& pointer_;
+    Clipboard& clipboard_;
+    Dialogs& dialogs_;
+    EventPump& events_;
+    ErrorReporter& errors_;
+};

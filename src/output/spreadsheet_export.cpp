@@ -1,0 +1,105 @@
+#include "output/spreadsheet_export.h"
+
+#include "core/window_pointer.h"
+#include "platform/dialogs.h"
+#include "platform/error_trap.h"
+#include "platform/event_pump.h"
+#include "platform/list_view.h"
+#include "platform/platform_error.h"
+#include "platform/spreadsheet.h"
+
+#include <exception>
+#include <memory>
+
+namespace {
+
+// An automation object that was never created: each use fails as an unset object would.
+template <typename Object> Object& existing(Object* object)
+{
+    if (!object)
+        throw PlatformError(91, QStringLiteral("Object variable or With block variable not set"));
+    return *object;
+}
+
+} // namespace
+
+SpreadsheetExport::SpreadsheetExport(ListView& results, WindowPointer& pointer,
+                                     SpreadsheetLauncher& launcher, Dialogs& dialogs,
+                                     EventPump& events, ErrorReporter& errors)
+    : results_(results), pointer_(pointer), launcher_(launcher), dialogs_(dialogs), events_(events),
+      errors_(errors)
+{
+}
+
+void SpreadsheetExport::PushButton12_Click()
+{
+    ErrorTrap trap(errors_, QStringLiteral("Form1"), QStringLiteral("PushButton12_Click"));
+    if (!trap.test(100, [&] { return SaveResultsAsExcelFileIsExcelInstalled(); })) {
+        trap.line(172, [&] {
+            dialogs_.inform(QStringLiteral("Excel is not installed on this computer. You need to "
+                                           "have it installed to use this feature."));
+        });
+        return;
+    }
+    if (trap.test(108, [&] { return results_.count() <= 0; })) return;
+    trap.line(110, [&] { pointer_.setMousePointer(PointerSetting::Busy); });
+
+    std::unique_ptr<SpreadsheetApplication> application;
+    trap.line(112, [&] { application = launcher_.create(); });
+    SpreadsheetWorkbook* workbook = nullptr;
+    trap.line(114, [&] { workbook = &existing(application.get()).addWorkbook(); });
+
+    int i = 1; // 116
+    int columns = 0;
+    trap.line(118, [&] { columns = results_.columnCount(); });
+    for (int k = 1; k <= columns; ++k) {
+        trap.line(120, [&] { events_.processPendingEvents(); });
+        const int titleLine = k == 1 ? 124 : 128; // 122: the two branches write alike
+        trap.line(titleLine, [&] { existing(workbook).setCell(1, i, results_.columnHeader(k)); });
+        ++i; // 126, 130
+        trap.line(132, [&] { existing(workbook).autofitColumn(k); });
+    }
+
+    int j = 2; // 136
+    int rows = 0;
+    trap.line(138, [&] { rows = results_.count(); });
+    for (int r = 1; r <= rows; ++r) {
+        trap.line(140, [&] { events_.processPendingEvents(); });
+        if (trap.test(142, [&] { return results_.checked(r); })) {
+            i = 1;                               // 144
+            for (int k = 1; k <= columns; ++k) { // 146
+                trap.line(148, [&] { events_.processPendingEvents(); });
+                if (k == 1) { // 150
+                    trap.line(152, [&] { existing(workbook).setCell(j, i, results_.text(r)); });
+                    ++i; // 154
+                } else {
+                    trap.line(156, [&] {
+                        existing(workbook).setCell(j, i, results_.subItem(r, k - 1).remove(u'='));
+                    });
+                    ++i; // 158
+                }
+            }
+        }
+        ++j; // 162
+    }
+    trap.line(166, [&] { existing(workbook).autofitAllColumns(); });
+    trap.line(168, [&] { existing(application.get()).setVisible(true); });
+    trap.line(170, [&] { pointer_.setMousePointer(PointerSetting::Default); });
+}
+
+bool SpreadsheetExport::SaveResultsAsExcelFileIsExcelInstalled()
+{
+    bool result = true;
+    bool failed = false;
+    bool noObject = true;
+    try {
+        noObject = launcher_.create() == nullptr; // the probe is released at once
+    } catch (const std::exception&) {
+        failed = true;
+    }
+    if (failed || noObject)
+        dialogs_.inform(QStringLiteral("Excel is not installed on this computer. You need to have "
+                                       "it installed to use this software without error."));
+    if (failed) result = false;
+    return result;
+}

@@ -1,0 +1,52 @@
+#include "output/text_export.h"
+
+#include "core/window_pointer.h"
+#include "platform/dialogs.h"
+#include "platform/error_trap.h"
+#include "platform/event_pump.h"
+#include "platform/file_system.h"
+#include "platform/list_view.h"
+#include "platform/text_output_file.h"
+
+TextExport::TextExport(ListView& results, WindowPointer& pointer, Dialogs& dialogs,
+                       EventPump& events, ErrorReporter& errors)
+    : results_(results), pointer_(pointer), dialogs_(dialogs), events_(events), errors_(errors)
+{
+}
+
+void TextExport::PushButton6_Click()
+{
+    ErrorTrap trap(errors_, QStringLiteral("Form1"), QStringLiteral("PushButton6_Click"));
+    FileDialogRequest dialog;
+    dialog.title = QStringLiteral("Save");                                           // 106 to 110
+    dialog.filter = QStringLiteral("Text Files (*.txt)|*.txt|All Files (*.*)|*.*|"); // 112
+    QString chosen;
+    trap.line(114, [&] { chosen = dialogs_.saveFile(dialog); }); // 114, 116
+    if (trap.test(118, [&] { return chosen == QString(); })) return;
+
+    int answer = AnswerNo;
+    if (trap.test(120, [&] { return FileExistsByDate(chosen); })) {
+        trap.line(122, [&] {
+            answer = dialogs_.messageBox({QStringLiteral("Are you sure you wish to overwrite ") +
+                                              chosen + QStringLiteral(" ?"),
+                                          {},
+                                          BoxIcon::None,
+                                          BoxButtons::YesNo});
+        });
+    } else {
+        answer = AnswerYes; // 124
+    }
+    if (trap.test(126, [&] { return answer != AnswerYes; })) return;
+
+    trap.line(128, [&] { pointer_.setMousePointer(PointerSetting::Busy); });
+    TextOutputFile file;
+    trap.line(130, [&] { file.open(chosen); });
+    int last = 0;
+    trap.line(132, [&] { last = results_.count(); });
+    for (int i = 1; i <= last; ++i) {
+        trap.line(134, [&] { events_.processPendingEvents(); });
+        trap.line(136, [&] { file.writeLine(results_.textUtf8(i)); });
+    }
+    trap.line(140, [&] { file.close(); });
+    trap.line(142, [&] { pointer_.setMousePointer(PointerSetting::Default); });
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+class Dialogs;
+class ErrorReporter;
+class EventPump;
+class ListView;
+class WindowPointer;
+
+// "Save Results As Text File": the results' paths, one per line, into a file the user names.
+class TextExport
+{
+public:
+    TextExport(ListView& results, WindowPointer& pointer, Dialogs& dialogs, EventPump& events,
+               ErrorReporter& errors);
+
+    void PushButton6_Click();
+
+private:
+    ListView& results_;
+    WindowPointer& pointer_;
+    Dialogs& dialogs_;
+    EventPump& events_;
+    ErrorReporter& errors_;
+};

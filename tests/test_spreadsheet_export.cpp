@@ -1,0 +1,332 @@
+#include "platform/desktop_spreadsheet.h"
+#include "platform/error_trap.h"
+#include "platform/testing/test_platform.h"
+#include "support/test_main.h"
+#include "ui/form1.h"
+
+#include <QProcess>
+#include <QUrl>
+#include <QXmlStreamReader>
+
+namespace {
+
+using Cells = std::map<std::pair<int, int>, QString>;
+
+const QString kNotInstalled =
+    QStringLiteral("Excel is not installed on this computer. You need to "
+                   "have it installed to use this software without error.");
+const QString kNoFeature = QStringLiteral(
+    "Excel is not installed on this computer. You need to have it installed to use this feature.");
+
+struct Window
+{
+    TestPlatform test;
+    Form1 form{test.platform()};
+    Window()
+    {
+        form.Form_Load();
+        test.dialogs.clearShown();
+    }
+
+    void addResult(const QString& path, const QString& size, bool ticked)
+    {
+        const int row = form.resultsList().add(path);
+        form.resultsList().setSubItem(row, 1, size);
+        form.resultsList().setChecked(row, ticked);
+    }
+
+    void addThree(bool first, bool second, bool third)
+    {
+        addResult(QStringLiteral("/data/one.txt"), QStringLiteral("1 KB"), first);
+        addResult(QStringLiteral("/data/two.txt"), QStringLiteral("2 KB"), second);
+        addResult(QStringLiteral("/data/three.txt"), QStringLiteral("3 KB"), third);
+    }
+};
+
+QString report(const QString& description, int line)
+{
+    return ErrorReporter::reportText(description, QStringLiteral("Meterkin2021/08/31"),
+                                     QStringLiteral("Form1"), QStringLiteral("PushButton12_Click"),
+                                     line);
+}
+
+// One part of a zip archive, through the unzip tool.
+QByteArray zipPart(const QString& archive, const QString& part)
+{
+    QProcess unzip;
+    unzip.start(QStringLiteral("unzip"), {QStringLiteral("-p"), archive, part});
+    if (!unzip.waitForFinished(10000) || unzip.exitCode() != 0) return {};
+    return unzip.readAllStandardOutput();
+}
+
+// "C12" -> (12, 3)
+std::pair<int, int> cellPosition(QStringView ref)
+{
+    int column = 0;
+    qsizetype i = 0;
+    for (; i < ref.size() && ref[i].isLetter(); ++i)
+        column = column * 26 + (ref[i].unicode() - 'A' + 1);
+    return {ref.mid(i).toInt(), column};
+}
+
+// The text cells of a workbook's first sheet, and the widths of its fitted columns.
+struct SheetContent
+{
+    Cells cells;
+    std::map<int, double> widths;
+};
+
+SheetContent readSheet(const QString& file)
+{
+    QStringList shared;
+    QXmlStreamReader strings(zipPart(file, QStringLiteral("xl/sharedStrings.xml")));
+    while (!strings.atEnd())
+        if (strings.readNext() == QXmlStreamReader::StartElement && strings.name() == u"si")
+            shared << strings.readElementText(QXmlStreamReader::IncludeChildElements);
+
+    SheetContent content;
+    QXmlStreamReader sheet(zipPart(file, QStringLiteral("xl/worksheets/sheet1.xml")));
+    std::pair<int, int> at;
+    QString type;
+    while (!sheet.atEnd()) {
+        if (sheet.readNext() != QXmlStreamReader::StartElement) continue;
+        const auto attributes = sheet.attributes();
+        if (sheet.name() == u"col") {
+            for (int c = attributes.value(QStringLiteral("min")).toInt();
+                 c <= attributes.value(QStringLiteral("max")).toInt(); ++c)
+                content.widths[c] = attributes.value(QStringLiteral("width")).toDouble();
+        } else if (sheet.name() == u"c") {
+            at = cellPosition(attributes.value(QStringLiteral("r")));
+            type = attributes.value(QStringLiteral("t")).toString();
+        } else if (sheet.name() == u"v") {
+            const QString value = sheet.readElementText();
+            content.cells[at] =
+                type == u"s" ? shared.value(value.toInt()) : QStringLiteral("?") + value;
+        } else if (sheet.name() == u"t") {
+            content.cells[at] = sheet.readElementText();
+        }
+    }
+    return content;
+}
+
+} // namespace
+
+class SpreadsheetExportTest : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir dir_;
+
+private slots:
+    void init() { removeAllSettings(); }
+
+    void allTickedRowsFollowTheTitles()
+    {
+        Window w;
+        RecordingSpreadsheet& sheet = w.test.recordSpreadsheet();
+        w.addThree(true, true, true);
+        QList<PointerSetting> pointerAtCalls;
+        sheet.onCall = [&](const QString&) { pointerAtCalls << w.form.mousePointer(); };
+
+        w.form.PushButton12_Click();
+
+        QCOMPARE(sheet.calls,
+                 QStringList({"create", "create", "add workbook", "cell 1,1 Filename", "autofit 1",
+                              "cell 1,2 File Size", "autofit 2", "cell 2,1 /data/one.txt",
+                              "cell 2,2 1 KB", "cell 3,1 /data/two.txt", "cell 3,2 2 KB",
+                              "cell 4,1 /data/three.txt", "cell 4,2 3 KB", "autofit all",
+                              "visible true"}));
+        QCOMPARE(w.test.dialogs.shown().size(), std::size_t(0));
+        QCOMPARE(pointerAtCalls.first(), PointerSetting::Default); // the installed test
+        QCOMPARE(pointerAtCalls.mid(1),
+                 QList<PointerSetting>(sheet.calls.size() - 1, PointerSetting::Busy));
+        QCOMPARE(w.form.mousePointer(), PointerSetting::Default);
+    }
+
+    void untickedRowsLeaveTheirSheetRowEmpty_data()
+    {
+        QTest::addColumn<bool>("secondOnly");
+        QTest::addColumn<QStringList>("cells");
+        QTest::newRow("only the second ticked")
+            << true
+            << QStringList({"1,1 Filename", "1,2 File Size", "3,1 /data/two.txt", "3,2 2 KB"});
+        QTest::newRow("none ticked") << false << QStringList({"1,1 Filename", "1,2 File Size"});
+    }
+
+    void untickedRowsLeaveTheirSheetRowEmpty()
+    {
+        QFETCH(bool, secondOnly);
+        QFETCH(QStringList, cells);
+        Window w;
+        RecordingSpreadsheet& sheet = w.test.recordSpreadsheet();
+        w.addThree(false, secondOnly, false);
+        w.form.PushButton12_Click();
+        QStringList written;
+        for (const auto& [at, text] : sheet.cells)
+            written << QStringLiteral("%1,%2 %3").arg(at.first).arg(at.second).arg(text);
+        QCOMPARE(written, cells);
+        QCOMPARE(sheet.calls.mid(sheet.calls.size() - 2),
+                 QStringList({"autofit all", "visible true"}));
+    }
+
+    void equalsSignsLeaveSizeTextsOnly()
+    {
+        Window w;
+        RecordingSpreadsheet& sheet = w.test.recordSpreadsheet();
+        w.addResult(QStringLiteral("/a=b/c==.txt"), QStringLiteral("=1=2 KB="), true);
+        w.form.PushButton12_Click();
+        QCOMPARE(sheet.cells[std::make_pair(2, 1)], QStringLiteral("/a=b/c==.txt"));
+        QCOMPARE(sheet.cells[std::make_pair(2, 2)], QStringLiteral("12 KB"));
+    }
+
+    void aMissingApplicationIsSaidTwiceAndNothingElse()
+    {
+        Window w;
+        w.addThree(true, true, true);
+        w.form.setMousePointer(PointerSetting::Custom);
+        w.test.dialogs.whileShown([&] { QCOMPARE(w.form.mousePointer(), PointerSetting::Custom); });
+        w.form.PushButton12_Click();
+        QCOMPARE(w.test.dialogs.texts(), QStringList({kNotInstalled, kNoFeature}));
+        for (const auto& box : w.test.dialogs.shown()) {
+            QCOMPARE(box.icon, BoxIcon::None);
+            QCOMPARE(box.buttons, BoxButtons::Ok);
+            QCOMPARE(box.title, applicationTitle());
+        }
+        QCOMPARE(w.form.mousePointer(), PointerSetting::Custom);
+
+        RecordingSpreadsheet& sheet = w.test.recordSpreadsheet();
+        sheet.missing = true;
+        w.test.dialogs.clearShown();
+        QVERIFY(!w.form.SaveResultsAsExcelFileIsExcelInstalled());
+        QCOMPARE(w.test.dialogs.texts(), QStringList({kNotInstalled}));
+        QCOMPARE(sheet.calls, QStringList({"create"}));
+    }
+
+    void anEmptyListOnlyRunsTheInstalledTest()
+    {
+        Window w;
+        RecordingSpreadsheet& sheet = w.test.recordSpreadsheet();
+        w.form.PushButton12_Click();
+        QCOMPARE(sheet.calls, QStringList({"create"}));
+        QCOMPARE(w.test.dialogs.shown().size(), std::size_t(0));
+        QCOMPARE(w.form.mousePointer(), PointerSetting::Default);
+    }
+
+    void anApplicationThatGivesNoObjectFailsStepByStep()
+    {
+        Window w;
+        RecordingSpreadsheet& sheet = w.test.recordSpreadsheet();
+        sheet.giveNothing = true;
+        w.addResult(QStringLiteral("/a"), QStringLiteral("1 KB"), true);
+        w.form.PushButton12_Click();
+        const QString unset = QStringLiteral("Object variable or With block variable not set");
+        QStringList expected = {kNotInstalled};
+        for (int line : {114, 124, 132, 128, 132, 152, 156, 166, 168})
+            expected << report(unset, line);
+        QCOMPARE(w.test.dialogs.texts(), expected);
+        QCOMPARE(w.form.mousePointer(), PointerSetting::Default);
+    }
+
+    void theWorkbookFileHoldsTheCells()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("unzip")).isEmpty())
+            QSKIP("unzip is not installed (scripts/setup.sh installs it)");
+        Window w;
+        const QString folder = dir_.filePath(QStringLiteral("workbooks"));
+        QDir().mkpath(folder);
+        w.test.useSpreadsheet(
+            std::make_unique<DesktopSpreadsheetLauncher>(w.test.shell, folder, [] {
+                return SpreadsheetProgram{true, {}};
+            }));
+        const QString longPath =
+            QStringLiteral("/data/r\u00e9sum\u00e9s & <notes>/a rather long name.txt");
+        w.addResult(longPath, QStringLiteral("=15.5 KB"), true);
+        w.addResult(QStringLiteral("/data/skipped.txt"), QStringLiteral("1 KB"), false);
+        w.addResult(QStringLiteral("/b"), QStringLiteral("0 bytes"), true);
+
+        w.form.PushButton12_Click();
+        w.form.PushButton12_Click(); // a second export never replaces the first
+
+        QCOMPARE(w.test.dialogs.shown().size(), std::size_t(0));
+        const QString first = QDir(folder).filePath(QStringLiteral("Bytemarsh results.xlsx"));
+        const QString second = QDir(folder).filePath(QStringLiteral("Bytemarsh results (2).xlsx"));
+        QCOMPARE(w.test.shell.urls, QStringList({QUrl::fromLocalFile(first).toString(),
+                                                 QUrl::fromLocalFile(second).toString()}));
+        for (const QString& file : {first, second}) {
+            const SheetContent sheet = readSheet(file);
+            const Cells expected = {{{1, 1}, QStringLiteral("Filename")},
+                                    {{1, 2}, QStringLiteral("File Size")},
+                                    {{2, 1}, longPath},
+                                    {{2, 2}, QStringLiteral("15.5 KB")},
+                                    {{4, 1}, QStringLiteral("/b")},
+                                    {{4, 2}, QStringLiteral("0 bytes")}};
+            QCOMPARE(sheet.cells, expected);
+            QCOMPARE(sheet.widths.size(), std::size_t(2));
+            QVERIFY(sheet.widths.at(1) >= longPath.size());
+            QVERIFY(sheet.widths.at(2) >= QStringLiteral("File Size").size());
+            QVERIFY(sheet.widths.at(2) < longPath.size());
+        }
+    }
+
+    void theDesktopProgramIsFoundAndStarted()
+    {
+        Window w;
+        QStringList started;
+        const QString folder = dir_.filePath(QStringLiteral("started"));
+        QDir().mkpath(folder);
+        w.test.useSpreadsheet(std::make_unique<DesktopSpreadsheetLauncher>(
+            w.test.shell, folder,
+            [] {
+                return SpreadsheetProgram{true, QStringLiteral("/opt/calc")};
+            },
+            [&](const QString& program, const QStringList& arguments) {
+                started << program << arguments;
+                return true;
+            }));
+        w.addResult(QStringLiteral("/a"), QStringLiteral("1 KB"), true);
+        w.form.PushButton12_Click();
+        QCOMPARE(started,
+                 QStringList({QStringLiteral("/opt/calc"),
+                              QDir(folder).filePath(QStringLiteral("Bytemarsh results.xlsx"))}));
+        QVERIFY(w.test.shell.urls.isEmpty());
+
+        // No program at all: the launcher cannot create the application.
+        w.test.useSpreadsheet(std::make_unique<DesktopSpreadsheetLauncher>(
+            w.test.shell, folder, [] { return SpreadsheetProgram{}; }));
+        w.form.PushButton12_Click();
+        QCOMPARE(w.test.dialogs.texts(), QStringList({kNotInstalled, kNoFeature}));
+
+        // A program on the PATH counts; without one and without a registered program, none does.
+        const QByteArray savedPath = qgetenv("PATH");
+        const QString bin = dir_.filePath(QStringLiteral("bin"));
+        QDir().mkpath(bin);
+        qputenv("PATH", bin.toUtf8());
+        QVERIFY(!findSpreadsheetProgram().found);
+        writeFile(bin + QStringLiteral("/soffice"), "#!/bin/sh\n");
+        QFile::setPermissions(bin + QStringLiteral("/soffice"),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        const SpreadsheetProgram onPath = findSpreadsheetProgram();
+        qputenv("PATH", savedPath);
+        QVERIFY(onPath.found);
+        QCOMPARE(onPath.executable, bin + QStringLiteral("/soffice"));
+    }
+
+    void aWorkbookThatCannotBeWrittenIsReported()
+    {
+        Window w;
+        const QString folder = dir_.filePath(QStringLiteral("missing/folder"));
+        w.test.useSpreadsheet(
+            std::make_unique<DesktopSpreadsheetLauncher>(w.test.shell, folder, [] {
+                return SpreadsheetProgram{true, {}};
+            }));
+        w.addResult(QStringLiteral("/a"), QStringLiteral("1 KB"), true);
+        w.form.PushButton12_Click();
+        QCOMPARE(w.test.dialogs.texts(),
+                 QStringList({report(QStringLiteral("Path not found"), 168)}));
+        QVERIFY(w.test.shell.urls.isEmpty());
+        QCOMPARE(w.form.mousePointer(), PointerSetting::Default);
+    }
+};
+
+BYTEMARSH_TEST_MAIN(SpreadsheetExportTest)
+#include "test_spreadsheet_export.moc"
