@@ -177,8 +177,16 @@ private slots:
     void lettersBeyondAsciiMatchWhateverTheirCase()
     {
         Window w;
-        fill(w.form.fileList(), {"/Ärger/ÉTÉ.txt", "/ärger/été.md", "/plain/ete.txt"});
+        fill(w.form.fileList(), {"/Ärger/ÉTÉ.txt", "/ärger/été.md", "/plain/ete.txt",
+                                 "/\u212Aelvin", "/\U00010400.txt", "/\u0130stanbul"});
         w.test.dialogs.answerInput("été");
+        w.click(w.form.PushButton1);
+        QCOMPARE(w.form.fileList().count(), 4);
+        w.test.dialogs.answerInput("KELVIN"); // the Kelvin sign lower-cases to a plain k
+        w.click(w.form.PushButton1);
+        w.test.dialogs.answerInput("\U00010428"); // beyond 16 bits
+        w.click(w.form.PushButton1);
+        w.test.dialogs.answerInput("i\u0307s"); // what the dotted capital I lower-cases to
         w.click(w.form.PushButton1);
         QCOMPARE(texts(w.form.fileList()), QStringList({"/plain/ete.txt"}));
         w.test.dialogs.answerInput("ÄRGER");
