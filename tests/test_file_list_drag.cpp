@@ -189,62 +189,54 @@ private slots:
         QCOMPARE(w.listPointer(), Qt::WaitCursor);
     }
 
+    // Row 22 is dragged onto row 21, the top row on show, placed at a given screen row.
+    void scrollingFollowsThePointersScreenPosition_data()
+    {
+        QTest::addColumn<int>("screenY");
+        QTest::addColumn<int>("scrolledTo");
+        QTest::newRow("high: the row above comes into view") << 304 << 19;
+        QTest::newRow("between the bands") << 305 << 20;
+        QTest::newRow("still between") << 364 << 20;
+        QTest::newRow("low: the row below, already on show") << 365 << 20;
+    }
+
+    void scrollingFollowsThePointersScreenPosition()
+    {
+        QFETCH(int, screenY);
+        QFETCH(int, scrolledTo);
+        QStringList rows;
+        for (int i = 1; i <= 40; ++i)
+            rows << QStringLiteral("/rows/%1").arg(i);
+        Window w(rows);
+        QScrollBar* scroll = w.form.ListView1Widget->verticalScrollBar();
+        scroll->setValue(20);
+        w.form.move(0, screenY - w.screenY(21));
+        QCoreApplication::processEvents();
+        QCOMPARE(w.screenY(21), screenY);
+
+        w.press(22);
+        w.moveTo(21);
+        w.release();
+        QCOMPARE(w.list().text(21), QStringLiteral("/rows/22"));
+        QCOMPARE(scroll->value(), scrolledTo);
+    }
+
     void anExchangeLowOnTheScreenShowsTheRowBelow()
     {
         QStringList rows;
         for (int i = 1; i <= 40; ++i)
             rows << QStringLiteral("/rows/%1").arg(i);
         Window w(rows, 400);
-        QScrollBar* scroll = w.form.ListView1Widget->verticalScrollBar();
-        int last = 1; // the last row shown whole
+        int below = 1; // the first row not shown whole
         while (w.viewport()->rect().contains(
-            w.form.ListView1Widget->visualRect(w.list().model().index(last, 0))))
-            ++last;
-        QVERIFY(w.screenY(last - 1) > 364);
-        QCOMPARE(scroll->value(), 0);
-
-        w.press(last - 1);
-        w.moveTo(last);
-        QCOMPARE(scroll->value(), 1); // one row on: the row below the pointer's is in view
+            w.form.ListView1Widget->visualRect(w.list().model().index(below - 1, 0))))
+            ++below;
+        w.press(below - 2);
+        w.moveTo(below - 1);
+        w.release();
+        QCOMPARE(w.form.ListView1Widget->verticalScrollBar()->value(), 1);
         QVERIFY(w.viewport()->rect().contains(
-            w.form.ListView1Widget->visualRect(w.list().model().index(last, 0))));
-        w.release();
-    }
-
-    void anExchangeHighOnTheScreenShowsTheRowAbove()
-    {
-        QStringList rows;
-        for (int i = 1; i <= 40; ++i)
-            rows << QStringLiteral("/rows/%1").arg(i);
-        Window w(rows, 0);
-        QScrollBar* scroll = w.form.ListView1Widget->verticalScrollBar();
-        scroll->setValue(20);
-        QVERIFY(w.screenY(22) < 305);
-
-        w.press(22);
-        w.moveTo(21); // the top row on show
-        QCOMPARE(scroll->value(), 19);
-        w.release();
-    }
-
-    void noScrollingBetweenTheTwoBands()
-    {
-        QStringList rows;
-        for (int i = 1; i <= 40; ++i)
-            rows << QStringLiteral("/rows/%1").arg(i);
-        Window w(rows, 0);
-        QScrollBar* scroll = w.form.ListView1Widget->verticalScrollBar();
-        scroll->setValue(20);
-        // Bring the top row on show to screen row 335, between the bands.
-        w.form.move(0, 335 - w.screenY(21));
-        QCoreApplication::processEvents();
-        QCOMPARE(w.screenY(21), 335);
-
-        w.press(22);
-        w.moveTo(21);
-        QCOMPARE(w.list().text(21), QStringLiteral("/rows/22"));
-        QCOMPARE(scroll->value(), 20);
-        w.release();
+            w.form.ListView1Widget->visualRect(w.list().model().index(below - 1, 0))));
     }
 };
 
