@@ -12,7 +12,7 @@
 
 namespace {
 
-// Lower-cases an ASCII text into `out`; false (and `out` unspecified) when it is not ASCII.
+// Lower-cases an ASCII text into `out`; false, leaving `out` half-written, when it is not ASCII.
 bool lowerAscii(std::string_view text, std::string& out)
 {
     out.resize(text.size());
