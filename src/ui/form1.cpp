@@ -16,6 +16,7 @@ Form1::Form1(Platform& platform, QWidget* parent)
     sizeCheck_ = std::make_unique<SizeCheck>(*ListView1, *ListView2, *unitOptions_, *this,
                                              platform_.dialogs, errors_);
     connectHandlers();
+    connectListHandlers();
 }
 
 Form1::~Form1() = default;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/list_editing.h"
 #include "core/size_check.h"
 #include "core/window_pointer.h"
 #include "platform/error_trap.h"
@@ -8,6 +9,7 @@
 #include "ui/radio_unit_options.h"
 
 #include <QCursor>
+#include <QPersistentModelIndex>
 #include <QWidget>
 #include <memory>
 
@@ -84,11 +86,24 @@ public:
     // A unit option was clicked (1 to 4): remember the choice.
     void Option_Click(int option);
 
+    // List notifications. They run without an error trap.
+    void ListView1_DblClick();
+    void ListView2_DblClick();
+    void ListView2_KeyDown(int key);
+    void ListView1_MouseDown();
+    void ListView1_ItemClick();
+    void ListView1_MouseMove(const QPoint& point, int screenY);
+    void ListView1_MouseUp();
+
 private:
     void buildLayout();
     void connectHandlers();
     void restoreUnitOption(int option);
     void applyPointer();
+    void connectListHandlers();
+    void connectFileListPointer();
+    void removeBySubstring(const QString& procedure, ListView& list, SubstringFilter filter);
+    int draggedRow() const;
 
     Platform& platform_;
     ErrorReporter errors_;
@@ -99,4 +114,9 @@ private:
 
     PointerSetting pointer_ = PointerSetting::Default;
     QCursor customCursor_{Qt::ArrowCursor};
+
+    // Drag-to-reorder of the file list: set from press to release, and the row now holding
+    // the carried path (it follows the row, and goes invalid when the row is removed).
+    bool dragging_ = false;
+    QPersistentModelIndex draggedRow_;
 };

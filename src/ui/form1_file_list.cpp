@@ -1,0 +1,83 @@
+#include "ui/form1.h"
+
+#include <QMouseEvent>
+#include <QPixmap>
+
+// Reordering the file list by dragging a row over the others.
+
+namespace {
+
+// Screen rows above and below which an exchange scrolls the list on by one row.
+constexpr int kScrollUpBelowY = 305;
+constexpr int kScrollDownAboveY = 364;
+
+} // namespace
+
+void Form1::connectFileListPointer()
+{
+    // Moves arrive without a button held too: the window pointer follows them.
+    ListView1Widget->viewport()->setMouseTracking(true);
+    connect(ListView1Widget, &ListViewWidget::mousePressed, this, [this](QMouseEvent* event) {
+        ListView1_MouseDown();
+        // The press has selected the row by now, so the click can take it as the dragged row.
+        if (fileList().hitTest(event->position().toPoint()) > 0) ListView1_ItemClick();
+    });
+    connect(ListView1Widget, &ListViewWidget::mouseMoved, this, [this](QMouseEvent* event) {
+        ListView1_MouseMove(event->position().toPoint(), qRound(event->globalPosition().y()));
+    });
+    connect(ListView1Widget, &ListViewWidget::mouseReleased, this, &Form1::ListView1_MouseUp);
+}
+
+void Form1::ListView1_MouseDown()
+{
+    dragging_ = true;
+}
+
+void Form1::ListView1_ItemClick()
+{
+    // Read at every click, so a replaced icon shows at once; without one the drag still works.
+    const QPixmap icon(platform_.programFolder + QStringLiteral("/drag.ico"));
+    ListView1Widget->setCursor(icon.isNull() ? QCursor(Qt::DragMoveCursor) : QCursor(icon));
+    ListView1Widget->setDragEnabled(false); // rows never leave the list; drops still arrive
+    const int selected = fileList().selectedRow();
+    draggedRow_ = selected > 0 ? QPersistentModelIndex(fileList().model().index(selected - 1, 0))
+                               : QPersistentModelIndex();
+}
+
+int Form1::draggedRow() const
+{
+    return draggedRow_.isValid() ? draggedRow_.row() + 1 : 0;
+}
+
+void Form1::ListView1_MouseMove(const QPoint& point, int screenY)
+{
+    if (!isBusy()) setMousePointer(PointerSetting::Default);
+    if (!dragging_) return;
+
+    ListView& list = fileList();
+    // Only rows on show count: the view would otherwise answer for points beside it.
+    const int under = ListView1Widget->viewport()->rect().contains(point) ? list.hitTest(point) : 0;
+    const int dragged = draggedRow();
+    if (under == 0 || dragged == 0) return;
+    if (list.textUtf8(under) == list.textUtf8(dragged)) return;
+
+    // Only the texts trade places; the rows stay where they are.
+    const QString carried = list.text(dragged);
+    list.setText(dragged, list.text(under));
+    list.setText(under, carried);
+    list.select(under);
+    draggedRow_ = QPersistentModelIndex(list.model().index(under - 1, 0));
+
+    if (screenY < kScrollUpBelowY) {
+        if (under > 1) list.ensureVisible(under - 1);
+    } else if (screenY > kScrollDownAboveY) {
+        if (under < list.count()) list.ensureVisible(under + 1);
+    }
+}
+
+// Back to the window's own pointer, which is the arrow unless a command shows the busy one.
+void Form1::ListView1_MouseUp()
+{
+    dragging_ = false;
+    ListView1Widget->unsetCursor();
+}
