@@ -6,11 +6,13 @@
 #include "platform/list_view.h"
 #include "platform/platform.h"
 #include "ui/radio_unit_options.h"
+#include "ui/skin_framework.h"
 
 #include <QCursor>
 #include <QWidget>
 #include <memory>
 
+class PointerRules;
 class QGroupBox;
 class QPushButton;
 class QRadioButton;
@@ -60,6 +62,7 @@ public:
     QRadioButton* Option2 = nullptr;
     QRadioButton* Option3 = nullptr;
     QRadioButton* Option4 = nullptr;
+    SkinFramework SkinFramework1;
 
     // Button handlers.
     void PushButton1_Click();  // Remove Filenames Containing X
@@ -87,6 +90,12 @@ private:
     void restoreUnitOption(int option);
     void applyPointer();
 
+    // Start-up.
+    void ApplySkin();
+    void OpenHomePageAtRandom();
+    void SetApplicationTitle();
+    void installPointerRules();
+
     Platform& platform_;
     ErrorReporter errors_;
     std::unique_ptr<ListView> ListView1;
@@ -96,4 +105,5 @@ private:
 
     PointerSetting pointer_ = PointerSetting::Default;
     QCursor customCursor_{Qt::ArrowCursor};
+    PointerRules* pointerRules_ = nullptr;
 };
