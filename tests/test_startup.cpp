@@ -119,6 +119,9 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         QVERIFY(!form.grab().isNull());
         QCOMPARE(form.SkinFramework1.applications(), 1);
+        // The skin leaves the layout's fonts alone.
+        QCOMPARE(form.PushButton4->font().pointSizeF(), 11.25);
+        QCOMPARE(form.Option1->font().pointSizeF(), 9.0);
         QVERIFY(test.dialogs.shown().empty());
     }
 
