@@ -1,3 +1,4 @@
+#include "platform/cursor_file.h"
 #include "platform/platform_error.h"
 #include "platform/testing/test_platform.h"
 #include "support/test_main.h"
@@ -161,6 +162,10 @@ private slots:
         QImageReader reader(kResources + "/drag.ico");
         QCOMPARE(reader.format(), QByteArray("ico"));
         QCOMPARE(reader.read().size(), QSize(32, 32));
+        // An icon used as a pointer points with its centre.
+        const QCursor pointer = loadCursorFile(kResources + "/drag.ico");
+        QCOMPARE(pointer.hotSpot(), QPoint(16, 16));
+        QCOMPARE(pointer.pixmap().size(), QSize(32, 32));
     }
 
     void withoutACursorFileTheButtonsStillAskForTheHand()
