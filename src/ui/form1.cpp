@@ -1,9 +1,13 @@
 #include "ui/form1.h"
 
+#include "adding/samples.h"
 #include "core/unit_options.h"
+#include "platform/cursor_file.h"
 #include "platform/dialogs.h"
+#include "platform/file_system.h"
 #include "platform/settings_store.h"
 
+#include <QIcon>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -17,6 +21,7 @@ Form1::Form1(Platform& platform, QWidget* parent)
                                              platform_.dialogs, errors_);
     connectHandlers();
     connectListHandlers();
+    installPointerRules();
 }
 
 Form1::~Form1() = default;
@@ -45,9 +50,25 @@ void Form1::connectHandlers()
 void Form1::Form_Load()
 {
     ErrorTrap trap(errors_, QStringLiteral("Form1"), QStringLiteral("Form_Load"));
-    trap.line(126, [&] {
-        setWindowTitle(QString::fromLatin1(kProductName));
-    });
+    trap.line(100, [&] { ApplySkin(); });
+    const QString handCursor = platform_.programFolder + QStringLiteral("/HAND-M.CUR");
+    if (trap.test(104, [&] { return FileExistsByDate(handCursor); })) {
+        trap.line(106, [&] {
+            customCursor_ = loadCursorFile(handCursor);
+            applyPointer();
+        });
+    }
+    trap.line(108, [&] { OpenHomePageAtRandom(); });
+    if (trap.test(108, [&] {
+            return platform_.settings.read(QStringLiteral("Snapshot"), QString()).isEmpty();
+        })) {
+        trap.line(108, [&] {
+            BuildSampleSnapshot(platform_.programFolder, platform_.settings, platform_.events);
+        });
+    }
+    trap.line(126, [&] { setWindowTitle(QString::fromLatin1(kProductName)); });
+    trap.line(126, [&] { setWindowIcon(QIcon(QStringLiteral(":/icons/bytemarsh.ico"))); });
+    trap.line(126, [&] { SetApplicationTitle(); });
     trap.line(128, [&] { ListView1->addColumn(QStringLiteral("File(s)")); });
     trap.line(130, [&] { ListView1->setColumnWidth(1, 7000); });
     trap.line(132, [&] { ListView2->addColumn(QStringLiteral("Filename")); });

@@ -7,12 +7,14 @@
 #include "platform/list_view.h"
 #include "platform/platform.h"
 #include "ui/radio_unit_options.h"
+#include "ui/skin_framework.h"
 
 #include <QCursor>
 #include <QPersistentModelIndex>
 #include <QWidget>
 #include <memory>
 
+class PointerRules;
 class QGroupBox;
 class QPushButton;
 class QRadioButton;
@@ -62,6 +64,7 @@ public:
     QRadioButton* Option2 = nullptr;
     QRadioButton* Option3 = nullptr;
     QRadioButton* Option4 = nullptr;
+    SkinFramework SkinFramework1;
 
     // Button handlers.
     void PushButton1_Click();  // Remove Filenames Containing X
@@ -105,6 +108,12 @@ private:
     void removeBySubstring(const QString& procedure, ListView& list, SubstringFilter filter);
     int draggedRow() const;
 
+    // Start-up.
+    void ApplySkin();
+    void OpenHomePageAtRandom();
+    void SetApplicationTitle();
+    void installPointerRules();
+
     Platform& platform_;
     ErrorReporter errors_;
     std::unique_ptr<ListView> ListView1;
@@ -119,4 +128,6 @@ private:
     // the carried path (it follows the row, and goes invalid when the row is removed).
     bool dragging_ = false;
     QPersistentModelIndex draggedRow_;
+
+    PointerRules* pointerRules_ = nullptr;
 };

@@ -1,5 +1,8 @@
 #include "ui/form1.h"
 
+#include "platform/cursor_file.h"
+#include "platform/platform_error.h"
+
 #include <QMouseEvent>
 #include <QPixmap>
 
@@ -36,8 +39,12 @@ void Form1::ListView1_MouseDown()
 void Form1::ListView1_ItemClick()
 {
     // Read at every click, so a replaced icon shows at once; without one the drag still works.
-    const QPixmap icon(platform_.programFolder + QStringLiteral("/drag.ico"));
-    ListView1Widget->setCursor(icon.isNull() ? QCursor(Qt::DragMoveCursor) : QCursor(icon));
+    QCursor pointer(Qt::DragMoveCursor);
+    try {
+        pointer = loadCursorFile(platform_.programFolder + QStringLiteral("/drag.ico"));
+    } catch (const PlatformError&) {
+    }
+    ListView1Widget->setCursor(pointer);
     ListView1Widget->setDragEnabled(false); // rows never leave the list; drops still arrive
     const int selected = fileList().selectedRow();
     draggedRow_ = selected > 0 ? QPersistentModelIndex(fileList().model().index(selected - 1, 0))

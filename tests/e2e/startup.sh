@@ -17,11 +17,18 @@ unset QT_QPA_PLATFORM
 pid=$!
 size=$(/usr/bin/python3 "$here/x11_window.py" size Bytemarsh)
 [ "$size" = "1064x339" ] || { echo "client area is $size, not 1064x339"; exit 1; }
+# The window carries the program icon: 32, 48, 128 and 256 pixels square, each as width,
+# height and one value per pixel.
+icon=$(/usr/bin/python3 "$here/x11_window.py" icon Bytemarsh)
+expected=$(( (2 + 32 * 32) + (2 + 48 * 48) + (2 + 128 * 128) + (2 + 256 * 256) ))
+[ "$icon" = "$expected" ] || { echo "window icon holds $icon values, not $expected"; exit 1; }
 
 settings=$XDG_CONFIG_HOME/Quillory/Bytemarsh.ini
 for pair in Option1=True Option2=False Option3=False Option4=False; do
     grep -qx "$pair" "$settings" || { echo "settings lack $pair:"; cat "$settings"; exit 1; }
 done
+# The sample files next to the program are recorded, scrambled, on the first start.
+grep -q '^Snapshot=..' "$settings" || { echo "no sample record:"; cat "$settings"; exit 1; }
 before=$(stat -c '%Y %s' "$settings"; md5sum < "$settings")
 sleep 1.1 # so a write at exit would change the modification time
 
@@ -31,4 +38,4 @@ if kill -0 "$pid" 2>/dev/null; then echo "the program did not end on close"; kil
 wait "$pid" || { echo "the program exited with $?"; exit 1; }
 after=$(stat -c '%Y %s' "$settings"; md5sum < "$settings")
 [ "$before" = "$after" ] || { echo "settings were written at exit"; exit 1; }
-echo "window 1064x339 titled Bytemarsh; first-start settings stored; closed cleanly"
+echo "window 1064x339 titled Bytemarsh with its icon; first-start settings and sample record stored; closed cleanly"
