@@ -6,14 +6,23 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 
+namespace {
+// Kept apart from Qt's display name, which the window system would append to every title.
+QString& titleStore()
+{
+    static QString title;
+    return title;
+}
+} // namespace
+
 QString applicationTitle()
 {
-    return QGuiApplication::applicationDisplayName();
+    return titleStore().isEmpty() ? QGuiApplication::applicationName() : titleStore();
 }
 
 void setApplicationTitle(const QString& title)
 {
-    QGuiApplication::setApplicationDisplayName(title);
+    titleStore() = title;
 }
 
 namespace {
