@@ -82,9 +82,7 @@ void run(const char* name, ListView& list, double anchor, Command command)
 
 int main(int argc, char** argv)
 {
-    QTemporaryDir configHome;
-    qputenv("XDG_CONFIG_HOME", configHome.path().toUtf8());
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    const bench::OffscreenSession session;
     QApplication app(argc, argv);
     const int rows = bench::fileCount(argc, argv, 1000000);
 

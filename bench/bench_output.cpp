@@ -61,9 +61,7 @@ void bareTextFile(const QString& file, const std::vector<std::string>& paths)
 
 int main(int argc, char** argv)
 {
-    QTemporaryDir configHome;
-    qputenv("XDG_CONFIG_HOME", configHome.path().toUtf8());
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    const bench::OffscreenSession session;
     QApplication app(argc, argv);
     const int rows = bench::fileCount(argc, argv, 1000000);
     QTemporaryDir work;

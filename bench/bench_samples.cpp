@@ -16,9 +16,7 @@
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QTemporaryDir configHome;
-    qputenv("XDG_CONFIG_HOME", configHome.path().toUtf8());
+    const bench::OffscreenSession session;
     QApplication app(argc, argv);
     const int rows = bench::fileCount(argc, argv, 1000000);
 

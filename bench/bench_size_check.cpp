@@ -13,9 +13,7 @@
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QTemporaryDir configHome;
-    qputenv("XDG_CONFIG_HOME", configHome.path().toUtf8());
+    const bench::OffscreenSession session;
     QApplication app(argc, argv);
     const int files = bench::fileCount(argc, argv);
 

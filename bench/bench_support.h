@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QString>
+#include <QTemporaryDir>
 #include <cstdio>
 #include <fcntl.h>
 #include <string>
@@ -15,6 +16,21 @@
 #include <vector>
 
 namespace bench {
+
+// Benchmarks run offscreen, with settings in a folder of their own that lives as long as
+// the returned object. Call before creating the application.
+class OffscreenSession
+{
+public:
+    OffscreenSession()
+    {
+        qputenv("XDG_CONFIG_HOME", configHome_.path().toUtf8());
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+
+private:
+    QTemporaryDir configHome_;
+};
 
 // The file count from the first argument, or the default.
 inline int fileCount(int argc, char** argv, int fallback = 200000)
@@ -29,7 +45,8 @@ inline std::vector<std::string> makeTree(const QString& root, int files)
     std::vector<std::string> paths;
     paths.reserve(std::size_t(files));
     for (int i = 0; i < files; ++i) {
-        const QString folder = QStringLiteral("%1/d%2/e%3").arg(root).arg(i / 10000).arg(i / 100 % 100);
+        const QString folder =
+            QStringLiteral("%1/d%2/e%3").arg(root).arg(i / 10000).arg(i / 100 % 100);
         if (i % 100 == 0) QDir().mkpath(folder);
         const std::string path =
             QFile::encodeName(QStringLiteral("%1/file%2.dat").arg(folder).arg(i)).toStdString();
@@ -51,7 +68,8 @@ inline double peakMemoryMiB()
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly)) return -1;
     for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmHWM:")) return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
     return -1;
 }
 

@@ -2,6 +2,7 @@
 #include "platform/error_trap.h"
 #include "platform/platform_error.h"
 #include "platform/testing/test_platform.h"
+#include "support/loaded_window.h"
 #include "support/test_main.h"
 #include "ui/form1.h"
 
@@ -14,14 +15,10 @@ const QString kCopied = QStringLiteral(
     "Results have been copied to the clipboard.\r\rClick a text area where you normally type "
     "and press Ctrl+V to paste the clipboard.");
 
-struct Window
+struct Window : LoadedWindow
 {
-    TestPlatform test;
-    Form1 form{test.platform()};
     Window()
     {
-        form.Form_Load();
-        test.dialogs.clearShown();
         test.clipboard.setText(QStringLiteral("before"), {});
         test.clipboard.setAttempts = 0;
         test.clipboard.everSet = false;

@@ -1,4 +1,5 @@
 #include "platform/testing/test_platform.h"
+#include "support/loaded_window.h"
 #include "support/test_main.h"
 #include "ui/form1.h"
 
@@ -8,12 +9,7 @@
 
 namespace {
 
-struct Window
-{
-    TestPlatform test;
-    Form1 form{test.platform()};
-    Window() { form.Form_Load(); test.dialogs.clearShown(); }
-};
+using Window = LoadedWindow;
 
 QStringList sizes(ListView& results)
 {

@@ -1,6 +1,7 @@
 #include "platform/desktop_spreadsheet.h"
 #include "platform/error_trap.h"
 #include "platform/testing/test_platform.h"
+#include "support/loaded_window.h"
 #include "support/test_main.h"
 #include "ui/form1.h"
 
@@ -18,14 +19,10 @@ const QString kNotInstalled =
 const QString kNoFeature = QStringLiteral(
     "Excel is not installed on this computer. You need to have it installed to use this feature.");
 
-struct Window
+struct Window : LoadedWindow
 {
-    TestPlatform test;
-    Form1 form{test.platform()};
     Window()
     {
-        form.Form_Load();
-        test.dialogs.clearShown();
     }
 
     void addResult(const QString& path, const QString& size, bool ticked)

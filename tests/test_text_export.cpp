@@ -1,18 +1,15 @@
 #include "platform/error_trap.h"
 #include "platform/testing/test_platform.h"
+#include "support/loaded_window.h"
 #include "support/test_main.h"
 #include "ui/form1.h"
 
 namespace {
 
-struct Window
+struct Window : LoadedWindow
 {
-    TestPlatform test;
-    Form1 form{test.platform()};
     Window()
     {
-        form.Form_Load();
-        test.dialogs.clearShown();
     }
 
     void addResult(const QString& path, const QString& size)

@@ -105,11 +105,12 @@ void Form1::buildLayout()
 
     // Keyboard order as the layout numbers it (0 to 21).
     const QList<QWidget*> tabOrder = {
-        ListView1Widget, PushButton5,  PushButton3,  PushButton11, PushButton6,  PushButton9,
-        PushButton4,     PushButton8,  ListView2Widget, PushButton7, Frame1,     Option1,
-        Option2,         Option3,      Option4,      PushButton12, PushButton18, PushButton1,
-        PushButton2,     PushButton10, PushButton13, PushButton14};
-    for (qsizetype i = 1; i < tabOrder.size(); ++i) setTabOrder(tabOrder[i - 1], tabOrder[i]);
+        ListView1Widget, PushButton5,  PushButton3,     PushButton11, PushButton6,  PushButton9,
+        PushButton4,     PushButton8,  ListView2Widget, PushButton7,  Frame1,       Option1,
+        Option2,         Option3,      Option4,         PushButton12, PushButton18, PushButton1,
+        PushButton2,     PushButton10, PushButton13,    PushButton14};
+    for (qsizetype i = 1; i < tabOrder.size(); ++i)
+        setTabOrder(tabOrder[i - 1], tabOrder[i]);
 
     unitOptions_ = std::make_unique<RadioUnitOptions>(
         std::array<QRadioButton*, 4>{Option1, Option2, Option3, Option4});

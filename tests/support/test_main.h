@@ -10,16 +10,17 @@
 #include "platform/settings_store.h"
 
 // Every suite runs offscreen, with its own settings folder, and never touches the user's.
-#define BYTEMARSH_TEST_MAIN(TestClass)                                                         \
-    int main(int argc, char** argv)                                                            \
-    {                                                                                          \
-        QTemporaryDir configHome;                                                              \
-        qputenv("XDG_CONFIG_HOME", configHome.path().toUtf8());                                \
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen"); \
-        QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);                               \
-        QApplication app(argc, argv);                                                          \
-        TestClass test;                                                                        \
-        return QTest::qExec(&test, argc, argv);                                                \
+#define BYTEMARSH_TEST_MAIN(TestClass)                                                             \
+    int main(int argc, char** argv)                                                                \
+    {                                                                                              \
+        QTemporaryDir configHome;                                                                  \
+        qputenv("XDG_CONFIG_HOME", configHome.path().toUtf8());                                    \
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))                                        \
+            qputenv("QT_QPA_PLATFORM", "offscreen");                                               \
+        QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);                                   \
+        QApplication app(argc, argv);                                                              \
+        TestClass test;                                                                            \
+        return QTest::qExec(&test, argc, argv);                                                    \
     }
 
 // Forgets every stored setting.
