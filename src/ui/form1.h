@@ -11,6 +11,7 @@
 #include <QWidget>
 #include <memory>
 
+class QDropEvent;
 class QGroupBox;
 class QPushButton;
 class QRadioButton;
@@ -86,6 +87,9 @@ private:
     void connectHandlers();
     void restoreUnitOption(int option);
     void applyPointer();
+    void connectDropHandlers();
+    void ListView1_OLEDragOver(QDropEvent* event);
+    void ListView1_OLEDragDrop(QDropEvent* event);
 
     Platform& platform_;
     ErrorReporter errors_;
