@@ -207,6 +207,27 @@ private slots:
         setMode(at("closed"), 0755);
     }
 
+    void aFolderThatVanishesMidScanIsReportedByTheCollector()
+    {
+        file("kept.txt");
+        makeFolder(at("gone"));
+        AddingWindow w;
+        // The third round of events comes after the sub-folder was found to be a folder and
+        // before its attributes are read.
+        w.test.events.onCall = [&] {
+            if (w.test.events.calls == 3) QDir(at("gone")).removeRecursively();
+        };
+        scan(w, "txt", root_);
+        QCOMPARE(w.rows(), QStringList({at("kept.txt")}));
+        const auto& shown = w.test.dialogs.shown();
+        QCOMPARE(shown.size(), std::size_t(3));
+        QCOMPARE(shown[2].title, QStringLiteral("Application Error"));
+        QVERIFY(shown[2].text.startsWith(
+            QStringLiteral("File not found\r\nin Pemberloft2021/08/31.AddFolder."
+                           "GetSubDirectories2016 at line 110\r\r")));
+        QCOMPARE(w.form.mousePointer(), PointerSetting::Default);
+    }
+
     void linksAreFollowedButNoFolderIsCollectedTwice()
     {
         QTemporaryDir outside;

@@ -206,10 +206,11 @@ void SubFolderCollector::GetSubDirectories2016(FolderList& folders, bool recursi
 
     const FolderList entries = folders; // 102: entries may leave the list as they are read
     for (const std::string& folder : entries) {
-        if (trap.test(104, [&] { return !pathIsFolder(folder.c_str()); })) continue;
+        if (!trap.test(104, [&] { return pathIsFolder(folder.c_str()); })) continue;
         if (folder.size() >= PATH_MAX) continue; // 106
         trap.line(108, [&] { events_.processPendingEvents(); });
-        if (trap.test(110, [&] { return !mayDescend(folder); })) continue;
+        // A value that cannot be read lets the listing try.
+        if (!trap.test(110, [&] { return mayDescend(folder); })) continue;
 
         // 112: the sub-folders, in the order the file system gives them.
         DirHandle dir(::opendir(folder.c_str()));
@@ -237,11 +238,10 @@ void SubFolderCollector::GetSubDirectories2016(FolderList& folders, bool recursi
             }
             if (entry->d_type != DT_DIR && entry->d_type != DT_LNK && entry->d_type != DT_UNKNOWN)
                 continue;
+            if (isDotOrDotDot(entry->d_name)) continue; // not sub-folders at all
             trap.line(114, [&] { events_.processPendingEvents(); });
             const std::string_view name(entry->d_name);
-            if (name.size() >= PATH_MAX || HasUnsafeCharactersUtf8(name) ||
-                isDotOrDotDot(entry->d_name))
-                continue;
+            if (name.size() >= PATH_MAX || HasUnsafeCharactersUtf8(name)) continue;
             struct stat info = {};
             if (::fstatat(dirFd, entry->d_name, &info, 0) != 0 || !S_ISDIR(info.st_mode)) continue;
             if (!firstVisit(info.st_dev, info.st_ino)) continue;
