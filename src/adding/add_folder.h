@@ -2,9 +2,31 @@
 
 #include <QString>
 #include <QStringList>
+#include <set>
+#include <string>
+#include <string_view>
+#include <sys/types.h>
+#include <utility>
+#include <vector>
+
+class Dialogs;
+class ErrorReporter;
+class EventPump;
+class ListView;
+class SettingsStore;
+class WindowPointer;
 
 // The folder scan and the folder and file tests it shares with the other adding roads.
 namespace AddFolder {
+
+// A folder list: native (UTF-8) paths, each ending in a separator, in scan order.
+using FolderList = std::vector<std::string>;
+
+// The last folder the scan was given; lives for the whole run.
+QString& lastFolder();
+
+// The chosen folder, or the empty text on Cancel. The browser opens on the initial folder.
+QString BrowseForFolder(Dialogs& dialogs, const QString& title, const QString& initialFolder);
 
 // The names (without folder) of the files in one folder that match a wildcard pattern,
 // hidden files included, in the order the directory gives them; folders are never listed and
@@ -13,9 +35,61 @@ QStringList ListFilesInFolder(const QString& folder, const QString& pattern);
 
 // True for an existing entry that is not a folder and whose metadata can be read.
 bool FileExistsByOpen(const QString& path);
+// True when the path's attributes can be read and say folder.
+bool PathIsFolder(const QString& path);
+// True for a name the scan will not descend into: a control character, "?", or bytes that are
+// not UTF-8 (which arrive here as lone surrogates or the replacement character).
+bool HasUnsafeCharacters(const QString& name);
+bool HasUnsafeCharactersUtf8(std::string_view name);
 
 // Wildcard match of one name: "*" any run, "?" one character, letter case ignored;
 // "*.*" matches every name, with or without a dot.
 bool MatchesPattern(const QString& name, const QString& pattern);
+
+// Collects sub-folders breadth first for one scan. A folder reached twice (through a symbolic
+// link, say) is collected once, so a link loop ends.
+class SubFolderCollector
+{
+public:
+    SubFolderCollector(ErrorReporter& errors, EventPump& events) : errors_(errors), events_(events)
+    {
+    }
+
+    // Appends the sub-folders of the listed folders (all levels when recursive); drops entries
+    // whose sub-folders cannot be read for want of access or because they vanished.
+    void GetSubDirectories2016(FolderList& folders, bool recursive);
+
+private:
+    bool firstVisit(dev_t device, ino_t inode);
+
+    ErrorReporter& errors_;
+    EventPump& events_;
+    std::set<std::pair<dev_t, ino_t>> collected_;
+};
+
+// Appends to the list every file of the folder's tree whose name matches the pattern, folder
+// by folder in scan order, except "~" names, files that cannot be opened and writable
+// dot-files (attribute value 34). Errors other than those of the sub-folder collection reach
+// the caller.
+void AddFolderTreeFiles(ListView& list, const QString& folder, const QString& pattern,
+                        ErrorReporter& errors, EventPump& events);
+
+// "Add All Files In Folder": asks for an extension and a folder, remembers both, and adds
+// every matching file of the folder's tree.
+class AddAllFilesInFolder
+{
+public:
+    AddAllFilesInFolder(ListView& files, WindowPointer& pointer, Dialogs& dialogs,
+                        SettingsStore& settings, ErrorReporter& errors, EventPump& events);
+    void PushButton10_Click();
+
+private:
+    ListView& files_;
+    WindowPointer& pointer_;
+    Dialogs& dialogs_;
+    SettingsStore& settings_;
+    ErrorReporter& errors_;
+    EventPump& events_;
+};
 
 } // namespace AddFolder

@@ -4,8 +4,11 @@
 
 #include <QFile>
 #include <cerrno>
+#include <cstring>
+#include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace FileSystem {
 
@@ -46,6 +49,45 @@ std::int64_t fileLength(const QString& path)
 {
     const QByteArray native = nativePath(path);
     return fileLength(std::string_view(native.constData(), std::size_t(native.size())));
+}
+
+int attributesAt(int dirFd, const char* path)
+{
+    struct stat link = {};
+    if (::fstatat(dirFd, path, &link, AT_SYMLINK_NOFOLLOW) != 0)
+        throw PlatformError::fromErrno(errno);
+    int value = 0;
+    struct stat target = link;
+    if (S_ISLNK(link.st_mode)) {
+        value |= ReparsePoint;
+        if (::fstatat(dirFd, path, &target, 0) != 0) target = link; // a dangling link
+    }
+    if (S_ISDIR(target.st_mode)) value |= Directory;
+    if (S_ISREG(target.st_mode)) value |= Archive;
+
+    // The name is the last component, trailing separators aside.
+    std::size_t end = std::strlen(path);
+    while (end > 1 && path[end - 1] == '/')
+        --end;
+    std::size_t begin = end;
+    while (begin > 0 && path[begin - 1] != '/')
+        --begin;
+    const std::string_view name(path + begin, end - begin);
+    if (name.size() > 1 && name[0] == '.' && name != "..") value |= Hidden;
+
+    // Permission bits first, so a file nobody may write reads as read-only even for root.
+    if ((target.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 ||
+        ::faccessat(dirFd, path, W_OK, AT_EACCESS) != 0)
+        value |= ReadOnly;
+    return value;
+}
+
+int attributes(const QString& path)
+{
+    const QByteArray native = nativePath(path);
+    if (native.isEmpty() || native.contains('\0'))
+        throw PlatformError(PlatformError::BadFileName, QStringLiteral("Bad file name or number"));
+    return attributesAt(AT_FDCWD, native.constData());
 }
 
 } // namespace FileSystem

@@ -16,6 +16,24 @@ std::int64_t fileLength(const QString& path);
 // The same for a path already in native form (no terminating NUL needed).
 std::int64_t fileLength(std::string_view nativePath);
 
+// The classic attribute bits, as this platform maps them: read-only when the file has no write
+// permission bit or the user cannot write it, hidden for a name that starts with ".", system
+// never, archive for every regular file, reparse point for a symbolic link.
+enum Attribute : int {
+    ReadOnly = 1,
+    Hidden = 2,
+    System = 4,
+    Directory = 16,
+    Archive = 32,
+    ReparsePoint = 1024,
+};
+
+// The attribute value of a path (a link is described by its target's kind). Throws
+// PlatformError when the path's metadata cannot be read.
+int attributes(const QString& path);
+// The same for a native path relative to an open folder (or absolute, with AT_FDCWD).
+int attributesAt(int dirFd, const char* nativePath);
+
 } // namespace FileSystem
 
 // True when the path's last-modified date can be read (folders too); never throws.

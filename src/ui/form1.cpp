@@ -45,6 +45,7 @@ void Form1::connectHandlers()
     for (int option = 1; option <= 4; ++option)
         connect(options[option - 1], &QRadioButton::clicked, this,
                 [this, option] { Option_Click(option); });
+    connectDropHandlers();
 }
 
 void Form1::Form_Load()

@@ -15,6 +15,7 @@
 #include <memory>
 
 class PointerRules;
+class QDropEvent;
 class QGroupBox;
 class QPushButton;
 class QRadioButton;
@@ -113,6 +114,9 @@ private:
     void OpenHomePageAtRandom();
     void SetApplicationTitle();
     void installPointerRules();
+    void connectDropHandlers();
+    void ListView1_OLEDragOver(QDropEvent* event);
+    void ListView1_OLEDragDrop(QDropEvent* event);
 
     Platform& platform_;
     ErrorReporter errors_;

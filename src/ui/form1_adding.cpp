@@ -1,7 +1,64 @@
 #include "ui/form1.h"
 
+#include "adding/add_files.h"
+#include "adding/add_folder.h"
+#include "adding/drop_files.h"
+#include "adding/file_to_listview1.h"
+
+#include <QDropEvent>
+#include <QMimeData>
+
 // The roads by which paths reach the file list.
 
-void Form1::PushButton3_Click() {}
-void Form1::PushButton5_Click() {}
-void Form1::PushButton10_Click() {}
+void Form1::PushButton3_Click()
+{
+    LoadFileList(*ListView1, *this, platform_.dialogs, errors_).PushButton3_Click();
+}
+
+void Form1::PushButton5_Click()
+{
+    AddFiles(*ListView1, platform_.dialogs, errors_).PushButton5_Click();
+}
+
+void Form1::PushButton10_Click()
+{
+    AddFolder::AddAllFilesInFolder(*ListView1, *this, platform_.dialogs, platform_.settings,
+                                   errors_, platform_.events)
+        .PushButton10_Click();
+}
+
+void Form1::connectDropHandlers()
+{
+    // Drops land on the viewport, which passes them to the list's own handlers.
+    ListView1Widget->viewport()->setAcceptDrops(true);
+    connect(ListView1Widget, &ListViewWidget::dragEntered, this,
+            [this](QDragEnterEvent* event) { ListView1_OLEDragOver(event); });
+    connect(ListView1Widget, &ListViewWidget::dragMoved, this,
+            [this](QDragMoveEvent* event) { ListView1_OLEDragOver(event); });
+    connect(ListView1Widget, &ListViewWidget::dropped, this,
+            [this](QDropEvent* event) { ListView1_OLEDragDrop(event); });
+}
+
+void Form1::ListView1_OLEDragOver(QDropEvent* event)
+{
+    const QMimeData* data = event->mimeData();
+    if (data && DropFiles::offersFileList(*data)) {
+        event->acceptProposedAction();
+    } else {
+        event->setDropAction(Qt::IgnoreAction);
+        event->ignore();
+    }
+}
+
+void Form1::ListView1_OLEDragDrop(QDropEvent* event)
+{
+    const QMimeData* data = event->mimeData();
+    if (!data || !DropFiles::offersFileList(*data)) {
+        event->ignore();
+        return;
+    }
+    // The event may not outlive the events processed during a long folder scan.
+    const QStringList paths = DropFiles::droppedPaths(*data);
+    event->acceptProposedAction();
+    DropFiles::addDroppedItems(*ListView1, paths, errors_, platform_.events);
+}

@@ -1,0 +1,49 @@
+#include "adding/add_files.h"
+
+#include "adding/normalize_backslashes.h"
+#include "platform/dialogs.h"
+#include "platform/error_trap.h"
+#include "platform/list_view.h"
+#include "platform/platform_error.h"
+
+#include <QStringList>
+
+AddFiles::AddFiles(ListView& files, Dialogs& dialogs, ErrorReporter& errors)
+    : files_(files), dialogs_(dialogs), errors_(errors)
+{
+}
+
+void AddFiles::PushButton5_Click()
+{
+    ErrorTrap trap(errors_, QStringLiteral("Form1"), QStringLiteral("PushButton5_Click"));
+    QString chosen;
+    bool tooMany = false;
+    trap.line(100, [&] {
+        try {
+            chosen = dialogs_.openFile({QStringLiteral("Add File(s) - Hold Ctrl or Shift to select "
+                                                       "multiple files"),
+                                        QStringLiteral("All Files (*.*;*.*)|*.*;*.*|"), true,
+                                        kSelectionLimit});
+        } catch (const PlatformError& error) {
+            if (error.number() != PlatformError::BufferTooSmall) throw;
+            tooMany = true;
+        }
+    });
+    if (tooMany) {
+        trap.line(102, [&] {
+            dialogs_.inform(QStringLiteral("You've selected too many files to add.\r\rPlease try "
+                                           "adding via the \"Add All\" button."));
+        });
+        return;
+    }
+    if (chosen.isEmpty()) return; // 104
+
+    QStringList parts;
+    trap.line(106, [&] { parts = chosen.split(QChar(u'\0')); });
+    if (parts.size() == 1) { // 108
+        trap.line(110, [&] { files_.add(parts[0]); });
+        return;
+    }
+    for (qsizetype i = 1; i < parts.size(); ++i) // 112
+        trap.line(114, [&] { files_.add(NormalizeBackslashes(parts[0] + u'/' + parts[i])); });
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+
+class Dialogs;
+class ErrorReporter;
+class ListView;
+class WindowPointer;
+
+// Plain-text list files: one row per line.
+namespace FileToListview1 {
+
+// Appends one row per line of the list file, each line unchanged. Lines end at CR or CR LF;
+// a bare LF then splits a line once more. The file is read as UTF-8 and a leading byte-order
+// mark is skipped. A missing file is said so in a box; other failures reach the caller.
+void LoadListFile(ListView& list, const QString& path, Dialogs& dialogs);
+
+} // namespace FileToListview1
+
+// "Load File List From Text File": loads every list file chosen in one dialog, in its order.
+class LoadFileList
+{
+public:
+    LoadFileList(ListView& files, WindowPointer& pointer, Dialogs& dialogs, ErrorReporter& errors);
+    void PushButton3_Click();
+
+private:
+    ListView& files_;
+    WindowPointer& pointer_;
+    Dialogs& dialogs_;
+    ErrorReporter& errors_;
+};

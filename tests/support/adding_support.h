@@ -1,0 +1,63 @@
+#pragma once
+
+#include "platform/list_view.h"
+#include "platform/testing/test_platform.h"
+#include "ui/form1.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStringList>
+#include <sys/stat.h>
+#include <unistd.h>
+
+// The real window on the test platform, loaded and with no box recorded yet.
+struct AddingWindow
+{
+    TestPlatform test;
+    Form1 form{test.platform()};
+    AddingWindow()
+    {
+        form.Form_Load();
+        test.dialogs.clearShown();
+    }
+    QStringList rows() { return rowsOf(form.fileList()); }
+
+    static QStringList rowsOf(const ListView& list)
+    {
+        QStringList result;
+        for (int row = 1; row <= list.count(); ++row)
+            result << list.text(row);
+        return result;
+    }
+};
+
+// Root reads every folder whatever its permissions, so a test that needs a folder to deny
+// access acts as an ordinary user meanwhile. The tree must be reachable by that user.
+class ActingAsOrdinaryUser
+{
+public:
+    ActingAsOrdinaryUser() : wasRoot_(::geteuid() == 0)
+    {
+        if (wasRoot_ && ::seteuid(65534) != 0) qFatal("cannot act as an ordinary user");
+    }
+    ~ActingAsOrdinaryUser()
+    {
+        if (wasRoot_ && ::seteuid(0) != 0) qFatal("cannot return to root");
+    }
+    ActingAsOrdinaryUser(const ActingAsOrdinaryUser&) = delete;
+    ActingAsOrdinaryUser& operator=(const ActingAsOrdinaryUser&) = delete;
+
+private:
+    bool wasRoot_;
+};
+
+inline void makeFolder(const QString& path)
+{
+    if (!QDir().mkpath(path)) qFatal("cannot make %s", qPrintable(path));
+}
+
+inline void setMode(const QString& path, mode_t mode)
+{
+    if (::chmod(QFile::encodeName(path).constData(), mode) != 0)
+        qFatal("cannot chmod %s", qPrintable(path));
+}

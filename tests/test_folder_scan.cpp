@@ -1,0 +1,310 @@
+#include "adding/add_folder.h"
+#include "platform/error_trap.h"
+#include "platform/file_system.h"
+#include "platform/platform_error.h"
+#include "support/adding_support.h"
+#include "support/test_main.h"
+
+#include <QFileInfo>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+namespace {
+
+const QString kPrompt = QStringLiteral(
+    "Enter file extension to load:\r\r(* for all files, txt for all txt files, doc for all doc "
+    "files, etc.)");
+
+// Answers the two questions of the command and runs it.
+void scan(AddingWindow& w, const QString& extension, const QString& folder)
+{
+    w.test.dialogs.answerInput(extension);
+    w.test.dialogs.answerFolder(folder);
+    w.form.PushButton10_Click();
+}
+
+} // namespace
+
+class FolderScanTest : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir dir_;
+    QString root_;
+
+    QString at(const QString& relative) const { return root_ + u'/' + relative; }
+    QString file(const QString& relative) { return writeFile(at(relative), "x"); }
+
+private slots:
+    void init()
+    {
+        removeAllSettings();
+        QVERIFY(dir_.isValid());
+        setMode(dir_.path(), 0755);
+        static int round = 0;
+        root_ = dir_.filePath(QStringLiteral("tree%1").arg(++round));
+        makeFolder(root_);
+    }
+
+    void foldersComeBreadthFirstGroupedByParent()
+    {
+        file("r.txt");
+        file("A/a.txt");
+        file("B/b.txt");
+        file("A/AA/aa.txt");
+        file("B/BB/bb.txt");
+        file("A/AA/AAA/aaa.txt");
+        AddingWindow w;
+        scan(w, "txt", root_);
+
+        const QStringList rows = w.rows();
+        QCOMPARE(rows.size(), 6);
+        QCOMPARE(rows[0], at("r.txt"));
+        // The first level in directory order, then the second in the same parent order.
+        const bool aFirst = rows[1] == at("A/a.txt");
+        QCOMPARE(rows.mid(1, 2), aFirst ? QStringList({at("A/a.txt"), at("B/b.txt")})
+                                        : QStringList({at("B/b.txt"), at("A/a.txt")}));
+        QCOMPARE(rows.mid(3, 2), aFirst ? QStringList({at("A/AA/aa.txt"), at("B/BB/bb.txt")})
+                                        : QStringList({at("B/BB/bb.txt"), at("A/AA/aa.txt")}));
+        QCOMPARE(rows[5], at("A/AA/AAA/aaa.txt"));
+        QVERIFY(w.test.dialogs.shown().size() == 2); // the two questions, nothing more
+        QCOMPARE(w.form.mousePointer(), PointerSetting::Default);
+    }
+
+    void tildeNamesAndWritableDotFilesAreLeftOut()
+    {
+        file("keep.txt");
+        file("~lock.txt");
+        file("sub/~other.txt");
+        file(".writable.txt");
+        const QString readOnly = file(".readonly.txt");
+        setMode(readOnly, 0444);
+        file(".config/inside.txt"); // a hidden folder is still scanned
+        QCOMPARE(FileSystem::attributes(at(".writable.txt")), 34);
+        QCOMPARE(FileSystem::attributes(readOnly), 35);
+        QCOMPARE(FileSystem::attributes(at(".config")), 18);
+
+        AddingWindow w;
+        scan(w, "*", root_);
+        QStringList rows = w.rows();
+        rows.sort();
+        QCOMPARE(rows,
+                 QStringList({at(".config/inside.txt"), at(".readonly.txt"), at("keep.txt")}));
+    }
+
+    void thePatternIsTheExtensionAsTyped()
+    {
+        file("a.txt");
+        file("b.doc");
+        file("noextension");
+        file("c..txt");
+        file("sub/d.TXT");
+        makeFolder(at("folder.txt"));
+
+        AddingWindow w;
+        scan(w, "txt", root_);
+        QStringList rows = w.rows();
+        rows.sort();
+        QCOMPARE(rows, QStringList({at("a.txt"), at("c..txt"), at("sub/d.TXT")}));
+
+        AddingWindow all;
+        scan(all, "*", root_);
+        QCOMPARE(all.rows().size(), 5); // "*.*" takes names without a dot too
+
+        AddingWindow dotted;
+        scan(dotted, ".txt", root_);
+        QCOMPARE(dotted.rows(), QStringList({at("c..txt")}));
+        QCOMPARE(dotted.test.settings.read("Extension", ""), QStringLiteral(".txt"));
+    }
+
+    void choicesAreRememberedBeforeTheScanStarts()
+    {
+        file("one.txt");
+        file("sub/two.txt");
+        AddingWindow w;
+        QString extensionDuringScan, folderDuringScan;
+        QList<PointerSetting> pointers;
+        w.test.events.onCall = [&] {
+            extensionDuringScan = w.test.settings.read("Extension", "");
+            folderDuringScan = w.test.settings.read("LastFolder", "");
+            pointers << w.form.mousePointer();
+        };
+        scan(w, "txt", root_);
+        QCOMPARE(extensionDuringScan, QStringLiteral("txt"));
+        QCOMPARE(folderDuringScan, root_);
+        QVERIFY(w.test.events.calls >= 3); // each folder and each sub-folder
+        QVERIFY(!pointers.contains(PointerSetting::Default));
+        QCOMPARE(w.form.mousePointer(), PointerSetting::Default);
+
+        const auto& shown = w.test.dialogs.shown();
+        QCOMPARE(shown.size(), std::size_t(2));
+        QCOMPARE(shown[0].kind, ScriptedDialogs::Kind::Input);
+        QCOMPARE(shown[0].text, kPrompt);
+        QCOMPARE(shown[0].defaultText, QStringLiteral("*"));
+        QCOMPARE(shown[1].kind, ScriptedDialogs::Kind::Folder);
+        QCOMPARE(shown[1].text, QStringLiteral("Please select folder:"));
+        QCOMPARE(shown[1].defaultText, QString());
+
+        // The next use offers both again, and adds the same files once more.
+        w.test.dialogs.clearShown();
+        scan(w, "txt", root_);
+        QCOMPARE(w.test.dialogs.shown()[0].defaultText, QStringLiteral("txt"));
+        QCOMPARE(w.test.dialogs.shown()[1].defaultText, root_);
+        QCOMPARE(AddFolder::lastFolder(), root_);
+        QStringList rows = w.rows();
+        rows.sort();
+        QCOMPARE(rows,
+                 QStringList({at("one.txt"), at("one.txt"), at("sub/two.txt"), at("sub/two.txt")}));
+    }
+
+    void cancellingEitherQuestionAddsNothing()
+    {
+        file("one.txt");
+        AddingWindow w;
+        w.test.settings.write("Extension", "doc");
+        w.form.PushButton10_Click(); // the input box is cancelled
+        QCOMPARE(w.test.dialogs.shown().size(), std::size_t(1));
+        QCOMPARE(w.test.settings.read("Extension", ""), QStringLiteral("doc"));
+
+        w.test.dialogs.answerInput("txt"); // then the folder browser is cancelled
+        w.form.PushButton10_Click();
+        QCOMPARE(w.test.dialogs.shown().size(), std::size_t(3));
+        QCOMPARE(w.test.settings.read("Extension", ""), QStringLiteral("txt"));
+        QCOMPARE(w.test.settings.read("LastFolder", "unset"), QStringLiteral("unset"));
+        QCOMPARE(w.form.fileList().count(), 0);
+        QCOMPARE(w.form.mousePointer(), PointerSetting::Default);
+    }
+
+    void unreadableFoldersAreDroppedSilently()
+    {
+        file("r.txt");
+        file("locked/x.txt");
+        file("locked/deeper/y.txt");
+        file("open/o.txt");
+        setMode(at("locked"), 0);
+        file("closed/z.txt");
+        setMode(at("closed"), 0);
+        for (const char* folder : {"", "open"})
+            setMode(at(folder), 0755);
+
+        AddingWindow w;
+        ErrorReporter errors(w.test.dialogs);
+        {
+            ActingAsOrdinaryUser user;
+            AddFolder::AddFolderTreeFiles(w.form.fileList(), root_, "*.*", errors, w.test.events);
+            QStringList rows = w.rows();
+            rows.sort();
+            QCOMPARE(rows, QStringList({at("open/o.txt"), at("r.txt")}));
+
+            // A chosen folder that denies access gives nothing at all.
+            w.form.fileList().clear();
+            AddFolder::AddFolderTreeFiles(w.form.fileList(), at("closed"), "*.*", errors,
+                                          w.test.events);
+            QCOMPARE(w.form.fileList().count(), 0);
+        }
+        QVERIFY(w.test.dialogs.shown().empty());
+        setMode(at("locked"), 0755);
+        setMode(at("closed"), 0755);
+    }
+
+    void aFolderThatVanishesMidScanIsReportedByTheCollector()
+    {
+        file("kept.txt");
+        makeFolder(at("gone"));
+        AddingWindow w;
+        // The third round of events comes after the sub-folder was found to be a folder and
+        // before its attributes are read.
+        w.test.events.onCall = [&] {
+            if (w.test.events.calls == 3) QDir(at("gone")).removeRecursively();
+        };
+        scan(w, "txt", root_);
+        QCOMPARE(w.rows(), QStringList({at("kept.txt")}));
+        const auto& shown = w.test.dialogs.shown();
+        QCOMPARE(shown.size(), std::size_t(3));
+        QCOMPARE(shown[2].title, QStringLiteral("Application Error"));
+        QVERIFY(shown[2].text.startsWith(
+            QStringLiteral("File not found\r\nin Pemberloft2021/08/31.AddFolder."
+                           "GetSubDirectories2016 at line 110\r\r")));
+        QCOMPARE(w.form.mousePointer(), PointerSetting::Default);
+    }
+
+    void linksAreFollowedButNoFolderIsCollectedTwice()
+    {
+        QTemporaryDir outside;
+        writeFile(outside.filePath("c.txt"), "c");
+        file("a.txt");
+        file("sub/b.txt");
+        QVERIFY(QFile::link(root_, at("sub/back")));        // a loop back to the top
+        QVERIFY(QFile::link(outside.path(), at("out")));    // a folder elsewhere
+        QVERIFY(QFile::link(at("a.txt"), at("alias.txt"))); // a linked file is a file
+
+        AddingWindow w;
+        scan(w, "txt", root_);
+        QStringList rows = w.rows();
+        rows.sort();
+        QCOMPARE(rows,
+                 QStringList({at("a.txt"), at("alias.txt"), at("out/c.txt"), at("sub/b.txt")}));
+    }
+
+    void subFolderNamesTheScanCannotCarryAreSkipped()
+    {
+        file("top.txt");
+        file(QStringLiteral("bad") + QChar(1) + QStringLiteral("name/1.txt"));
+        file(QStringLiteral("del") + QChar(0x7f) + QStringLiteral("/2.txt"));
+        file("what?/3.txt");
+        file(QStringLiteral("caf\u00e9/4.txt"));
+        const QByteArray invalid = QFile::encodeName(root_) + "/broken\xff\xfe";
+        QCOMPARE(::mkdir(invalid.constData(), 0755), 0);
+        const QByteArray inside = invalid + "/5.txt";
+        QVERIFY(::close(::open(inside.constData(), O_CREAT | O_WRONLY, 0644)) == 0);
+
+        AddingWindow w;
+        scan(w, "txt", root_);
+        QStringList rows = w.rows();
+        rows.sort();
+        QCOMPARE(rows, QStringList({at(QStringLiteral("caf\u00e9/4.txt")), at("top.txt")}));
+
+        QVERIFY(AddFolder::HasUnsafeCharacters(QStringLiteral("a\tb")));
+        QVERIFY(AddFolder::HasUnsafeCharacters(QStringLiteral("a") + QChar(0x85)));
+        QVERIFY(AddFolder::HasUnsafeCharacters(QString(QChar(0xD800))));
+        QVERIFY(!AddFolder::HasUnsafeCharacters(QStringLiteral("\u00e9t\u00e9 \U0001F600")));
+        QVERIFY(AddFolder::HasUnsafeCharactersUtf8("a\xc0\xafz")); // an overlong "/"
+        QVERIFY(!AddFolder::HasUnsafeCharactersUtf8("\xf0\x9f\x98\x80"));
+
+        // Qt cannot name this folder, so it goes by hand.
+        QCOMPARE(::unlink(inside.constData()), 0);
+        QCOMPARE(::rmdir(invalid.constData()), 0);
+    }
+
+    void folderAndFileTests()
+    {
+        const QString plain = file("plain.txt");
+        QVERIFY(QFile::link(at("sub"), at("dangling")));
+        makeFolder(at("sub"));
+        writeFile(at("sub/.h"), "");
+        QVERIFY(AddFolder::FileExistsByOpen(plain));
+        QVERIFY(!AddFolder::FileExistsByOpen(at("sub")));
+        QVERIFY(!AddFolder::FileExistsByOpen(at("missing")));
+        QVERIFY(!AddFolder::FileExistsByOpen(QString()));
+        QVERIFY(AddFolder::PathIsFolder(at("sub")));
+        QVERIFY(AddFolder::PathIsFolder(at("sub/")));
+        QVERIFY(AddFolder::PathIsFolder(at("dangling"))); // now it points somewhere
+        QVERIFY(!AddFolder::PathIsFolder(plain));
+        QVERIFY(!AddFolder::PathIsFolder(at("missing")));
+        QCOMPARE(FileSystem::attributes(at("dangling")), 16 | 1024);
+        QCOMPARE(AddFolder::ListFilesInFolder(at("sub"), "*.*"), QStringList({".h"}));
+        QCOMPARE(AddFolder::ListFilesInFolder(at("missing"), "*.*"), QStringList());
+        QVERIFY_THROWS_EXCEPTION(PlatformError, FileSystem::attributes(at("missing")));
+    }
+
+    void aFolderGivenWithItsSeparatorGivesSingleSeparators()
+    {
+        file("s/f.txt");
+        AddingWindow w;
+        scan(w, "txt", root_ + u'/');
+        QCOMPARE(w.rows(), QStringList({at("s/f.txt")}));
+    }
+};
+
+BYTEMARSH_TEST_MAIN(FolderScanTest)
+#include "test_folder_scan.moc"
