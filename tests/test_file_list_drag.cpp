@@ -1,4 +1,5 @@
 #include "platform/testing/test_platform.h"
+#include "support/loaded_window.h"
 #include "support/test_main.h"
 #include "ui/form1.h"
 
@@ -45,13 +46,7 @@ struct Window
         QCoreApplication::sendEvent(viewport(), &move);
     }
 
-    QStringList texts()
-    {
-        QStringList result;
-        for (int row = 1; row <= list().count(); ++row)
-            result << list().text(row);
-        return result;
-    }
+    QStringList texts() { return rowTexts(list()); }
     Qt::CursorShape listPointer() const { return form.ListView1Widget->cursor().shape(); }
 };
 

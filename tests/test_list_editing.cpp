@@ -1,4 +1,5 @@
 #include "platform/testing/test_platform.h"
+#include "support/loaded_window.h"
 #include "support/test_main.h"
 #include "ui/form1.h"
 
@@ -56,10 +57,7 @@ void fill(ListView& list, const QStringList& texts, const QString& size = {})
 
 QStringList texts(ListView& list)
 {
-    QStringList result;
-    for (int row = 1; row <= list.count(); ++row)
-        result << list.text(row);
-    return result;
+    return rowTexts(list);
 }
 
 } // namespace

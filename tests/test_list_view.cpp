@@ -1,5 +1,6 @@
 #include "platform/list_view.h"
 #include "platform/platform_error.h"
+#include "support/loaded_window.h"
 #include "support/test_main.h"
 
 #include <numeric>
@@ -10,9 +11,7 @@ namespace {
 
 QStringList texts(const ListView& list)
 {
-    QStringList result;
-    for (int row = 1; row <= list.count(); ++row) result << list.text(row);
-    return result;
+    return rowTexts(list);
 }
 
 } // namespace

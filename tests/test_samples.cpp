@@ -1,6 +1,7 @@
 #include "adding/samples.h"
 #include "platform/list_view.h"
 #include "platform/testing/test_platform.h"
+#include "support/loaded_window.h"
 #include "support/test_main.h"
 #include "ui/form1.h"
 
@@ -36,10 +37,7 @@ QStringList sorted(QStringList list)
 
 QStringList rows(ListView& list)
 {
-    QStringList texts;
-    for (int row = 1; row <= list.count(); ++row)
-        texts << list.text(row);
-    return texts;
+    return rowTexts(list);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "platform/list_view.h"
 #include "platform/testing/test_platform.h"
 #include "ui/form1.h"
+#include "support/loaded_window.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,24 +12,9 @@
 #include <unistd.h>
 
 // The real window on the test platform, loaded and with no box recorded yet.
-struct AddingWindow
+struct AddingWindow : LoadedWindow
 {
-    TestPlatform test;
-    Form1 form{test.platform()};
-    AddingWindow()
-    {
-        form.Form_Load();
-        test.dialogs.clearShown();
-    }
-    QStringList rows() { return rowsOf(form.fileList()); }
-
-    static QStringList rowsOf(const ListView& list)
-    {
-        QStringList result;
-        for (int row = 1; row <= list.count(); ++row)
-            result << list.text(row);
-        return result;
-    }
+    QStringList rows() { return rowTexts(form.fileList()); }
 };
 
 // Root reads every folder whatever its permissions, so a test that needs a folder to deny
