@@ -28,44 +28,10 @@ ErrorTrap::ErrorTrap(ErrorReporter& reporter, QString module, QString procedure,
 {
 }
 
-namespace {
-
-// The description of whatever a statement threw.
-template <typename Body> bool runCaught(Body&& body, QString& description)
+void ErrorTrap::report(const std::exception& error)
 {
-    try {
-        body();
-        return true;
-    } catch (const PlatformError& error) {
-        description = error.description();
-    } catch (const std::exception& error) {
-        description = QString::fromLocal8Bit(error.what());
-    }
-    return false;
-}
-
-} // namespace
-
-bool ErrorTrap::line(int number, const std::function<void()>& statement)
-{
-    line_ = number;
-    QString description;
-    if (runCaught(statement, description)) return true;
-    reportCurrent(description);
-    return false;
-}
-
-bool ErrorTrap::test(int number, const std::function<bool()>& condition)
-{
-    line_ = number;
-    bool answer = true;
-    QString description;
-    if (runCaught([&] { answer = condition(); }, description)) return answer;
-    reportCurrent(description);
-    return true;
-}
-
-void ErrorTrap::reportCurrent(const QString& description)
-{
+    const auto* platformError = dynamic_cast<const PlatformError*>(&error);
+    const QString description = platformError ? platformError->description()
+                                              : QString::fromLocal8Bit(error.what());
     reporter_.report(description, project_, module_, procedure_, line_);
 }

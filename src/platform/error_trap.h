@@ -1,7 +1,7 @@
 #pragma once
 
 #include <QString>
-#include <functional>
+#include <exception>
 
 class Dialogs;
 
@@ -36,16 +36,35 @@ public:
               QString project = QString::fromLatin1(ErrorReporter::kMainProject));
 
     // Runs one statement. Returns false when it failed (after reporting it).
-    bool line(int number, const std::function<void()>& statement);
+    template <typename Statement> bool line(int number, Statement&& statement)
+    {
+        line_ = number;
+        try {
+            statement();
+            return true;
+        } catch (const std::exception& error) {
+            report(error);
+            return false;
+        }
+    }
 
     // Evaluates a condition. When evaluating it fails, the failure is reported and the answer
     // is true, so the first statement the condition governs still runs.
-    bool test(int number, const std::function<bool()>& condition);
+    template <typename Condition> bool test(int number, Condition&& condition)
+    {
+        line_ = number;
+        try {
+            return condition();
+        } catch (const std::exception& error) {
+            report(error);
+            return true;
+        }
+    }
 
     int lastLine() const { return line_; }
 
 private:
-    void reportCurrent(const QString& description);
+    void report(const std::exception& error);
 
     ErrorReporter& reporter_;
     QString module_;
