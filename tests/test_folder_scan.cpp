@@ -117,6 +117,24 @@ private slots:
         QCOMPARE(dotted.test.settings.read("Extension", ""), QStringLiteral(".txt"));
     }
 
+    void onlyStarAndQuestionMarkAreWildcards()
+    {
+        file("a.[1]");
+        file("b.1");
+        file("c.x\\y");
+        file("d.xy");
+        file("e.ab");
+        AddingWindow brackets;
+        scan(brackets, "[1]", root_);
+        QCOMPARE(brackets.rows(), QStringList({at("a.[1]")}));
+        AddingWindow backslash;
+        scan(backslash, "x\\y", root_);
+        QCOMPARE(backslash.rows(), QStringList({at("c.x\\y")}));
+        AddingWindow question;
+        scan(question, "?b", root_);
+        QCOMPARE(question.rows(), QStringList({at("e.ab")}));
+    }
+
     void choicesAreRememberedBeforeTheScanStarts()
     {
         file("one.txt");

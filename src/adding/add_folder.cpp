@@ -40,6 +40,18 @@ bool matchesEveryName(const QString& pattern)
     return pattern == QLatin1String("*.*") || pattern == QLatin1String("*");
 }
 
+// Only "*" and "?" are wildcards in a pattern; fnmatch's brackets and escapes are taken
+// literally.
+QByteArray fnmatchPattern(const QString& pattern)
+{
+    QByteArray escaped;
+    for (const char c : pattern.toUtf8()) {
+        if (c == '[' || c == ']' || c == '\\') escaped += '\\';
+        escaped += c;
+    }
+    return escaped;
+}
+
 // FileExistsByOpen for an entry of an open folder: the entry's metadata can be read and it is
 // not a folder (a link counts as what it points to).
 bool fileExistsAt(int dirFd, const char* name)
@@ -57,7 +69,7 @@ bool forEachFile(const char* folder, const QString& pattern, Visit&& visit)
     if (!dir) return false;
     const int dirFd = ::dirfd(dir.get());
     const bool everyName = matchesEveryName(pattern);
-    const QByteArray nativePattern = pattern.toUtf8();
+    const QByteArray nativePattern = fnmatchPattern(pattern);
     while (const dirent* entry = ::readdir(dir.get())) {
         const char* name = entry->d_name;
         if (isDotOrDotDot(name) || entry->d_type == DT_DIR) continue;
@@ -135,14 +147,6 @@ QString& lastFolder()
 QString BrowseForFolder(Dialogs& dialogs, const QString& title, const QString& initialFolder)
 {
     return dialogs.browseForFolder(title, initialFolder);
-}
-
-bool MatchesPattern(const QString& name, const QString& pattern)
-{
-    if (matchesEveryName(pattern)) return true;
-    const QByteArray nativePattern = pattern.toUtf8();
-    const QByteArray nativeName = name.toUtf8();
-    return ::fnmatch(nativePattern.constData(), nativeName.constData(), FNM_CASEFOLD) == 0;
 }
 
 QStringList ListFilesInFolder(const QString& folder, const QString& pattern)

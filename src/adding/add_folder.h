@@ -42,10 +42,6 @@ bool PathIsFolder(const QString& path);
 bool HasUnsafeCharacters(const QString& name);
 bool HasUnsafeCharactersUtf8(std::string_view name);
 
-// Wildcard match of one name: "*" any run, "?" one character, letter case ignored;
-// "*.*" matches every name, with or without a dot.
-bool MatchesPattern(const QString& name, const QString& pattern);
-
 // Collects sub-folders breadth first for one scan. A folder reached twice (through a symbolic
 // link, say) is collected once, so a link loop ends.
 class SubFolderCollector

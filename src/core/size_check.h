@@ -14,7 +14,6 @@ public:
               Dialogs& dialogs, ErrorReporter& errors);
 
     void PushButton4_Click();
-    bool isChecking() const { return checking_; }
 
 private:
     ListView& files_;

@@ -195,7 +195,6 @@ void DesktopSpreadsheetApplication::show(const XlsxWorkbook& workbook)
         QFile::remove(path);
         throw;
     }
-    written_ << path;
     if (program_.executable.isEmpty()) {
         shell_.openUrl(QUrl::fromLocalFile(path).toString());
         return;

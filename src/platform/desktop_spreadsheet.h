@@ -62,7 +62,6 @@ public:
     void setVisible(bool visible) override;
 
     // The files written so far, in order.
-    const QStringList& writtenFiles() const { return written_; }
 
 private:
     void show(const XlsxWorkbook& workbook);
@@ -73,7 +72,6 @@ private:
     Starter start_;
     std::vector<std::unique_ptr<XlsxWorkbook>> workbooks_;
     std::size_t shown_ = 0;
-    QStringList written_;
 };
 
 class DesktopSpreadsheetLauncher : public SpreadsheetLauncher

@@ -61,8 +61,6 @@ public:
         }
     }
 
-    int lastLine() const { return line_; }
-
 private:
     void report(const std::exception& error);
 
