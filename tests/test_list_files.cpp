@@ -2,6 +2,8 @@
 #include "support/adding_support.h"
 #include "support/test_main.h"
 
+#include <sys/stat.h>
+
 class ListFilesTest : public QObject
 {
     Q_OBJECT
@@ -63,6 +65,20 @@ private slots:
         QCOMPARE(w.test.dialogs.shown().size(), std::size_t(2));
     }
 
+    void aListThatIsNoPlainFileIsRefusedNotRead()
+    {
+        // A pipe would block the window for ever and a device could fill the memory.
+        const QString pipe = path("pipe.txt");
+        QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0644), 0);
+        AddingWindow w;
+        w.test.dialogs.answerOpenFile({pipe, "/dev/zero"});
+        w.form.PushButton3_Click();
+        QCOMPARE(w.rows(), QStringList());
+        QCOMPARE(w.test.dialogs.shown().size(), std::size_t(3)); // the dialog, two reports
+        QVERIFY(w.test.dialogs.shown()[1].text.startsWith("Path/File access error\r\n"));
+        QCOMPARE(w.form.mousePointer(), PointerSetting::Default);
+    }
+
     void aMissingOrUnreadableListIsReportedAndTheNextOneLoads()
     {
         const QString good = writeFile(path("good.txt"), "/g");
@@ -78,7 +94,7 @@ private slots:
         QCOMPARE(shown.size(), std::size_t(3));
         QCOMPARE(shown[1].title, QStringLiteral("Application Error"));
         QVERIFY(shown[1].text.contains(
-            QStringLiteral("\r\nin Meterkin2021/08/31.Form1.PushButton3_Click at line 112\r\r")));
+            QStringLiteral("\r\nin Meterkin2021/08/31.Form1.PushButton3_Click at line 108\r\r")));
         QCOMPARE(shown[2].text, QStringLiteral("File not found"));
         QCOMPARE(shown[2].icon, BoxIcon::None);
         QCOMPARE(shown[2].title, applicationTitle());

@@ -8,6 +8,17 @@
 
 #include <QStringList>
 
+QStringList SelectedPaths(const QString& answer)
+{
+    if (answer.isEmpty()) return {};
+    const QStringList parts = answer.split(QChar(u'\0'));
+    if (parts.size() == 1) return parts; // one file: not cleaned
+    QStringList paths;
+    for (qsizetype i = 1; i < parts.size(); ++i)
+        paths << NormalizeBackslashes(parts[0] + u'/' + parts[i]);
+    return paths;
+}
+
 AddFiles::AddFiles(ListView& files, Dialogs& dialogs, ErrorReporter& errors)
     : files_(files), dialogs_(dialogs), errors_(errors)
 {
@@ -22,8 +33,7 @@ void AddFiles::PushButton5_Click()
         try {
             chosen = dialogs_.openFile({QStringLiteral("Add File(s) - Hold Ctrl or Shift to select "
                                                        "multiple files"),
-                                        QStringLiteral("All Files (*.*;*.*)|*.*;*.*|"), true,
-                                        kSelectionLimit});
+                                        QStringLiteral("All Files (*.*;*.*)|*.*;*.*|"), true});
         } catch (const PlatformError& error) {
             if (error.number() != PlatformError::BufferTooSmall) throw;
             tooMany = true;
@@ -38,12 +48,8 @@ void AddFiles::PushButton5_Click()
     }
     if (chosen.isEmpty()) return; // 104
 
-    QStringList parts;
-    trap.line(106, [&] { parts = chosen.split(QChar(u'\0')); });
-    if (parts.size() == 1) { // 108
-        trap.line(110, [&] { files_.add(parts[0]); });
-        return;
-    }
-    for (qsizetype i = 1; i < parts.size(); ++i) // 112
-        trap.line(114, [&] { files_.add(NormalizeBackslashes(parts[0] + u'/' + parts[i])); });
+    QStringList paths;
+    trap.line(106, [&] { paths = SelectedPaths(chosen); });
+    for (const QString& path : paths) // 108
+        trap.line(110, [&] { files_.add(path); });
 }

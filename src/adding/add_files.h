@@ -1,15 +1,19 @@
 #pragma once
 
+#include <QStringList>
+
 class Dialogs;
 class ErrorReporter;
 class ListView;
+
+// The paths in an open-file dialog's answer: one path exactly as it came, or the folder NUL
+// name NUL name ... form joined and cleaned. The empty answer (Cancel) gives none.
+QStringList SelectedPaths(const QString& answer);
 
 // "Add Files": every file chosen in one open-file dialog becomes a row of the file list.
 class AddFiles
 {
 public:
-    static constexpr int kSelectionLimit = 30000; // characters of folder, names and separators
-
     AddFiles(ListView& files, Dialogs& dialogs, ErrorReporter& errors);
     void PushButton5_Click();
 

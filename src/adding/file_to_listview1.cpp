@@ -1,71 +1,17 @@
 #include "adding/file_to_listview1.h"
 
 #include "adding/add_files.h"
-#include "adding/normalize_backslashes.h"
 #include "core/window_pointer.h"
 #include "platform/dialogs.h"
 #include "platform/error_trap.h"
 #include "platform/file_system.h"
 #include "platform/list_view.h"
-#include "platform/platform_error.h"
 
 #include <QStringList>
-#include <cerrno>
-#include <fcntl.h>
 #include <string>
 #include <string_view>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace FileToListview1 {
-
-namespace {
-
-class FileHandle
-{
-public:
-    explicit FileHandle(int fd) : fd_(fd) {}
-    ~FileHandle()
-    {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
-
-std::string readWhole(const QString& path)
-{
-    const QByteArray native = FileSystem::nativePath(path);
-    if (native.contains('\0'))
-        throw PlatformError(PlatformError::BadFileName, QStringLiteral("Bad file name or number"));
-    const FileHandle file(::open(native.constData(), O_RDONLY | O_CLOEXEC));
-    if (file.get() < 0) throw PlatformError::fromErrno(errno);
-    struct stat info = {};
-    if (::fstat(file.get(), &info) != 0) throw PlatformError::fromErrno(errno);
-    if (S_ISDIR(info.st_mode))
-        throw PlatformError(PlatformError::PathFileAccess,
-                            QStringLiteral("Path/File access error"));
-
-    std::string bytes;
-    if (info.st_size > 0) bytes.reserve(std::size_t(info.st_size));
-    char buffer[1 << 16];
-    for (;;) {
-        const ssize_t got = ::read(file.get(), buffer, sizeof buffer);
-        if (got < 0) {
-            if (errno == EINTR) continue;
-            throw PlatformError::fromErrno(errno);
-        }
-        if (got == 0) break;
-        bytes.append(buffer, std::size_t(got));
-    }
-    return bytes;
-}
-
-} // namespace
 
 void LoadListFile(ListView& list, const QString& path, Dialogs& dialogs)
 {
@@ -73,7 +19,7 @@ void LoadListFile(ListView& list, const QString& path, Dialogs& dialogs)
         dialogs.inform(QStringLiteral("File not found"));
         return;
     }
-    const std::string bytes = readWhole(path);
+    const std::string bytes = FileSystem::readWholeFile(path);
     std::string_view text(bytes);
     if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
 
@@ -113,19 +59,12 @@ void LoadFileList::PushButton3_Click()
         chosen = dialogs_.openFile({QStringLiteral("Load List(s) - Hold Ctrl to select multiple "
                                                    "list files"),
                                     QStringLiteral("Text Files (*.txt)|*.txt|All Files (*.*)|*.*|"),
-                                    true, AddFiles::kSelectionLimit});
+                                    true});
     });
-    // After Cancel there are no parts at all.
-    QStringList parts;
-    trap.line(102, [&] { parts = chosen.isEmpty() ? QStringList() : chosen.split(QChar(u'\0')); });
+    QStringList paths; // none after Cancel
+    trap.line(102, [&] { paths = SelectedPaths(chosen); });
     trap.line(104, [&] { pointer_.setMousePointer(PointerSetting::Busy); });
-    if (parts.size() == 1) // 106
-        trap.line(108, [&] { FileToListview1::LoadListFile(files_, parts[0], dialogs_); });
-    for (qsizetype i = 1; i < parts.size(); ++i) { // 110
-        trap.line(112, [&] {
-            const QString path = NormalizeBackslashes(parts[0] + u'/' + parts[i]);
-            FileToListview1::LoadListFile(files_, path, dialogs_);
-        });
-    }
+    for (const QString& path : paths) // 106
+        trap.line(108, [&] { FileToListview1::LoadListFile(files_, path, dialogs_); });
     trap.line(114, [&] { pointer_.setMousePointer(PointerSetting::Default); });
 }

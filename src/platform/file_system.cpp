@@ -90,6 +90,63 @@ int attributes(const QString& path)
     return attributesAt(AT_FDCWD, native.constData());
 }
 
+namespace {
+
+class FileHandle
+{
+public:
+    explicit FileHandle(int fd) : fd_(fd) {}
+    ~FileHandle()
+    {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+    int get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+} // namespace
+
+std::string readWholeFile(const QString& path)
+{
+    const QByteArray native = FileSystem::nativePath(path);
+    if (native.contains('\0'))
+        throw PlatformError(PlatformError::BadFileName, QStringLiteral("Bad file name or number"));
+    const FileHandle file(::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)); // a pipe must not block the open
+    if (file.get() < 0) throw PlatformError::fromErrno(errno);
+    struct stat info = {};
+    if (::fstat(file.get(), &info) != 0) throw PlatformError::fromErrno(errno);
+    if (!S_ISREG(info.st_mode))
+        throw PlatformError(PlatformError::PathFileAccess,
+                            QStringLiteral("Path/File access error"));
+
+    std::string bytes;
+    if (info.st_size > 0) bytes.reserve(std::size_t(info.st_size));
+    char buffer[1 << 16];
+    for (;;) {
+        const ssize_t got = ::read(file.get(), buffer, sizeof buffer);
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            throw PlatformError::fromErrno(errno);
+        }
+        if (got == 0) break;
+        bytes.append(buffer, std::size_t(got));
+    }
+    return bytes;
+}
+
+
+bool isRegularFile(const QString& path)
+{
+    const QByteArray native = nativePath(path);
+    struct stat info = {};
+    return !native.isEmpty() && !native.contains('\0') && ::stat(native.constData(), &info) == 0 &&
+           S_ISREG(info.st_mode);
+}
+
 } // namespace FileSystem
 
 bool FileExistsByDate(const QString& path)

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 // POSIX file queries. Paths are the program's texts; they reach the system as UTF-8.
@@ -33,6 +34,13 @@ enum Attribute : int {
 int attributes(const QString& path);
 // The same for a native path relative to an open folder (or absolute, with AT_FDCWD).
 int attributesAt(int dirFd, const char* nativePath);
+
+// The whole content of a regular file. Throws PlatformError when it cannot be read, and for
+// anything but a regular file (a folder, a pipe, a device), which could block or never end.
+std::string readWholeFile(const QString& path);
+
+// True for a regular file (a link counts as what it points to); never throws.
+bool isRegularFile(const QString& path);
 
 } // namespace FileSystem
 

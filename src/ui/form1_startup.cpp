@@ -1,4 +1,5 @@
 #include "platform/dialogs.h"
+#include "platform/file_system.h"
 #include "platform/random_source.h"
 #include "platform/shell.h"
 #include "ui/application_title.h"
@@ -13,7 +14,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
-#include <sys/stat.h>
 
 // Start-up helpers, the pointer rules and the help message.
 
@@ -21,14 +21,6 @@ namespace {
 
 const QString kHomePage = QStringLiteral("https://bytemarsh.example.com/");
 const QString kContactPage = QStringLiteral("https://bytemarsh.example.com/contact");
-
-bool isPlainFile(const QString& path)
-{
-    struct stat info
-    {
-    };
-    return ::stat(QFile::encodeName(path).constData(), &info) == 0 && S_ISREG(info.st_mode);
-}
 
 void paintBackground(QWidget* widget, const QColor& colour)
 {
@@ -43,7 +35,7 @@ void paintBackground(QWidget* widget, const QColor& colour)
 void Form1::ApplySkin()
 {
     const QString skinFile = platform_.programFolder + QStringLiteral("/x/o.cjs");
-    if (!isPlainFile(skinFile)) return;
+    if (!FileSystem::isRegularFile(skinFile)) return;
 
     const QColor buttonFace = QApplication::palette().color(QPalette::Button);
     paintBackground(this, buttonFace);
