@@ -176,16 +176,10 @@ bool PathIsFolder(const QString& path)
 
 bool HasUnsafeCharacters(const QString& name)
 {
-    for (qsizetype i = 0; i < name.size(); ++i) {
-        const QChar c = name[i];
-        if (c.isHighSurrogate() && i + 1 < name.size() && name[i + 1].isLowSurrogate()) {
-            ++i;
-            continue;
-        }
-        if (c.isSurrogate() || c == QChar::ReplacementCharacter || isUnsafeCode(c.unicode()))
-            return true;
-    }
-    return false;
+    // A name read from bytes that are not UTF-8 carries replacement characters; lone
+    // surrogates become "?" on the way to UTF-8.
+    return name.contains(QChar::ReplacementCharacter) ||
+           HasUnsafeCharactersUtf8(name.toUtf8().toStdString());
 }
 
 bool HasUnsafeCharactersUtf8(std::string_view name)

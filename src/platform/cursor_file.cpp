@@ -43,7 +43,7 @@ QCursor loadCursorFile(const QString& path)
         // The reader only knows icons: present the cursor as one, with the planes and bit
         // count an icon keeps where the cursor keeps its hotspot.
         const quint32 offset = qFromLittleEndian<quint32>(bytes.constData() + kEntry + 12);
-        if (offset + 16 > quint32(bytes.size())) throw invalidPicture();
+        if (quint64(offset) + 16 > quint64(bytes.size())) throw invalidPicture();
         const quint16 bits = word(bytes, int(offset) + 14);
         qToLittleEndian<quint16>(1, bytes.data() + 2);
         qToLittleEndian<quint16>(1, bytes.data() + kEntry + 4);

@@ -21,7 +21,9 @@ namespace {
 
 std::int64_t lengthOf(const char* path)
 {
-    struct stat info {};
+    struct stat info
+    {
+    };
     if (::stat(path, &info) != 0) throw PlatformError::fromErrno(errno);
     if (S_ISDIR(info.st_mode))
         throw PlatformError(PlatformError::PathFileAccess,
@@ -115,7 +117,8 @@ std::string readWholeFile(const QString& path)
     const QByteArray native = FileSystem::nativePath(path);
     if (native.contains('\0'))
         throw PlatformError(PlatformError::BadFileName, QStringLiteral("Bad file name or number"));
-    const FileHandle file(::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)); // a pipe must not block the open
+    const FileHandle file(::open(
+        native.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)); // a pipe must not block the open
     if (file.get() < 0) throw PlatformError::fromErrno(errno);
     struct stat info = {};
     if (::fstat(file.get(), &info) != 0) throw PlatformError::fromErrno(errno);
@@ -138,7 +141,6 @@ std::string readWholeFile(const QString& path)
     return bytes;
 }
 
-
 bool isRegularFile(const QString& path)
 {
     const QByteArray native = nativePath(path);
@@ -153,6 +155,8 @@ bool FileExistsByDate(const QString& path)
 {
     const QByteArray native = FileSystem::nativePath(path);
     if (native.isEmpty() || native.contains('\0')) return false;
-    struct stat info {};
+    struct stat info
+    {
+    };
     return ::stat(native.constData(), &info) == 0;
 }

@@ -67,9 +67,11 @@ void Form1::Form_Load()
             BuildSampleSnapshot(platform_.programFolder, platform_.settings, platform_.events);
         });
     }
-    trap.line(126, [&] { setWindowTitle(QString::fromLatin1(kProductName)); });
-    trap.line(126, [&] { setWindowIcon(QIcon(QStringLiteral(":/icons/bytemarsh.ico"))); });
-    trap.line(126, [&] { SetApplicationTitle(); });
+    trap.line(126, [&] {
+        setWindowTitle(QString::fromLatin1(kProductName));
+        setWindowIcon(QIcon(QStringLiteral(":/icons/bytemarsh.ico")));
+        SetApplicationTitle();
+    });
     trap.line(128, [&] { ListView1->addColumn(QStringLiteral("File(s)")); });
     trap.line(130, [&] { ListView1->setColumnWidth(1, 7000); });
     trap.line(132, [&] { ListView2->addColumn(QStringLiteral("Filename")); });

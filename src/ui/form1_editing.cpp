@@ -42,7 +42,7 @@ void Form1::PushButton11_Click()
     });
 }
 
-// Clear List of the results list: nothing writes to it while events are processed.
+// Clear List of the results list works even while busy: emptying it can lose no work.
 void Form1::PushButton9_Click()
 {
     ErrorTrap trap(errors_, QStringLiteral("Form1"), QStringLiteral("PushButton9_Click"));
