@@ -198,6 +198,21 @@ private slots:
         QCOMPARE(unitKeys(test.settings), QStringList({"False", "False", "False", "True"}));
     }
 
+    void closingEndsTheProgramEvenMidCommand()
+    {
+        TestPlatform test;
+        Form1 form(test.platform());
+        form.Form_Load();
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        int ended = 0;
+        form.setCloseAction([&] { ++ended; });
+        // A folder scan that lets events through: the close arrives while it is busy.
+        form.setMousePointer(PointerSetting::Busy);
+        QVERIFY(form.close());
+        QCOMPARE(ended, 1);
+    }
+
     void clickingAnOptionWritesAllFourKeys()
     {
         TestPlatform test;

@@ -56,6 +56,12 @@ void ListViewWidget::mouseReleaseEvent(QMouseEvent* event)
     emit mouseReleased(event);
 }
 
+void ListViewWidget::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    QTreeView::mouseDoubleClickEvent(event);
+    emit doubleClickedAnywhere();
+}
+
 void ListViewWidget::keyPressEvent(QKeyEvent* event)
 {
     QTreeView::keyPressEvent(event);

@@ -7,6 +7,7 @@
 #include "platform/file_system.h"
 #include "platform/settings_store.h"
 
+#include <QCloseEvent>
 #include <QIcon>
 #include <QPushButton>
 #include <QRadioButton>
@@ -90,6 +91,12 @@ void Form1::restoreUnitOption(int option)
     const bool selected = toBoolean(platform_.settings.read(key, QStringLiteral("1")));
     unitOptions_->setSelected(option, selected);
     if (selected) saveUnitOptions(*unitOptions_, platform_.settings);
+}
+
+void Form1::closeEvent(QCloseEvent* event)
+{
+    event->accept();
+    if (closeAction_) closeAction_();
 }
 
 void Form1::Option_Click(int option)

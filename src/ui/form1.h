@@ -12,6 +12,7 @@
 #include <QCursor>
 #include <QPersistentModelIndex>
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 class PointerRules;
@@ -34,6 +35,9 @@ public:
 
     // Runs once before the window is first shown.
     void Form_Load();
+
+    // Run when the window is closed; the program passes what ends it at once.
+    void setCloseAction(std::function<void()> action) { closeAction_ = std::move(action); }
 
     PointerSetting mousePointer() const override { return pointer_; }
     void setMousePointer(PointerSetting setting) override;
@@ -99,6 +103,9 @@ public:
     void ListView1_MouseMove(const QPoint& point, int screenY);
     void ListView1_MouseUp();
 
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     void buildLayout();
     void connectHandlers();
@@ -125,6 +132,7 @@ private:
     std::unique_ptr<RadioUnitOptions> unitOptions_;
     std::unique_ptr<SizeCheck> sizeCheck_;
 
+    std::function<void()> closeAction_;
     PointerSetting pointer_ = PointerSetting::Default;
     QCursor customCursor_{Qt::ArrowCursor};
 

@@ -67,8 +67,10 @@ void Form1::ListView2_KeyDown(int key)
 
 void Form1::connectListHandlers()
 {
-    connect(ListView1Widget, &QAbstractItemView::doubleClicked, this, &Form1::ListView1_DblClick);
-    connect(ListView2Widget, &QAbstractItemView::doubleClicked, this, &Form1::ListView2_DblClick);
+    connect(ListView1Widget, &ListViewWidget::doubleClickedAnywhere, this,
+            &Form1::ListView1_DblClick);
+    connect(ListView2Widget, &ListViewWidget::doubleClickedAnywhere, this,
+            &Form1::ListView2_DblClick);
     connect(ListView2Widget, &ListViewWidget::keyPressed, this,
             [this](QKeyEvent* event) { ListView2_KeyDown(event->key()); });
 
