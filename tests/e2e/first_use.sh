@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# A first use of the real program as a person makes it, under a virtual X server: load the
+# sample files (declining to open their folder), choose kilobytes, start checking, confirm
+# "Done.", and save the results as a text file through the save dialog.
+set -euo pipefail
+program=$1
+if [ -z "${BYTEMARSH_IN_XVFB:-}" ]; then
+    BYTEMARSH_IN_XVFB=1 exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
+fi
+here=$(cd "$(dirname "$0")" && pwd)
+work=$(mktemp -d)
+trap 'kill "$pid" 2>/dev/null || true; rm -rf "$work"' EXIT
+export XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/runtime
+mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+unset QT_QPA_PLATFORM
+
+# Without a window manager the window sits at the screen's top left, so a control's place in
+# the window is its place on the screen.
+click() { xdotool mousemove "$1" "$2" click 1; sleep 1; }
+
+"$program" &
+pid=$!
+/usr/bin/python3 "$here/x11_window.py" size Bytemarsh >/dev/null # waits for the window
+
+click 400 232                 # Load Sample/Example Files
+xdotool key n; sleep 1        # No: do not open the samples folder
+click 160 311                 # Kilobytes (Kb)
+click 795 21                  # Start Checking
+xdotool key Return; sleep 1   # "Done."
+click 664 250                 # Save Results As Text File
+results=$work/results
+xdotool type --delay 20 "$results"
+xdotool key Return; sleep 1.5
+
+samples=$(dirname "$program")/Samples
+expected=$(for f in "$samples"/*; do printf '%s\r\n' "$f"; done | sort)
+actual=$(sort < "$results" 2>/dev/null || true)
+if [ "$actual" != "$expected" ]; then
+    echo "results file differs; expected:"; printf '%s' "$expected" | od -c | head; echo "got:"
+    od -c "$results" 2>/dev/null | head || echo "(no file)"
+    exit 1
+fi
+grep -qx "Option2=True" "$XDG_CONFIG_HOME/Quillory/Bytemarsh.ini" ||
+    { echo "the unit choice was not stored"; exit 1; }
+/usr/bin/python3 "$here/x11_window.py" close Bytemarsh
+wait "$pid"
+echo "samples loaded, sized in kilobytes, saved as $(wc -l < "$results") CR LF lines"
