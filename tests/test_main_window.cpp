@@ -1,4 +1,5 @@
 #include "platform/testing/test_platform.h"
+#include "support/loaded_window.h"
 #include "support/test_main.h"
 #include "ui/form1.h"
 
@@ -97,9 +98,7 @@ private slots:
     {
         TestPlatform test;
         Form1 form(test.platform());
-        form.Form_Load();
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QVERIFY(loadAndShow(form));
         QCOMPARE(form.size(), QSize(1064, 339));
         QCOMPARE(form.windowTitle(), QStringLiteral("Bytemarsh"));
         QCOMPARE(form.font().pointSizeF(), 9.0);
@@ -137,9 +136,7 @@ private slots:
     {
         TestPlatform test;
         Form1 form(test.platform());
-        form.Form_Load();
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QVERIFY(loadAndShow(form));
         const QStringList expected = {
             "ListView1",    "PushButton5",  "PushButton3",  "PushButton11", "PushButton6",
             "PushButton9",  "PushButton4",  "PushButton8",  "ListView2",    "PushButton7",
@@ -202,9 +199,7 @@ private slots:
     {
         TestPlatform test;
         Form1 form(test.platform());
-        form.Form_Load();
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QVERIFY(loadAndShow(form));
         int ended = 0;
         form.setCloseAction([&] { ++ended; });
         // A folder scan that lets events through: the close arrives while it is busy.

@@ -1,6 +1,7 @@
 #include "platform/cursor_file.h"
 #include "platform/platform_error.h"
 #include "platform/testing/test_platform.h"
+#include "support/loaded_window.h"
 #include "support/test_main.h"
 #include "ui/application_title.h"
 #include "ui/form1.h"
@@ -115,9 +116,7 @@ private slots:
                                                       test.programFolder() + "/x/o.cjs")));
         QTest::failOnWarning(QRegularExpression(".*"));
         Form1 form(test.platform());
-        form.Form_Load();
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QVERIFY(loadAndShow(form));
         QVERIFY(!form.grab().isNull());
         QCOMPARE(form.SkinFramework1.applications(), 1);
         // The skin leaves the layout's fonts alone.
@@ -172,9 +171,7 @@ private slots:
     {
         TestPlatform test;
         Form1 form(test.platform());
-        form.Form_Load();
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QVERIFY(loadAndShow(form));
         moveOver(form.PushButton5);
         QCOMPARE(form.mousePointer(), PointerSetting::Custom);
         QCOMPARE(form.cursor().shape(), Qt::ArrowCursor);
@@ -301,9 +298,7 @@ private slots:
     {
         TestPlatform test;
         Form1 form(test.platform());
-        form.Form_Load();
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QVERIFY(loadAndShow(form));
         const QPoint gapBetweenHalves(532, 200);
         const QPoint frameOwnSurface(form.Frame1->width() - 8, form.Frame1->height() - 8);
         QVERIFY(!form.childAt(gapBetweenHalves));
@@ -336,9 +331,7 @@ private slots:
     {
         TestPlatform test;
         Form1 form(test.platform());
-        form.Form_Load();
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QVERIFY(loadAndShow(form));
         form.setMousePointer(PointerSetting::Busy);
         for (QPushButton* button : allButtons(form))
             moveOver(button);
