@@ -1,12 +1,19 @@
 #!/usr/bin/env bash
-# Installs whatever the build, the program and the tests need that this Debian 12 machine lacks.
+# Installs whatever the build, the program, the tests, the benchmarks' anchors and the packaging
+# need that this Debian 12 machine lacks. Assumes nothing preinstalled: every library that a
+# dependency's pkg-config file names has its development package here (libxlsxwriter links -lz).
 set -euo pipefail
 
 packages=(
-    build-essential cmake ninja-build pkg-config
-    qt6-base-dev libgl-dev libxlsxwriter-dev
-    fonts-liberation2
-    xvfb xauth x11-utils xdotool python3-xlib unzip
+    # build
+    build-essential cmake ninja-build pkg-config git ca-certificates
+    qt6-base-dev libgl-dev libxlsxwriter-dev zlib1g-dev
+    # tests
+    fonts-liberation2 xvfb xauth x11-utils xdotool python3 python3-xlib unzip
+    # benchmarks' anchors
+    findutils coreutils gdu fd-find
+    # packaging
+    dpkg-dev file lintian appstream desktop-file-utils
 )
 
 missing=()
