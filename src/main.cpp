@@ -1,13 +1,26 @@
+#include "desktop/command_line.h"
 #include "platform/qt_platform.h"
 #include "ui/form1.h"
 
 #include <QApplication>
+#include <QDir>
 #include <cstdio>
 #include <cstdlib>
 
 int main(int argc, char* argv[])
 {
+    // Read before the toolkit starts, so the answers need no display.
+    const CommandLine command = CommandLine::parse(CommandLine::fromArgv(argc, argv),
+                                                   QDir::currentPath(), BYTEMARSH_VERSION);
+    if (command.action != CommandLine::Action::OpenWindow) {
+        std::fputs(command.output.toLocal8Bit().constData(),
+                   command.exitCode() == 0 ? stdout : stderr);
+        return command.exitCode();
+    }
+
     QApplication app(argc, argv);
+    QApplication::setApplicationVersion(QStringLiteral(BYTEMARSH_VERSION));
+
     QtPlatform platform;
     Form1 window(platform.platform());
     platform.dialogs().setOwner(&window);
@@ -19,5 +32,11 @@ int main(int argc, char* argv[])
     });
     window.Form_Load();
     window.show();
+
+    // Once the window is up, as if the paths were dropped on it.
+    if (!command.paths.isEmpty())
+        QMetaObject::invokeMethod(
+            &window, [&window, paths = command.paths] { window.addGivenPaths(paths); },
+            Qt::QueuedConnection);
     return app.exec();
 }
