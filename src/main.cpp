@@ -1,4 +1,5 @@
 #include "desktop/command_line.h"
+#include "desktop/single_instance.h"
 #include "platform/qt_platform.h"
 #include "ui/form1.h"
 
@@ -21,6 +22,22 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationVersion(QStringLiteral(BYTEMARSH_VERSION));
 
+    InstanceServer instance;
+    if (!command.newWindow) {
+        const QString socket = SingleInstance::socketPath();
+        switch (SingleInstance::handOver(socket, command.paths)) {
+        case SingleInstance::HandOver::Taken:
+            return 0;
+        case SingleInstance::HandOver::Failed:
+            std::fputs("bytemarsh: the open window did not take the paths\n", stderr);
+            return 1;
+        case SingleInstance::HandOver::NoWindow:
+            // Without the socket this window still works; it just cannot be handed paths.
+            if (!socket.isEmpty()) instance.listen(socket);
+            break;
+        }
+    }
+
     QtPlatform platform;
     Form1 window(platform.platform());
     platform.dialogs().setOwner(&window);
@@ -33,6 +50,12 @@ int main(int argc, char* argv[])
     window.Form_Load();
     window.show();
 
+    QObject::connect(&instance, &InstanceServer::pathsReceived, &window,
+                     [&window](const QStringList& paths) {
+                         window.raise();
+                         window.activateWindow();
+                         window.addGivenPaths(paths);
+                     });
     // Once the window is up, as if the paths were dropped on it.
     if (!command.paths.isEmpty())
         QMetaObject::invokeMethod(
