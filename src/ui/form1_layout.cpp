@@ -1,3 +1,4 @@
+#include "ui/colour_pairs.h"
 #include "ui/form1.h"
 
 #include <QGroupBox>
@@ -29,11 +30,8 @@ QFont arial(double points)
 
 void whiteBackground(QWidget* widget)
 {
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::Window, Qt::white);
-    palette.setColor(QPalette::Button, Qt::white);
-    widget->setPalette(palette);
-    widget->setAutoFillBackground(true);
+    // With dark text: a dark desktop scheme would otherwise write light text on the white.
+    whiteWithDarkText(widget);
 }
 
 } // namespace
@@ -59,6 +57,8 @@ void Form1::buildLayout()
         list->setObjectName(QString::fromLatin1(name));
         list->setGeometry(twipsRect(left, top, width, height));
         list->setFont(arial(9));
+        // The lists and their headers keep the desktop's own pairs of colours.
+        keepDesktopColours(list);
         return list;
     };
 

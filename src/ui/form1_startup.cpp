@@ -26,6 +26,8 @@ void paintBackground(QWidget* widget, const QColor& colour)
 {
     QPalette palette = widget->palette();
     palette.setColor(QPalette::Window, colour);
+    // The desktop's button face comes with the desktop's text for it, light or dark.
+    palette.setColor(QPalette::WindowText, QApplication::palette().color(QPalette::ButtonText));
     widget->setPalette(palette);
     widget->setAutoFillBackground(true);
 }
