@@ -43,7 +43,8 @@ int main(int argc, char* argv[])
     platform.dialogs().setOwner(&window);
     // Closing ends the program at once, even in the middle of a command that lets events
     // through; every choice was stored when it was made, so nothing is waiting to be saved.
-    window.setCloseAction([] {
+    window.setCloseAction([&instance] {
+        instance.close();
         std::fflush(nullptr);
         std::_Exit(0);
     });

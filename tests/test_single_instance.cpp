@@ -144,6 +144,11 @@ private slots:
         QVERIFY(isSocketOf(socket, me_));
         QCOMPARE(handOverBeside(socket, {"/fourth"}), HandOver::Taken);
         QTRY_COMPARE(received.size(), 3);
+
+        // A window that closes leaves nothing behind.
+        server.close();
+        QVERIFY(!QFileInfo::exists(socket));
+        QCOMPARE(handOver(socket, {"/fifth"}), HandOver::NoWindow);
     }
 
     void withoutAWindowTheStartBecomesTheWindow()

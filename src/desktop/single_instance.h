@@ -56,6 +56,8 @@ public:
     // it is taken over; a live one, or anything not a socket of `user`, is not.
     bool listen(const QString& socketPath, uid_t user = ::geteuid());
     bool isListening() const { return server_.isListening(); }
+    // Stops listening and removes the socket file.
+    void close() { server_.close(); }
     QString errorString() const { return error_; }
 
 signals:

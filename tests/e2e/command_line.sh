@@ -75,4 +75,5 @@ wait "${pids[1]}" 2>/dev/null || true
 for _ in $(seq 50); do [ "$(windows)" -eq 1 ] && break; sleep 0.2; done
 /usr/bin/python3 "$here/x11_window.py" close Bytemarsh
 wait "${pids[0]}" || { echo "the first window ended with $?"; exit 1; }
+[ -z "$(ls -A "$XDG_RUNTIME_DIR")" ] || { echo "left behind: $(ls -A "$XDG_RUNTIME_DIR")"; exit 1; }
 echo "started with a file and a folder, took a second start's file, answered --help and --version"
