@@ -54,6 +54,10 @@ QTreeView {
     selection-color: #ffffff;
 }
 
+QHeaderView {
+    background-color: #e2e7ed;
+}
+
 QHeaderView::section {
     background-color: #e2e7ed;
     border: none;

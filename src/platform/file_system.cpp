@@ -147,6 +147,13 @@ std::string readWholeFile(const QString& path)
     return bytes;
 }
 
+bool entryExists(const QString& path)
+{
+    const std::optional<QByteArray> native = checkedNativePath(path);
+    struct stat info = {};
+    return native && ::lstat(native->constData(), &info) == 0;
+}
+
 bool isRegularFile(const QString& path)
 {
     const std::optional<QByteArray> native = checkedNativePath(path);

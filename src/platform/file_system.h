@@ -45,6 +45,9 @@ int attributesAt(int dirFd, const char* nativePath);
 // anything but a regular file (a folder, a pipe, a device), which could block or never end.
 std::string readWholeFile(const QString& path);
 
+// True when the path names an entry, a dangling link included; never throws.
+bool entryExists(const QString& path);
+
 // True for a regular file (a link counts as what it points to); never throws.
 bool isRegularFile(const QString& path);
 

@@ -105,6 +105,10 @@ public:
     void ListView1_MouseMove(const QPoint& point, int screenY);
     void ListView1_MouseUp();
 
+    // Paths named on the command line or handed over by a later start: each goes in as a drop
+    // of that item would, in order; a path that names nothing is skipped.
+    void addGivenPaths(const QStringList& paths);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 

@@ -1,6 +1,6 @@
 #include "ui/form1.h"
 
-#include "ui/backgrounds.h"
+#include "ui/colour_pairs.h"
 #include "ui/twips.h"
 
 #include <QGroupBox>
@@ -32,7 +32,7 @@ void Form1::buildLayout()
     setObjectName(QStringLiteral("Form1"));
     setFixedSize(twipsToPixels(15960), twipsToPixels(5085));
     setFont(arial(9));
-    paintBackground(this, Qt::white, QPalette::Button);
+    whiteWithDarkText(this);
 
     const auto button = [this](const char* name, const char* caption, int left, int top,
                                int width) {
@@ -40,7 +40,7 @@ void Form1::buildLayout()
         pushButton->setObjectName(QString::fromLatin1(name));
         pushButton->setGeometry(twipsRect(left, top, width, 405));
         pushButton->setFont(arial(11.25));
-        paintBackground(pushButton, Qt::white, QPalette::Button);
+        whiteWithDarkText(pushButton);
         return pushButton;
     };
     const auto listView = [this](const char* name, int left, int top, int width, int height) {
@@ -48,6 +48,8 @@ void Form1::buildLayout()
         list->setObjectName(QString::fromLatin1(name));
         list->setGeometry(twipsRect(left, top, width, height));
         list->setFont(arial(9));
+        // The lists and their headers keep the desktop's own pairs of colours.
+        keepDesktopColours(list);
         return list;
     };
 
@@ -69,12 +71,12 @@ void Form1::buildLayout()
     Frame1 = new QGroupBox(QStringLiteral("Unit"), this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
     Frame1->setGeometry(twipsRect(120, 4240, 7800, 735));
-    paintBackground(Frame1, Qt::white, QPalette::Button);
+    whiteWithDarkText(Frame1);
     const auto option = [this](const char* name, const char* caption, int left, int width) {
         auto* radio = new QRadioButton(QString::fromUtf8(caption), Frame1);
         radio->setObjectName(QString::fromLatin1(name));
         radio->setGeometry(twipsRect(left, 300, width, 255));
-        paintBackground(radio, Qt::white, QPalette::Button);
+        whiteWithDarkText(radio);
         return radio;
     };
     Option1 = option("Option1", "Bytes", 240, 855);

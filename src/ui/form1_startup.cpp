@@ -5,7 +5,7 @@
 #include "ui/application_title.h"
 #include "ui/form1.h"
 
-#include "ui/backgrounds.h"
+#include "ui/colour_pairs.h"
 #include "ui/pointer_rules.h"
 
 #include <QApplication>
@@ -31,12 +31,11 @@ void Form1::ApplySkin()
     const QString skinFile = platform_.programFolder + QStringLiteral("/x/o.cjs");
     if (!FileSystem::isRegularFile(skinFile)) return;
 
-    const QColor buttonFace = QApplication::palette().color(QPalette::Button);
-    paintBackground(this, buttonFace);
+    buttonFaceWithItsText(this);
     for (QWidget* control : findChildren<QWidget*>()) {
         if (qobject_cast<QRadioButton*>(control) || qobject_cast<QCheckBox*>(control) ||
             qobject_cast<QGroupBox*>(control) || qobject_cast<QLabel*>(control))
-            paintBackground(control, buttonFace);
+            buttonFaceWithItsText(control);
     }
 
     SkinFramework1.LoadSkin(skinFile, QString());

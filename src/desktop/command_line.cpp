@@ -1,0 +1,107 @@
+#include "desktop/command_line.h"
+
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFile>
+
+namespace {
+
+const QString kProgram = QStringLiteral("bytemarsh");
+
+// Options that QApplication takes out of the arguments itself; they must not be refused here,
+// before it has seen them.
+const QStringList kToolkitOptionsWithValue = {
+    QStringLiteral("platform"),        QStringLiteral("platformpluginpath"),
+    QStringLiteral("platformtheme"),   QStringLiteral("plugin"),
+    QStringLiteral("display"),         QStringLiteral("style"),
+    QStringLiteral("stylesheet"),      QStringLiteral("session"),
+    QStringLiteral("qwindowgeometry"), QStringLiteral("qwindowtitle"),
+    QStringLiteral("qwindowicon"),
+};
+const QStringList kToolkitFlags = {QStringLiteral("reverse"), QStringLiteral("widgetcount")};
+
+QString usage()
+{
+    return QStringLiteral(
+        "Usage: bytemarsh [OPTION]... [FILE|FOLDER]...\n"
+        "Gather files into one list and see every file's size at once.\n"
+        "\n"
+        "Each FILE is added to the file list as one row and each FOLDER adds every file\n"
+        "inside it and its sub-folders, as if they were dropped on the list. When a window\n"
+        "is already open, the paths go to that window.\n"
+        "\n"
+        "  --new-window   open a separate window instead of using the one already open\n"
+        "  -h, --help     show this help and exit\n"
+        "  -v, --version  show the version and exit\n");
+}
+
+// Drops "." and repeated separators but keeps "..": through a linked folder ".." leads
+// somewhere other than the text suggests, so only the file system may resolve it.
+QString absolutePath(const QDir& currentFolder, const QString& path)
+{
+    const QString joined = currentFolder.absoluteFilePath(path);
+    QStringList kept;
+    for (const QString& part : joined.split(u'/', Qt::SkipEmptyParts))
+        if (part != QLatin1String(".")) kept << part;
+    return u'/' + kept.join(u'/');
+}
+
+} // namespace
+
+QStringList CommandLine::fromArgv(int argc, char** argv)
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QFile::decodeName(argv[i]);
+    return arguments;
+}
+
+CommandLine CommandLine::parse(const QStringList& arguments, const QString& currentFolder,
+                               const QString& version)
+{
+    QCommandLineParser parser;
+    // Toolkit options are single-dash words (-platform, -style), so single dashes name
+    // whole words here too.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    const QCommandLineOption showVersion(
+        QStringList{QStringLiteral("v"), QStringLiteral("version")});
+    const QCommandLineOption newWindow(QStringLiteral("new-window"));
+    parser.addOptions({help, showVersion, newWindow});
+    for (const QString& name : kToolkitOptionsWithValue) {
+        QCommandLineOption option(name, QString(), QStringLiteral("value"));
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+    for (const QString& name : kToolkitFlags) {
+        QCommandLineOption option(name);
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+
+    CommandLine command;
+    if (!parser.parse(arguments.isEmpty() ? QStringList{kProgram} : arguments)) {
+        command.action = Action::Refuse;
+        command.output = QStringLiteral("%1: %2\nTry '%1 --help' for more information.\n")
+                             .arg(kProgram, parser.errorText());
+        return command;
+    }
+    if (parser.isSet(help)) {
+        command.action = Action::ShowHelp;
+        command.output = usage();
+        return command;
+    }
+    if (parser.isSet(showVersion)) {
+        command.action = Action::ShowVersion;
+        command.output = QStringLiteral("Bytemarsh %1\n").arg(version);
+        return command;
+    }
+    command.newWindow = parser.isSet(newWindow);
+    const QDir here(currentFolder);
+    for (const QString& path : parser.positionalArguments()) {
+        // An empty argument names nothing; it would otherwise become the current folder.
+        command.paths << (path.isEmpty() ? path : absolutePath(here, path));
+    }
+    return command;
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// What the program was asked to do on its command line. Read before any window exists, so
+// --help and --version answer without a display.
+struct CommandLine
+{
+    enum class Action {
+        OpenWindow,  // start (or hand the paths to the running window)
+        ShowHelp,    // print `output` on standard output, exit 0
+        ShowVersion, // print `output` on standard output, exit 0
+        Refuse,      // print `output` on standard error, exit 2
+    };
+
+    Action action = Action::OpenWindow;
+    // A separate window that neither takes over nor hands over to a running one.
+    bool newWindow = false;
+    // Files and folders to add, absolute, in the order given.
+    QStringList paths;
+    QString output;
+
+    // `arguments` starts with the program's own name, as argv does. Relative paths are
+    // resolved against `currentFolder`.
+    static CommandLine parse(const QStringList& arguments, const QString& currentFolder,
+                             const QString& version);
+    // argv as texts, decoded as the file system names them.
+    static QStringList fromArgv(int argc, char** argv);
+
+    int exitCode() const { return action == Action::Refuse ? 2 : 0; }
+};

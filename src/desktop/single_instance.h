@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QLocalServer>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <sys/types.h>
+#include <unistd.h>
+
+class QLocalSocket;
+
+// One window per user: a later start hands its paths to the window already open through a
+// local socket in the user's runtime folder. A socket is only ever used, or removed, when it
+// belongs to the user; someone else's file at that place is left alone.
+namespace SingleInstance {
+
+// $XDG_RUNTIME_DIR when it is a private folder of `user`; otherwise `fallbackParent`/
+// bytemarsh-UID, made private (0700) when missing. Empty when neither is safe to use.
+QString runtimeFolder(const QString& xdgRuntimeDir, const QString& fallbackParent, uid_t user);
+// The socket of the user running the program, or empty when there is no safe place for it.
+QString socketPath();
+QString socketPathIn(const QString& folder, uid_t user);
+
+// A folder (not a link to one) owned by `user` that nobody else may enter.
+bool isPrivateFolderOf(const QString& path, uid_t user);
+// A socket file (not a link to one) owned by `user`.
+bool isSocketOf(const QString& path, uid_t user);
+
+// The message: "BMP1", the number of paths, then each path's length and bytes, all lengths
+// 32-bit big-endian. Paths travel as the file system's bytes.
+QByteArray encode(const QStringList& paths);
+enum class Decoded { Incomplete, Complete, Invalid };
+Decoded decode(const QByteArray& bytes, QStringList& paths);
+
+enum class HandOver {
+    Taken,    // a running window has the paths
+    NoWindow, // nobody of this user listens: become the window
+    Failed,   // a window is there but did not take the paths
+};
+HandOver handOver(const QString& socketPath, const QStringList& paths, uid_t user = ::geteuid(),
+                  int timeoutMs = 10000);
+
+} // namespace SingleInstance
+
+// The running window's end of the socket.
+class InstanceServer : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit InstanceServer(QObject* parent = nullptr);
+
+    // Listens at `socketPath`. A socket left behind by a program that ended without removing
+    // it is taken over; a live one, or anything not a socket of `user`, is not.
+    bool listen(const QString& socketPath, uid_t user = ::geteuid());
+    bool isListening() const { return server_.isListening(); }
+    // Stops listening and removes the socket file.
+    void close() { server_.close(); }
+    QString errorString() const { return error_; }
+
+signals:
+    // On the thread that owns the server, in the order the paths were given.
+    void pathsReceived(const QStringList& paths);
+
+private:
+    void accept();
+    void read(QLocalSocket* connection);
+
+    QLocalServer server_;
+    QHash<QLocalSocket*, QByteArray> pending_;
+    QString error_;
+};

@@ -1,0 +1,16 @@
+#include "adding/drop_files.h"
+#include "platform/file_system.h"
+#include "ui/form1.h"
+
+// Paths that reach the window from outside it, through the program's arguments.
+
+void Form1::addGivenPaths(const QStringList& paths)
+{
+    QStringList present;
+    for (const QString& path : paths) {
+        // A drop only ever carries what exists; a typed path may name nothing. A dangling link
+        // is still an entry, as the drop would take it.
+        if (FileSystem::entryExists(path)) present << path;
+    }
+    DropFiles::addDroppedItems(files_, present, errors_, platform_.events);
+}

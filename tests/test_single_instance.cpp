@@ -1,0 +1,221 @@
+#include "desktop/single_instance.h"
+#include "support/test_main.h"
+
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <cstring>
+#include <future>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+using namespace SingleInstance;
+
+namespace {
+
+// What a killed program leaves: a socket file that nobody listens on.
+void leaveStaleSocket(const QString& path)
+{
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    QVERIFY(fd >= 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray native = QFile::encodeName(path);
+    std::memcpy(address.sun_path, native.constData(), size_t(native.size()));
+    QCOMPARE(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ::close(fd);
+}
+
+mode_t modeOf(const QString& path)
+{
+    struct stat info
+    {
+    };
+    return ::lstat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & 07777 : 0;
+}
+
+// The sending side blocks until the window answers, so it runs beside the event loop.
+HandOver handOverBeside(const QString& socket, const QStringList& paths, uid_t user = ::geteuid())
+{
+    auto result =
+        std::async(std::launch::async, [=] { return handOver(socket, paths, user, 5000); });
+    while (result.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    return result.get();
+}
+
+} // namespace
+
+class SingleInstanceTest : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir dir_;
+    QString path(const QString& name) const { return dir_.filePath(name); }
+    const uid_t me_ = ::geteuid();
+
+private slots:
+    void messagesCarryPathsExactlyAndInOrder()
+    {
+        const QStringList paths = {"/a b/c.txt", "/line\nbreak", "/ü/ñ", "", "/a b/c.txt"};
+        const QByteArray message = encode(paths);
+        QStringList decoded;
+        QCOMPARE(decode(message, decoded), Decoded::Complete);
+        QCOMPARE(decoded, paths);
+        QCOMPARE(decode(encode({}), decoded), Decoded::Complete);
+        QVERIFY(decoded.isEmpty());
+    }
+
+    void partialAndForeignMessagesAreNeverTaken()
+    {
+        const QByteArray message = encode({"/one", "/two"});
+        QStringList decoded;
+        for (qsizetype length = 0; length < message.size(); ++length)
+            QCOMPARE(decode(message.left(length), decoded), Decoded::Incomplete);
+        QCOMPARE(decode(message + 'x', decoded), Decoded::Invalid);
+        QCOMPARE(decode(QByteArray("GET / HTTP/1.0\r\n"), decoded), Decoded::Invalid);
+        QByteArray huge = message.left(8);
+        huge += QByteArray::fromHex("7fffffff");
+        QCOMPARE(decode(huge, decoded), Decoded::Invalid);
+    }
+
+    void theRuntimeFolderMustBePrivate()
+    {
+        const QString xdg = path("xdg");
+        QVERIFY(QDir().mkpath(xdg));
+        QCOMPARE(::chmod(QFile::encodeName(xdg).constData(), 0700), 0);
+        QCOMPARE(runtimeFolder(xdg, path("tmp"), me_), xdg);
+        QVERIFY(isPrivateFolderOf(xdg, me_));
+        QVERIFY(!isPrivateFolderOf(xdg, me_ + 1));
+
+        // Open to others, or unset: a private folder of our own under the fallback parent.
+        QCOMPARE(::chmod(QFile::encodeName(xdg).constData(), 0755), 0);
+        QVERIFY(QDir().mkpath(path("tmp")));
+        const QString fallback = path("tmp/bytemarsh-%1").arg(me_);
+        QCOMPARE(runtimeFolder(xdg, path("tmp"), me_), fallback);
+        QCOMPARE(modeOf(fallback), mode_t(0700));
+        QCOMPARE(runtimeFolder(QString(), path("tmp"), me_), fallback);
+        QCOMPARE(socketPathIn(fallback, me_),
+                 fallback + QStringLiteral("/bytemarsh-%1.socket").arg(me_));
+
+        // A fallback that others can enter, or that is a link, is not used at all.
+        QCOMPARE(::chmod(QFile::encodeName(fallback).constData(), 0777), 0);
+        QCOMPARE(runtimeFolder(QString(), path("tmp"), me_), QString());
+        QVERIFY(QDir().mkpath(path("elsewhere")));
+        QCOMPARE(::chmod(QFile::encodeName(path("elsewhere")).constData(), 0700), 0);
+        QVERIFY(QDir().mkpath(path("linked")));
+        QVERIFY(QFile::link(path("elsewhere"), path("linked/bytemarsh-%1").arg(me_)));
+        QCOMPARE(runtimeFolder(QString(), path("linked"), me_), QString());
+    }
+
+    void onlyOurOwnSocketsCount()
+    {
+        const QString socket = path("own.socket");
+        leaveStaleSocket(socket);
+        QVERIFY(isSocketOf(socket, me_));
+        QVERIFY(!isSocketOf(socket, me_ + 1));
+        QVERIFY(QFile::link(socket, path("link.socket")));
+        QVERIFY(!isSocketOf(path("link.socket"), me_)); // a link is not the socket itself
+        writeFile(path("plain"), "x");
+        QVERIFY(!isSocketOf(path("plain"), me_));
+        QVERIFY(!isSocketOf(path("missing"), me_));
+    }
+
+    void aRunningWindowTakesTheHandedPaths()
+    {
+        const QString socket = path("live.socket");
+        InstanceServer server;
+        QVERIFY2(server.listen(socket), qPrintable(server.errorString()));
+        QCOMPARE(modeOf(socket) & 077, mode_t(0)); // only the user may connect
+        QSignalSpy received(&server, &InstanceServer::pathsReceived);
+
+        QCOMPARE(handOverBeside(socket, {"/first", "/second dir"}), HandOver::Taken);
+        QCOMPARE(handOverBeside(socket, {"/third"}), HandOver::Taken);
+        QTRY_COMPARE(received.size(), 2);
+        QCOMPARE(received[0][0].toStringList(), QStringList({"/first", "/second dir"}));
+        QCOMPARE(received[1][0].toStringList(), QStringList({"/third"}));
+
+        // While it listens, nobody else takes the place over.
+        InstanceServer second;
+        QVERIFY(!second.listen(socket));
+        QVERIFY(isSocketOf(socket, me_));
+        QCOMPARE(handOverBeside(socket, {"/fourth"}), HandOver::Taken);
+        QTRY_COMPARE(received.size(), 3);
+
+        // A window that closes leaves nothing behind.
+        server.close();
+        QVERIFY(!QFileInfo::exists(socket));
+        QCOMPARE(handOver(socket, {"/fifth"}), HandOver::NoWindow);
+    }
+
+    void withoutAWindowTheStartBecomesTheWindow()
+    {
+        QCOMPARE(handOver(path("none.socket"), {"/a"}), HandOver::NoWindow);
+        QCOMPARE(handOver(QString(), {"/a"}), HandOver::NoWindow);
+    }
+
+    void aStaleSocketIsTakenOver()
+    {
+        const QString socket = path("stale.socket");
+        leaveStaleSocket(socket);
+        QCOMPARE(handOver(socket, {"/a"}, me_, 2000), HandOver::NoWindow);
+        InstanceServer server;
+        QVERIFY2(server.listen(socket), qPrintable(server.errorString()));
+        QSignalSpy received(&server, &InstanceServer::pathsReceived);
+        QCOMPARE(handOverBeside(socket, {"/after"}), HandOver::Taken);
+        QTRY_COMPARE(received.size(), 1);
+    }
+
+    void aSocketOfAnotherUserIsNeverUsedNorRemoved()
+    {
+        const QString socket = path("theirs.socket");
+        QLocalServer theirs;
+        QVERIFY(theirs.listen(socket));
+        // As root the file really changes hands; otherwise the rule is asked about another user.
+        uid_t owner = me_;
+        if (me_ == 0)
+            QCOMPARE(::chown(QFile::encodeName(socket).constData(), 65534, 65534), 0);
+        else
+            owner = me_ + 1;
+        const uid_t asking = me_ == 0 ? me_ : owner;
+
+        QCOMPARE(handOverBeside(socket, {"/secret"}, asking), HandOver::NoWindow);
+        QCoreApplication::processEvents();
+        QVERIFY(!theirs.hasPendingConnections());
+
+        InstanceServer mine;
+        QVERIFY(!mine.listen(socket, asking));
+        QVERIFY(!mine.isListening());
+        QVERIFY(QFileInfo::exists(socket));
+
+        // The same holds for a stale one: it stays where it is.
+        theirs.close();
+        leaveStaleSocket(socket);
+        if (me_ == 0) QCOMPARE(::chown(QFile::encodeName(socket).constData(), 65534, 65534), 0);
+        QVERIFY(!mine.listen(socket, asking));
+        QVERIFY(QFileInfo::exists(socket));
+    }
+
+    void aStrayMessageIsDroppedAndTheServerGoesOn()
+    {
+        const QString socket = path("stray.socket");
+        InstanceServer server;
+        QVERIFY(server.listen(socket));
+        QSignalSpy received(&server, &InstanceServer::pathsReceived);
+        QLocalSocket stray;
+        stray.connectToServer(socket);
+        QVERIFY(stray.waitForConnected(2000));
+        stray.write("not our message at all");
+        stray.flush();
+        QTRY_COMPARE(stray.state(), QLocalSocket::UnconnectedState);
+        QCOMPARE(received.size(), 0);
+        QCOMPARE(handOverBeside(socket, {"/fine"}), HandOver::Taken);
+        QTRY_COMPARE(received.size(), 1);
+    }
+};
+
+BYTEMARSH_LOGIC_TEST_MAIN(SingleInstanceTest)
+#include "test_single_instance.moc"
