@@ -60,12 +60,6 @@ std::int64_t fileLength(std::string_view path)
     return lengthOf(std::string(path).c_str());
 }
 
-std::int64_t fileLength(const QString& path)
-{
-    const QByteArray native = nativePath(path);
-    return fileLength(std::string_view(native.constData(), std::size_t(native.size())));
-}
-
 int attributesAt(int dirFd, const char* path)
 {
     struct stat link = {};

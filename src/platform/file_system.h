@@ -17,10 +17,9 @@ std::optional<QByteArray> checkedNativePath(const QString& path);
 // The same, raising "Bad file name or number" where there is nothing to ask about.
 QByteArray requiredNativePath(const QString& path);
 
-// The length in bytes of the file at a path (64-bit). Throws PlatformError when the
-// length cannot be read: no such file, no access, an empty or malformed path, a folder.
-std::int64_t fileLength(const QString& path);
-// The same for a path already in native form (no terminating NUL needed).
+// The length in bytes of the file at a native path (64-bit; no terminating NUL needed). Throws
+// PlatformError when the length cannot be read: no such file, no access, a malformed path, a
+// folder.
 std::int64_t fileLength(std::string_view nativePath);
 
 // The classic attribute bits, as this platform maps them: read-only when the file has no write
