@@ -118,6 +118,11 @@ int threadCount()
     return -1;
 }
 
+std::string numbered(std::string_view prefix, std::size_t n)
+{
+    return std::string(prefix).append(std::to_string(n));
+}
+
 std::string printable(std::string_view bytes)
 {
     std::string text;

@@ -38,6 +38,9 @@ void makeFifo(const std::string& path);
 bool permissionsApply();
 // Threads of this process right now.
 int threadCount();
+// prefix followed by n in decimal. Out of line: g++ 12 warns falsely (-Wrestrict) when a short
+// literal plus std::to_string is inlined into a loop.
+std::string numbered(std::string_view prefix, std::size_t n);
 // Raw name bytes made printable, for failure messages.
 std::string printable(std::string_view bytes);
 

@@ -290,7 +290,7 @@ void testOrderOverManyFolders()
     const int folders = 300;
     std::vector<std::string> paths;
     for (int i = 0; i < folders; ++i) {
-        paths.push_back(dir / ("d" + std::to_string(i)) + "/");
+        paths.push_back(dir / numbered("d", i) + "/");
         makeFolder(paths.back());
         for (int f = 0; f < i % 7; ++f)
             makeFile(paths.back() + "f" + std::to_string(i) + "-" + std::to_string(f), 0);
@@ -356,7 +356,7 @@ void testCancellation()
     TempDir dir;
     std::vector<std::string> paths;
     for (int i = 0; i < 60; ++i) {
-        paths.push_back(dir / ("d" + std::to_string(i)) + "/");
+        paths.push_back(dir / numbered("d", i) + "/");
         makeFolder(paths.back());
         for (int f = 0; f < 150; ++f)
             makeFile(paths.back() + std::to_string(f), 0);

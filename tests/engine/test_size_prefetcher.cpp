@@ -132,7 +132,7 @@ void testLongList()
 {
     TempDir dir;
     for (int i = 0; i < 100; ++i)
-        makeFile(dir / ("f" + std::to_string(i)), std::size_t(i));
+        makeFile(dir / numbered("f", i), std::size_t(i));
     const std::size_t rows = 100000;
     std::vector<std::string> paths;
     std::vector<Expected> expected;
@@ -140,11 +140,11 @@ void testLongList()
     expected.reserve(rows);
     for (std::size_t row = 0; row < rows; ++row) {
         if (row % 13 == 0) {
-            paths.push_back(dir / ("gone" + std::to_string(row)));
+            paths.push_back(dir / numbered("gone", row));
             expected.push_back(failed(ENOENT));
         } else {
             const std::size_t file = row * 7 % 100;
-            paths.push_back(dir / ("f" + std::to_string(file)));
+            paths.push_back(dir / numbered("f", file));
             expected.push_back(length(std::int64_t(file)));
         }
     }
