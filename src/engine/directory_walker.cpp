@@ -5,6 +5,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <memory>
+#include <new>
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
@@ -165,7 +166,15 @@ void DirectoryWalker::work()
         const std::size_t ticket = nextToClaim_++;
         const std::string folder = slots_[ticket - taken_].folder;
         lock.unlock();
-        FolderListing listing = readFolder(folder, &stopping_);
+        FolderListing listing;
+        try {
+            listing = readFolder(folder, &stopping_);
+        } catch (const std::bad_alloc&) {
+            // A thread must not end the program; the consumer reports it like any read error.
+            listing = FolderListing{};
+            listing.path = folder;
+            listing.openError = ENOMEM;
+        }
         lock.lock();
         if (cancelled_) return;
         // The consumer never passes a slot that is not ready, so the ticket is still held.

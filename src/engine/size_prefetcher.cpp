@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <new>
 #include <sys/stat.h>
 
 namespace engine {
@@ -49,7 +50,13 @@ SizeResult sizeOf(std::string_view path)
         buffer[path.size()] = '\0';
         return sizeOfTerminated(buffer);
     }
-    return sizeOfTerminated(std::string(path).c_str());
+    try {
+        return sizeOfTerminated(std::string(path).c_str());
+    } catch (const std::bad_alloc&) {
+        SizeResult result;
+        result.error = ENOMEM;
+        return result;
+    }
 }
 
 SizePrefetcher::SizePrefetcher(std::size_t rows, PathAt pathAt)

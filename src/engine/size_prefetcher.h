@@ -41,7 +41,7 @@ class SizePrefetcher
 public:
     // The native path of row i (rows count from 0). Called from the worker threads,
     // concurrently, so the text it points into must stay unchanged until the prefetcher has
-    // finished or been cancelled.
+    // finished or been cancelled. It must not throw.
     using PathAt = std::function<std::string_view(std::size_t row)>;
 
     struct Options
