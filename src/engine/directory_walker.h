@@ -6,7 +6,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
-#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -97,7 +96,6 @@ private:
     struct Slot
     {
         std::string folder;
-        bool claimed = false;
         bool ready = false;
         FolderListing listing;
     };
