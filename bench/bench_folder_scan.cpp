@@ -5,8 +5,8 @@
 
 #include "bench_support.h"
 
+#include "doubles/test_platform.h"
 #include "platform/event_pump.h"
-#include "platform/testing/test_platform.h"
 #include "ui/form1.h"
 
 #include <QApplication>

@@ -4,7 +4,7 @@
 //     QT_QPA_PLATFORM=offscreen build/bench/bench_list_editing [rows]
 
 #include "bench_support.h"
-#include "platform/testing/test_platform.h"
+#include "doubles/test_platform.h"
 #include "ui/form1.h"
 
 #include <QApplication>
@@ -32,7 +32,7 @@ std::vector<std::string> makePaths(int rows, int needleAt = -1, const char* top 
     return paths;
 }
 
-void fill(ListView& list, const std::vector<std::string>& paths)
+void fill(RowList& list, const std::vector<std::string>& paths)
 {
     list.clear();
     for (const std::string& path : paths)
@@ -69,7 +69,7 @@ template <typename Command> std::pair<double, double> timed(Command command)
 }
 
 template <typename Command>
-void run(const char* name, ListView& list, double anchor, Command command)
+void run(const char* name, RowList& list, double anchor, Command command)
 {
     const std::pair<double, double> times = timed(command);
     const int rowsLeft = list.count();

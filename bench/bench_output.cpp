@@ -4,9 +4,9 @@
 //     QT_QPA_PLATFORM=offscreen build/bench/bench_output [rows]
 
 #include "bench_support.h"
+#include "doubles/test_platform.h"
 #include "output/clipboard_copy.h"
-#include "platform/clipboard.h"
-#include "platform/testing/test_platform.h"
+#include "platform/gui/qt_clipboard.h"
 #include "ui/form1.h"
 
 #include <QApplication>
@@ -73,7 +73,7 @@ int main(int argc, char** argv)
     std::vector<std::string> sizes;
     paths.reserve(std::size_t(rows));
     sizes.reserve(std::size_t(rows));
-    ListView& results = form.resultsList();
+    RowList& results = form.resultsList();
     for (int i = 0; i < rows; ++i) {
         paths.push_back(pathOf(i));
         sizes.push_back(sizeOf(i));

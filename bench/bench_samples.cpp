@@ -6,7 +6,7 @@
 
 #include "adding/samples.h"
 #include "bench_support.h"
-#include "platform/testing/test_platform.h"
+#include "doubles/test_platform.h"
 #include "ui/form1.h"
 
 #include <QApplication>

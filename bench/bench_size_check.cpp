@@ -4,7 +4,7 @@
 //     build/bench/bench_size_check [FILES]     (default 200000)
 
 #include "bench_support.h"
-#include "platform/testing/test_platform.h"
+#include "doubles/test_platform.h"
 #include "ui/form1.h"
 
 #include <QApplication>
@@ -27,7 +27,9 @@ int main(int argc, char** argv)
         QElapsedTimer timer;
         timer.start();
         for (const std::string& path : paths) {
-            struct stat info {};
+            struct stat info
+            {
+            };
             if (::stat(path.c_str(), &info) == 0) total += info.st_size;
         }
         statLoop = std::min(statLoop, bench::seconds(timer));
@@ -37,7 +39,8 @@ int main(int argc, char** argv)
     Form1 form(test.platform());
     form.Form_Load();
     form.show();
-    for (const std::string& path : paths) form.fileList().addUtf8(path);
+    for (const std::string& path : paths)
+        form.fileList().addUtf8(path);
     std::vector<std::string>().swap(paths);
     app.processEvents();
     bench::resetPeakMemory();

@@ -1,4 +1,4 @@
-#include "platform/qt_platform.h"
+#include "platform/gui/qt_platform.h"
 #include "ui/form1.h"
 
 #include <QApplication>

@@ -88,7 +88,7 @@ private slots:
         QCOMPARE(shown[1].text, QStringLiteral("You've selected too many files to add.\r\rPlease "
                                                "try adding via the \"Add All\" button."));
         QCOMPARE(shown[1].icon, BoxIcon::None);
-        QCOMPARE(shown[1].title, applicationTitle());
+        QCOMPARE(shown[1].title, w.test.dialogs.applicationTitle());
 
         // Just inside the limit, everything goes in.
         w.test.dialogs.answerOpenFile(many.mid(0, 250));

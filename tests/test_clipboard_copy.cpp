@@ -1,7 +1,8 @@
+#include "core/error_trap.h"
+#include "doubles/test_platform.h"
 #include "output/clipboard_copy.h"
-#include "platform/error_trap.h"
+#include "platform/gui/qt_clipboard.h"
 #include "platform/platform_error.h"
-#include "platform/testing/test_platform.h"
 #include "support/loaded_window.h"
 #include "support/test_main.h"
 #include "ui/form1.h"
@@ -80,7 +81,7 @@ private slots:
         QCOMPARE(shown[0].text, kCopied);
         QCOMPARE(shown[0].icon, BoxIcon::None);
         QCOMPARE(shown[0].buttons, BoxButtons::Ok);
-        QCOMPARE(shown[0].title, applicationTitle());
+        QCOMPARE(shown[0].title, w.test.dialogs.applicationTitle());
         QCOMPARE(pointerAtMessage, QList<PointerSetting>({PointerSetting::Busy}));
         QCOMPARE(w.form.mousePointer(), PointerSetting::Default);
         // Measured once per row and column, then once per row and once per cell while built.

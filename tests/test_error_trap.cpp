@@ -1,6 +1,6 @@
-#include "platform/error_trap.h"
+#include "core/error_trap.h"
+#include "doubles/scripted_dialogs.h"
 #include "platform/platform_error.h"
-#include "platform/testing/scripted_dialogs.h"
 #include "support/test_main.h"
 
 class ErrorTrapTest : public QObject
@@ -37,7 +37,8 @@ private slots:
         QCOMPARE(box.title, QStringLiteral("Application Error"));
         QCOMPARE(box.icon, BoxIcon::Exclamation);
         QCOMPARE(box.buttons, BoxButtons::Ok);
-        QVERIFY(box.text.startsWith(QStringLiteral("Path not found\r\nin Meterkin2021/08/31.Form1.PushButton6_Click at line 102\r\r")));
+        QVERIFY(box.text.startsWith(QStringLiteral(
+            "Path not found\r\nin Meterkin2021/08/31.Form1.PushButton6_Click at line 102\r\r")));
         QVERIFY(dialogs.shown()[1].text.startsWith(QStringLiteral("plain failure\r\n")));
         QVERIFY(dialogs.shown()[1].text.contains(QStringLiteral("at line 104\r\r")));
     }
@@ -50,7 +51,8 @@ private slots:
         QVERIFY(!trap.test(104, [] { return false; }));
         QVERIFY(trap.test(104, [] { return true; }));
         QVERIFY(dialogs.shown().empty());
-        QVERIFY(trap.test(104, []() -> bool { throw PlatformError(53, QStringLiteral("File not found")); }));
+        QVERIFY(trap.test(
+            104, []() -> bool { throw PlatformError(53, QStringLiteral("File not found")); }));
         QCOMPARE(dialogs.shown().size(), std::size_t(1));
         QVERIFY(dialogs.shown()[0].text.contains(QStringLiteral("Form1.Form_Load at line 104")));
     }
@@ -59,11 +61,12 @@ private slots:
     {
         ScriptedDialogs dialogs;
         ErrorReporter reporter(dialogs);
-        ErrorTrap trap(reporter, QStringLiteral("AddFolder"), QStringLiteral("GetSubDirectories2016"),
+        ErrorTrap trap(reporter, QStringLiteral("AddFolder"),
+                       QStringLiteral("GetSubDirectories2016"),
                        QStringLiteral("Pemberloft2021/08/31"));
         trap.line(118, [] { throw PlatformError(5, QStringLiteral("Invalid procedure call")); });
-        QVERIFY(dialogs.shown()[0].text.contains(
-            QStringLiteral("\r\nin Pemberloft2021/08/31.AddFolder.GetSubDirectories2016 at line 118\r\r")));
+        QVERIFY(dialogs.shown()[0].text.contains(QStringLiteral(
+            "\r\nin Pemberloft2021/08/31.AddFolder.GetSubDirectories2016 at line 118\r\r")));
     }
 
     void errnoMapsToTheClassicNumbers()
@@ -75,5 +78,5 @@ private slots:
     }
 };
 
-BYTEMARSH_TEST_MAIN(ErrorTrapTest)
+BYTEMARSH_LOGIC_TEST_MAIN(ErrorTrapTest)
 #include "test_error_trap.moc"

@@ -1,4 +1,4 @@
-#include "platform/testing/test_platform.h"
+#include "doubles/test_platform.h"
 #include "support/loaded_window.h"
 #include "support/test_main.h"
 #include "ui/form1.h"
@@ -26,7 +26,7 @@ struct Window
         QCoreApplication::processEvents(); // rows appended are shown on the next turn
     }
 
-    ListView& list() { return form.fileList(); }
+    RowList& list() { return form.fileList(); }
     QWidget* viewport() { return form.ListView1Widget->viewport(); }
     QPoint rowCenter(int row)
     {

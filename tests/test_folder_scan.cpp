@@ -1,5 +1,5 @@
 #include "adding/add_folder.h"
-#include "platform/error_trap.h"
+#include "core/error_trap.h"
 #include "platform/file_system.h"
 #include "platform/platform_error.h"
 #include "support/adding_support.h"
@@ -168,7 +168,6 @@ private slots:
         scan(w, "txt", root_);
         QCOMPARE(w.test.dialogs.shown()[0].defaultText, QStringLiteral("txt"));
         QCOMPARE(w.test.dialogs.shown()[1].defaultText, root_);
-        QCOMPARE(AddFolder::lastFolder(), root_);
         QStringList rows = w.rows();
         rows.sort();
         QCOMPARE(rows,
@@ -205,6 +204,8 @@ private slots:
         for (const char* folder : {"", "open"})
             setMode(at(folder), 0755);
 
+        if (!ordinaryUserCanReach(dir_.path()))
+            QSKIP("An ordinary user cannot reach the temporary folder here");
         AddingWindow w;
         ErrorReporter errors(w.test.dialogs);
         {

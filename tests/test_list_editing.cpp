@@ -1,4 +1,4 @@
-#include "platform/testing/test_platform.h"
+#include "doubles/test_platform.h"
 #include "support/loaded_window.h"
 #include "support/test_main.h"
 #include "ui/form1.h"
@@ -40,14 +40,15 @@ struct Window : QObject
     {
         QCoreApplication::processEvents(); // rows appended are shown on the next turn
         QWidget* viewport = list.widget()->viewport();
-        const QPoint point = list.widget()->visualRect(list.model().index(row - 1, 0)).center();
+        const QPoint point =
+            list.widget()->visualRect(list.rows().model().index(row - 1, 0)).center();
         QTest::mouseClick(viewport, Qt::LeftButton, modifiers, point);
         QTest::mouseDClick(viewport, Qt::LeftButton, modifiers, point);
         QTest::mouseRelease(viewport, Qt::LeftButton, modifiers, point);
     }
 };
 
-void fill(ListView& list, const QStringList& texts, const QString& size = {})
+void fill(RowList& list, const QStringList& texts, const QString& size = {})
 {
     for (const QString& text : texts) {
         const int row = list.add(text);
@@ -55,7 +56,7 @@ void fill(ListView& list, const QStringList& texts, const QString& size = {})
     }
 }
 
-QStringList texts(ListView& list)
+QStringList texts(RowList& list)
 {
     return rowTexts(list);
 }
@@ -79,7 +80,7 @@ private slots:
         QCOMPARE(shown.size(), std::size_t(1)); // the prompt, and no word about the outcome
         QCOMPARE(shown[0].kind, ScriptedDialogs::Kind::Input);
         QCOMPARE(shown[0].text, QStringLiteral("Remove entries containing: "));
-        QCOMPARE(shown[0].title, applicationTitle());
+        QCOMPARE(shown[0].title, w.test.dialogs.applicationTitle());
         QCOMPARE(shown[0].defaultText, QString());
         QCOMPARE(w.pointerChanges,
                  QList<PointerSetting>({PointerSetting::Busy, PointerSetting::Default}));
@@ -203,20 +204,20 @@ private slots:
         Window w;
         fill(w.form.fileList(), {"/a", "/b", "/c"});
         fill(w.form.resultsList(), {"/r1", "/r2"}, "1 bytes");
-        w.doubleClick(w.form.fileList(), 2);
-        w.doubleClick(w.form.resultsList(), 1);
+        w.doubleClick(w.form.fileListView(), 2);
+        w.doubleClick(w.form.resultsListView(), 1);
         QCOMPARE(texts(w.form.fileList()), QStringList({"/a", "/c"}));
         QCOMPARE(texts(w.form.resultsList()), QStringList({"/r2"}));
 
         w.form.setMousePointer(PointerSetting::Busy);
-        w.doubleClick(w.form.fileList(), 1);
-        w.doubleClick(w.form.resultsList(), 1);
+        w.doubleClick(w.form.fileListView(), 1);
+        w.doubleClick(w.form.resultsListView(), 1);
         QCOMPARE(w.form.fileList().count(), 2);
         QCOMPARE(w.form.resultsList().count(), 1);
 
         // Ctrl takes the selection off the pressed row: with none selected nothing goes.
         w.form.setMousePointer(PointerSetting::Default);
-        w.doubleClick(w.form.fileList(), 1, Qt::ControlModifier);
+        w.doubleClick(w.form.fileListView(), 1, Qt::ControlModifier);
         QCOMPARE(w.form.fileList().selectedRow(), 0);
         QCOMPARE(w.form.fileList().count(), 2);
     }

@@ -97,7 +97,7 @@ private slots:
             QStringLiteral("\r\nin Meterkin2021/08/31.Form1.PushButton3_Click at line 108\r\r")));
         QCOMPARE(shown[2].text, QStringLiteral("File not found"));
         QCOMPARE(shown[2].icon, BoxIcon::None);
-        QCOMPARE(shown[2].title, applicationTitle());
+        QCOMPARE(shown[2].title, w.test.dialogs.applicationTitle());
         QCOMPARE(pointers.mid(1),
                  QList<PointerSetting>({PointerSetting::Busy, PointerSetting::Busy}));
         QCOMPARE(w.form.mousePointer(), PointerSetting::Default);

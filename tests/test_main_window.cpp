@@ -1,4 +1,4 @@
-#include "platform/testing/test_platform.h"
+#include "doubles/test_platform.h"
 #include "support/loaded_window.h"
 #include "support/test_main.h"
 #include "ui/form1.h"
@@ -137,11 +137,11 @@ private slots:
         TestPlatform test;
         Form1 form(test.platform());
         QVERIFY(loadAndShow(form));
-        const QStringList expected = {
-            "ListView1",    "PushButton5",  "PushButton3",  "PushButton11", "PushButton6",
-            "PushButton9",  "PushButton4",  "PushButton8",  "ListView2",    "PushButton7",
-            "Option1",      "PushButton12", "PushButton18", "PushButton1",  "PushButton2",
-            "PushButton10", "PushButton13", "PushButton14"};
+        const QStringList expected = {"ListView1",    "PushButton5", "PushButton3", "PushButton11",
+                                      "PushButton6",  "PushButton9", "PushButton4", "PushButton8",
+                                      "ListView2",    "PushButton7", "Option1",     "PushButton12",
+                                      "PushButton18", "PushButton1", "PushButton2", "PushButton10",
+                                      "PushButton13", "PushButton14"};
         form.activateWindow();
         form.ListView1Widget->setFocus();
         QStringList order;

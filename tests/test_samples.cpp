@@ -1,6 +1,6 @@
 #include "adding/samples.h"
-#include "platform/list_view.h"
-#include "platform/testing/test_platform.h"
+#include "doubles/test_platform.h"
+#include "lists/list_view.h"
 #include "support/loaded_window.h"
 #include "support/test_main.h"
 #include "ui/form1.h"
@@ -35,7 +35,7 @@ QStringList sorted(QStringList list)
     return list;
 }
 
-QStringList rows(ListView& list)
+QStringList rows(RowList& list)
 {
     return rowTexts(list);
 }
@@ -81,7 +81,7 @@ private slots:
     {
         TestPlatform test;
         Form1 form(test.platform());
-        ListView& list = form.fileList();
+        RowList& list = form.fileList();
         QVERIFY(!ListContainsText(list, "/a/b"));
         list.add("/a/b.txt");
         list.add("/a/B");

@@ -1,4 +1,4 @@
-#include "platform/testing/test_platform.h"
+#include "doubles/test_platform.h"
 #include "support/loaded_window.h"
 #include "support/test_main.h"
 #include "ui/form1.h"
@@ -11,10 +11,11 @@ namespace {
 
 using Window = LoadedWindow;
 
-QStringList sizes(ListView& results)
+QStringList sizes(RowList& results)
 {
     QStringList result;
-    for (int row = 1; row <= results.count(); ++row) result << results.subItem(row, 1);
+    for (int row = 1; row <= results.count(); ++row)
+        result << results.subItem(row, 1);
     return result;
 }
 
@@ -48,15 +49,15 @@ private slots:
         w.test.dialogs.whileShown([&] { pointerDuringReport << w.form.mousePointer(); });
         w.form.PushButton4_Click();
 
-        ListView& results = w.form.resultsList();
+        RowList& results = w.form.resultsList();
         QCOMPARE(results.count(), 3);
         QCOMPARE(results.text(2), path("missing.bin"));
         QCOMPARE(sizes(results), QStringList({"1.5 KB", "", "0 KB"}));
         const auto& shown = w.test.dialogs.shown();
         QCOMPARE(shown.size(), std::size_t(2));
         QCOMPARE(shown[0].title, QStringLiteral("Application Error"));
-        QVERIFY(shown[0].text.startsWith(
-            QStringLiteral("File not found\r\nin Meterkin2021/08/31.Form1.PushButton4_Click at line 130\r\r")));
+        QVERIFY(shown[0].text.startsWith(QStringLiteral(
+            "File not found\r\nin Meterkin2021/08/31.Form1.PushButton4_Click at line 130\r\r")));
         QCOMPARE(shown[1].text, QStringLiteral("Done."));
         QCOMPARE(shown[1].icon, BoxIcon::None);
         QCOMPARE(pointerDuringReport,
@@ -85,7 +86,8 @@ private slots:
     {
         Window w;
         writeFile(path("b.bin"), QByteArray(2000, 'b'));
-        for (int option = 1; option <= 4; ++option) w.form.unitOptions().setSelected(option, false);
+        for (int option = 1; option <= 4; ++option)
+            w.form.unitOptions().setSelected(option, false);
         QVERIFY(!w.form.Option1->isChecked());
         w.form.fileList().add(path("b.bin"));
         w.form.PushButton4_Click();
@@ -149,7 +151,8 @@ private slots:
         QCOMPARE(sizes(w.form.resultsList()), QStringList({"", "", "", ""}));
         QCOMPARE(w.test.dialogs.shown().size(), std::size_t(5));
         for (int i = 0; i < 4; ++i)
-            QVERIFY(w.test.dialogs.shown()[std::size_t(i)].text.contains("PushButton4_Click at line 130"));
+            QVERIFY(w.test.dialogs.shown()[std::size_t(i)].text.contains(
+                "PushButton4_Click at line 130"));
     }
 };
 

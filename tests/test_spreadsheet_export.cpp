@@ -1,6 +1,6 @@
+#include "core/error_trap.h"
+#include "doubles/test_platform.h"
 #include "platform/desktop_spreadsheet.h"
-#include "platform/error_trap.h"
-#include "platform/testing/test_platform.h"
 #include "support/loaded_window.h"
 #include "support/test_main.h"
 #include "ui/form1.h"
@@ -21,9 +21,7 @@ const QString kNoFeature = QStringLiteral(
 
 struct Window : LoadedWindow
 {
-    Window()
-    {
-    }
+    Window() {}
 
     void addResult(const QString& path, const QString& size, bool ticked)
     {
@@ -187,7 +185,7 @@ private slots:
         for (const auto& box : w.test.dialogs.shown()) {
             QCOMPARE(box.icon, BoxIcon::None);
             QCOMPARE(box.buttons, BoxButtons::Ok);
-            QCOMPARE(box.title, applicationTitle());
+            QCOMPARE(box.title, w.test.dialogs.applicationTitle());
         }
         QCOMPARE(w.form.mousePointer(), PointerSetting::Custom);
 

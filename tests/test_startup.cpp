@@ -1,6 +1,6 @@
-#include "platform/cursor_file.h"
+#include "doubles/test_platform.h"
+#include "platform/gui/cursor_file.h"
 #include "platform/platform_error.h"
-#include "platform/testing/test_platform.h"
 #include "support/loaded_window.h"
 #include "support/test_main.h"
 #include "ui/application_title.h"
@@ -246,11 +246,11 @@ private slots:
     void startUpSetsCaptionIconAndTitle()
     {
         TestPlatform test;
-        setApplicationTitle("something else");
+        test.dialogs.setApplicationTitle("something else");
         Form1 form(test.platform());
         form.Form_Load();
         QCOMPARE(form.windowTitle(), QStringLiteral("Bytemarsh"));
-        QCOMPARE(applicationTitle(), QStringLiteral("Bytemarsh"));
+        QCOMPARE(test.dialogs.applicationTitle(), QStringLiteral("Bytemarsh"));
         const QList<QSize> sizes = form.windowIcon().availableSizes();
         for (const QSize size : {QSize(32, 32), QSize(48, 48), QSize(128, 128), QSize(256, 256)})
             QVERIFY2(sizes.contains(size), qPrintable(QString::number(size.width())));

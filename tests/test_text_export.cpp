@@ -1,5 +1,5 @@
-#include "platform/error_trap.h"
-#include "platform/testing/test_platform.h"
+#include "core/error_trap.h"
+#include "doubles/test_platform.h"
 #include "support/loaded_window.h"
 #include "support/test_main.h"
 #include "ui/form1.h"
@@ -8,9 +8,7 @@ namespace {
 
 struct Window : LoadedWindow
 {
-    Window()
-    {
-    }
+    Window() {}
 
     void addResult(const QString& path, const QString& size)
     {
@@ -110,7 +108,7 @@ private slots:
         QCOMPARE(shown[1].text, question);
         QCOMPARE(shown[1].buttons, BoxButtons::YesNo);
         QCOMPARE(shown[1].icon, BoxIcon::None);
-        QCOMPARE(shown[1].title, applicationTitle());
+        QCOMPARE(shown[1].title, w.test.dialogs.applicationTitle());
         QCOMPARE(w.form.mousePointer(), PointerSetting::Default);
         QCOMPARE(w.test.events.calls, 0);
 

@@ -28,7 +28,8 @@ private slots:
         row("1048575", 1048575, {"1048575 bytes", "1023.99 KB", "0.99 MB", "0GB"});
         row("1048576", 1048576, {"1048576 bytes", "1024 KB", "1 MB", "0GB"});
         row("123456789", 123456789, {"123456789 bytes", "120563.27 KB", "117.73 MB", "0.11GB"});
-        row("2147483647", 2147483647, {"2147483647 bytes", "2097151.99 KB", "2047.99 MB", "1.99GB"});
+        row("2147483647", 2147483647,
+            {"2147483647 bytes", "2097151.99 KB", "2047.99 MB", "1.99GB"});
         row("1023", 1023, {"1023 bytes", "0.99 KB", "0 MB", "0GB"});
         row("1073741824", 1073741824, {"1073741824 bytes", "1048576 KB", "1024 MB", "1GB"});
         row("3 GiB", 3221225472.0, {"3221225472 bytes", "3145728 KB", "3072 MB", "3GB"});
@@ -38,7 +39,8 @@ private slots:
     {
         QFETCH(double, size);
         QFETCH(QStringList, texts);
-        for (short unit = 0; unit < 4; ++unit) QCOMPARE(ConvertUnitTo(unit, size), texts[unit]);
+        for (short unit = 0; unit < 4; ++unit)
+            QCOMPARE(ConvertUnitTo(unit, size), texts[unit]);
     }
 
     void unknownUnitsGiveTheEmptyText()
@@ -94,5 +96,5 @@ private slots:
     }
 };
 
-BYTEMARSH_TEST_MAIN(UnitsAndSettingsTest)
+BYTEMARSH_LOGIC_TEST_MAIN(UnitsAndSettingsTest)
 #include "test_units_and_settings.moc"

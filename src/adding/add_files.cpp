@@ -1,9 +1,9 @@
 #include "adding/add_files.h"
 
 #include "adding/normalize_backslashes.h"
+#include "core/error_trap.h"
+#include "lists/row_list.h"
 #include "platform/dialogs.h"
-#include "platform/error_trap.h"
-#include "platform/list_view.h"
 #include "platform/platform_error.h"
 
 #include <QStringList>
@@ -19,12 +19,12 @@ QStringList SelectedPaths(const QString& answer)
     return paths;
 }
 
-AddFiles::AddFiles(ListView& files, Dialogs& dialogs, ErrorReporter& errors)
+AddFiles::AddFiles(RowList& files, Dialogs& dialogs, ErrorReporter& errors)
     : files_(files), dialogs_(dialogs), errors_(errors)
 {
 }
 
-void AddFiles::PushButton5_Click()
+void AddFiles::run()
 {
     ErrorTrap trap(errors_, QStringLiteral("Form1"), QStringLiteral("PushButton5_Click"));
     QString chosen;

@@ -4,7 +4,7 @@
 
 class Dialogs;
 class ErrorReporter;
-class ListView;
+class RowList;
 
 // The paths in an open-file dialog's answer: one path exactly as it came, or the folder NUL
 // name NUL name ... form joined and cleaned. The empty answer (Cancel) gives none.
@@ -14,11 +14,11 @@ QStringList SelectedPaths(const QString& answer);
 class AddFiles
 {
 public:
-    AddFiles(ListView& files, Dialogs& dialogs, ErrorReporter& errors);
-    void PushButton5_Click();
+    AddFiles(RowList& files, Dialogs& dialogs, ErrorReporter& errors);
+    void run();
 
 private:
-    ListView& files_;
+    RowList& files_;
     Dialogs& dialogs_;
     ErrorReporter& errors_;
 };

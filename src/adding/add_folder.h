@@ -12,7 +12,7 @@
 class Dialogs;
 class ErrorReporter;
 class EventPump;
-class ListView;
+class RowList;
 class SettingsStore;
 class WindowPointer;
 
@@ -21,12 +21,6 @@ namespace AddFolder {
 
 // A folder list: native (UTF-8) paths, each ending in a separator, in scan order.
 using FolderList = std::vector<std::string>;
-
-// The last folder the scan was given; lives for the whole run.
-QString& lastFolder();
-
-// The chosen folder, or the empty text on Cancel. The browser opens on the initial folder.
-QString BrowseForFolder(Dialogs& dialogs, const QString& title, const QString& initialFolder);
 
 // The names (without folder) of the files in one folder that match a wildcard pattern,
 // hidden files included, in the order the directory gives them; folders are never listed and
@@ -67,7 +61,7 @@ private:
 // by folder in scan order, except "~" names, files that cannot be opened and writable
 // dot-files (attribute value 34). Errors other than those of the sub-folder collection reach
 // the caller.
-void AddFolderTreeFiles(ListView& list, const QString& folder, const QString& pattern,
+void AddFolderTreeFiles(RowList& list, const QString& folder, const QString& pattern,
                         ErrorReporter& errors, EventPump& events);
 
 // "Add All Files In Folder": asks for an extension and a folder, remembers both, and adds
@@ -75,17 +69,21 @@ void AddFolderTreeFiles(ListView& list, const QString& folder, const QString& pa
 class AddAllFilesInFolder
 {
 public:
-    AddAllFilesInFolder(ListView& files, WindowPointer& pointer, Dialogs& dialogs,
+    AddAllFilesInFolder(RowList& files, WindowPointer& pointer, Dialogs& dialogs,
                         SettingsStore& settings, ErrorReporter& errors, EventPump& events);
-    void PushButton10_Click();
+    void run();
+
+    // The last folder the scan was given; lives as long as the command.
+    const QString& lastFolder() const { return lastFolder_; }
 
 private:
-    ListView& files_;
+    RowList& files_;
     WindowPointer& pointer_;
     Dialogs& dialogs_;
     SettingsStore& settings_;
     ErrorReporter& errors_;
     EventPump& events_;
+    QString lastFolder_;
 };
 
 } // namespace AddFolder

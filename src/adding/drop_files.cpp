@@ -1,7 +1,7 @@
 #include "adding/drop_files.h"
 
 #include "adding/add_folder.h"
-#include "platform/list_view.h"
+#include "lists/row_list.h"
 
 #include <QMimeData>
 #include <QUrl>
@@ -25,7 +25,7 @@ QStringList droppedPaths(const QMimeData& data)
     return paths;
 }
 
-void addDroppedItems(ListView& list, const QStringList& paths, ErrorReporter& errors,
+void addDroppedItems(RowList& list, const QStringList& paths, ErrorReporter& errors,
                      EventPump& events)
 {
     for (const QString& path : paths) {

@@ -4,7 +4,7 @@
 
 class ErrorReporter;
 class EventPump;
-class ListView;
+class RowList;
 class QMimeData;
 
 // Files and folders dropped from the desktop onto the file list.
@@ -17,7 +17,7 @@ QStringList droppedPaths(const QMimeData& data);
 
 // A folder adds every file of its tree; anything else is one row, exactly as delivered. One
 // item that fails does not keep the others out.
-void addDroppedItems(ListView& list, const QStringList& paths, ErrorReporter& errors,
+void addDroppedItems(RowList& list, const QStringList& paths, ErrorReporter& errors,
                      EventPump& events);
 
 } // namespace DropFiles

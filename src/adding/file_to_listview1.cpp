@@ -1,11 +1,11 @@
 #include "adding/file_to_listview1.h"
 
 #include "adding/add_files.h"
+#include "core/error_trap.h"
 #include "core/window_pointer.h"
+#include "lists/row_list.h"
 #include "platform/dialogs.h"
-#include "platform/error_trap.h"
 #include "platform/file_system.h"
-#include "platform/list_view.h"
 
 #include <QStringList>
 #include <string>
@@ -13,7 +13,7 @@
 
 namespace FileToListview1 {
 
-void LoadListFile(ListView& list, const QString& path, Dialogs& dialogs)
+void LoadListFile(RowList& list, const QString& path, Dialogs& dialogs)
 {
     if (!FileExistsByDate(path)) {
         dialogs.inform(QStringLiteral("File not found"));
@@ -45,13 +45,13 @@ void LoadListFile(ListView& list, const QString& path, Dialogs& dialogs)
 
 } // namespace FileToListview1
 
-LoadFileList::LoadFileList(ListView& files, WindowPointer& pointer, Dialogs& dialogs,
+LoadFileList::LoadFileList(RowList& files, WindowPointer& pointer, Dialogs& dialogs,
                            ErrorReporter& errors)
     : files_(files), pointer_(pointer), dialogs_(dialogs), errors_(errors)
 {
 }
 
-void LoadFileList::PushButton3_Click()
+void LoadFileList::run()
 {
     ErrorTrap trap(errors_, QStringLiteral("Form1"), QStringLiteral("PushButton3_Click"));
     QString chosen;

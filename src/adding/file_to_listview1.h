@@ -4,7 +4,7 @@
 
 class Dialogs;
 class ErrorReporter;
-class ListView;
+class RowList;
 class WindowPointer;
 
 // Plain-text list files: one row per line.
@@ -13,7 +13,7 @@ namespace FileToListview1 {
 // Appends one row per line of the list file, each line unchanged. Lines end at CR or CR LF;
 // a bare LF then splits a line once more. The file is read as UTF-8 and a leading byte-order
 // mark is skipped. A missing file is said so in a box; other failures reach the caller.
-void LoadListFile(ListView& list, const QString& path, Dialogs& dialogs);
+void LoadListFile(RowList& list, const QString& path, Dialogs& dialogs);
 
 } // namespace FileToListview1
 
@@ -21,11 +21,11 @@ void LoadListFile(ListView& list, const QString& path, Dialogs& dialogs);
 class LoadFileList
 {
 public:
-    LoadFileList(ListView& files, WindowPointer& pointer, Dialogs& dialogs, ErrorReporter& errors);
-    void PushButton3_Click();
+    LoadFileList(RowList& files, WindowPointer& pointer, Dialogs& dialogs, ErrorReporter& errors);
+    void run();
 
 private:
-    ListView& files_;
+    RowList& files_;
     WindowPointer& pointer_;
     Dialogs& dialogs_;
     ErrorReporter& errors_;

@@ -1,17 +1,16 @@
 #include "adding/samples.h"
 
 #include "adding/add_folder.h"
+#include "core/settings_keys.h"
+#include "lists/row_list.h"
 #include "platform/dialogs.h"
 #include "platform/event_pump.h"
 #include "platform/file_system.h"
-#include "platform/list_view.h"
 #include "platform/platform.h"
 #include "platform/settings_store.h"
 #include "platform/shell.h"
 
 namespace {
-
-const QString kSnapshotKey = QStringLiteral("Snapshot");
 
 template <typename Step>
 QByteArray walk(const QByteArray& text, const QByteArray& key, EventPump& events, Step step)
@@ -46,7 +45,7 @@ QByteArray UnscrambleText(const QByteArray& text, const QByteArray& key, EventPu
     });
 }
 
-bool ListContainsText(const ListView& list, const QString& text)
+bool ListContainsText(const RowList& list, const QString& text)
 {
     const QByteArray wanted = text.toUtf8();
     const std::string_view needle(wanted.constData(), std::size_t(wanted.size()));
@@ -68,13 +67,15 @@ void BuildSampleSnapshot(const QString& programFolder, SettingsStore& settings, 
         paths += folder + u'/' + name + u'|';
     paths.chop(1);
     // Scrambled bytes go into the settings one character per byte.
-    settings.write(kSnapshotKey, QString::fromLatin1(ScrambleText(
-                                     paths.toUtf8(), QByteArray(kSampleScrambleKey), events)));
+    settings.write(
+        SettingsKey::Snapshot,
+        QString::fromLatin1(ScrambleText(paths.toUtf8(), QByteArray(kSampleScrambleKey), events)));
 }
 
-void LoadSampleFiles(ListView& list, Platform& platform)
+void LoadSampleFiles(RowList& list, Platform& platform)
 {
-    const QByteArray scrambled = platform.settings.read(kSnapshotKey, QString()).toLatin1();
+    const QByteArray scrambled =
+        platform.settings.read(SettingsKey::Snapshot, QString()).toLatin1();
     const QString paths = QString::fromUtf8(
         UnscrambleText(scrambled, QByteArray(kSampleScrambleKey), platform.events));
     for (const QString& path : paths.split(u'|'))

@@ -4,7 +4,7 @@
 #include <QString>
 
 class EventPump;
-class ListView;
+class RowList;
 struct Platform;
 class SettingsStore;
 
@@ -22,7 +22,7 @@ QByteArray ScrambleText(const QByteArray& text, const QByteArray& key, EventPump
 QByteArray UnscrambleText(const QByteArray& text, const QByteArray& key, EventPump& events);
 
 // True when some row's text equals the text exactly (case-sensitive).
-bool ListContainsText(const ListView& list, const QString& text);
+bool ListContainsText(const RowList& list, const QString& text);
 
 // Records the files now in the samples folder under "Snapshot". With no sample files the record
 // stays empty, so the next start tries again.
@@ -30,6 +30,6 @@ void BuildSampleSnapshot(const QString& programFolder, SettingsStore& settings, 
 
 // Adds the recorded samples that exist and are not listed yet, then offers to open the samples
 // folder.
-void LoadSampleFiles(ListView& list, Platform& platform);
+void LoadSampleFiles(RowList& list, Platform& platform);
 
 QString sampleFolder(const QString& programFolder);

@@ -1,9 +1,9 @@
 #include "core/list_editing.h"
 
+#include "core/error_trap.h"
 #include "core/window_pointer.h"
+#include "lists/row_list.h"
 #include "platform/dialogs.h"
-#include "platform/error_trap.h"
-#include "platform/list_view.h"
 
 #include <QStringDecoder>
 #include <string>
@@ -49,7 +49,7 @@ QStringView lowerUnicode(std::string_view text, QString& buffer)
 }
 
 // The row numbers, ascending, whose text contains `text` (when `whenFound`) or lacks it.
-std::vector<int> markRows(const ListView& list, const QString& text, bool whenFound)
+std::vector<int> markRows(const RowList& list, const QString& text, bool whenFound)
 {
     const QString needle = text.toLower();
     const QByteArray needleUtf8 = needle.toUtf8();
@@ -77,17 +77,17 @@ std::vector<int> markRows(const ListView& list, const QString& text, bool whenFo
 
 } // namespace
 
-void RemoveRowsContaining(ListView& list, const QString& text)
+void RemoveRowsContaining(RowList& list, const QString& text)
 {
     list.removeRows(markRows(list, text, true));
 }
 
-void RemoveRowsNotContaining(ListView& list, const QString& text)
+void RemoveRowsNotContaining(RowList& list, const QString& text)
 {
     list.removeRows(markRows(list, text, false));
 }
 
-void RunSubstringCommand(ErrorTrap& trap, Dialogs& dialogs, WindowPointer& pointer, ListView& list,
+void RunSubstringCommand(ErrorTrap& trap, Dialogs& dialogs, WindowPointer& pointer, RowList& list,
                          SubstringFilter filter)
 {
     const bool containing = filter == SubstringFilter::Containing;
@@ -106,7 +106,7 @@ void RunSubstringCommand(ErrorTrap& trap, Dialogs& dialogs, WindowPointer& point
     trap.line(108, [&] { pointer.setMousePointer(PointerSetting::Default); });
 }
 
-void RemoveSelectedRow(ListView& list, const WindowPointer& pointer)
+void RemoveSelectedRow(RowList& list, const WindowPointer& pointer)
 {
     if (pointer.isBusy() || list.count() <= 0) return;
     const int selected = list.selectedRow();

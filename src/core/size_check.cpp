@@ -1,21 +1,21 @@
 #include "core/size_check.h"
 
+#include "core/error_trap.h"
 #include "core/unit_options.h"
 #include "core/units.h"
 #include "core/window_pointer.h"
+#include "lists/row_list.h"
 #include "platform/dialogs.h"
-#include "platform/error_trap.h"
 #include "platform/file_system.h"
-#include "platform/list_view.h"
 
-SizeCheck::SizeCheck(ListView& files, ListView& results, const UnitOptions& units,
+SizeCheck::SizeCheck(RowList& files, RowList& results, const UnitOptions& units,
                      WindowPointer& pointer, Dialogs& dialogs, ErrorReporter& errors)
     : files_(files), results_(results), units_(units), pointer_(pointer), dialogs_(dialogs),
       errors_(errors)
 {
 }
 
-void SizeCheck::PushButton4_Click()
+void SizeCheck::run()
 {
     ErrorTrap trap(errors_, QStringLiteral("Form1"), QStringLiteral("PushButton4_Click"));
     if (checking_) return; // 100

@@ -2,7 +2,7 @@
 
 class Dialogs;
 class ErrorReporter;
-class ListView;
+class RowList;
 class UnitOptions;
 class WindowPointer;
 
@@ -10,14 +10,14 @@ class WindowPointer;
 class SizeCheck
 {
 public:
-    SizeCheck(ListView& files, ListView& results, const UnitOptions& units, WindowPointer& pointer,
+    SizeCheck(RowList& files, RowList& results, const UnitOptions& units, WindowPointer& pointer,
               Dialogs& dialogs, ErrorReporter& errors);
 
-    void PushButton4_Click();
+    void run();
 
 private:
-    ListView& files_;
-    ListView& results_;
+    RowList& files_;
+    RowList& results_;
     const UnitOptions& units_;
     WindowPointer& pointer_;
     Dialogs& dialogs_;

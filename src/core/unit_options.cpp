@@ -1,5 +1,6 @@
 #include "core/unit_options.h"
 
+#include "core/settings_keys.h"
 #include "platform/settings_store.h"
 
 short selectedUnit(const UnitOptions& options, short previous)
@@ -12,5 +13,5 @@ short selectedUnit(const UnitOptions& options, short previous)
 void saveUnitOptions(const UnitOptions& options, SettingsStore& settings)
 {
     for (int option = 1; option <= 4; ++option)
-        settings.writeBoolean(QStringLiteral("Option%1").arg(option), options.isSelected(option));
+        settings.writeBoolean(SettingsKey::unitOption(option), options.isSelected(option));
 }

@@ -1,11 +1,11 @@
 #include "output/clipboard_copy.h"
 
+#include "core/error_trap.h"
 #include "core/window_pointer.h"
+#include "lists/row_list.h"
 #include "platform/clipboard.h"
 #include "platform/dialogs.h"
-#include "platform/error_trap.h"
 #include "platform/event_pump.h"
-#include "platform/list_view.h"
 
 #include <exception>
 #include <vector>
@@ -14,7 +14,7 @@ namespace {
 
 constexpr int kAttempts = 1000;
 
-QString cellText(const ListView& list, int row, int column)
+QString cellText(const RowList& list, int row, int column)
 {
     return column == 1 ? list.text(row) : list.subItem(row, column - 1);
 }
@@ -31,7 +31,7 @@ template <typename Attempt> bool tryOnce(Attempt&& attempt)
 
 } // namespace
 
-QString ClipboardTextOfTickedRows(ListView& list, EventPump& events)
+QString ClipboardTextOfTickedRows(RowList& list, EventPump& events)
 {
     const int rows = list.count();
     const int columns = list.columnCount();
@@ -71,7 +71,7 @@ QString ClipboardTextOfTickedRows(ListView& list, EventPump& events)
     return text;
 }
 
-void CopyListViewToClipboard(ListView& list, Clipboard& clipboard, EventPump& events)
+void CopyListViewToClipboard(RowList& list, Clipboard& clipboard, EventPump& events)
 {
     if (list.count() <= 0) return;
     const QString text = ClipboardTextOfTickedRows(list, events);
@@ -92,14 +92,14 @@ bool SetClipboardText(Clipboard& clipboard, const QString& text, const QString& 
     return false;
 }
 
-ClipboardCopy::ClipboardCopy(ListView& results, WindowPointer& pointer, Clipboard& clipboard,
+ClipboardCopy::ClipboardCopy(RowList& results, WindowPointer& pointer, Clipboard& clipboard,
                              Dialogs& dialogs, EventPump& events, ErrorReporter& errors)
     : results_(results), pointer_(pointer), clipboard_(clipboard), dialogs_(dialogs),
       events_(events), errors_(errors)
 {
 }
 
-void ClipboardCopy::PushButton18_Click()
+void ClipboardCopy::run()
 {
     ErrorTrap trap(errors_, QStringLiteral("Form1"), QStringLiteral("PushButton18_Click"));
     trap.line(108, [&] { pointer_.setMousePointer(PointerSetting::Busy); });

@@ -6,17 +6,17 @@ class Clipboard;
 class Dialogs;
 class ErrorReporter;
 class EventPump;
-class ListView;
+class RowList;
 class WindowPointer;
 
 // Places the ticked rows of a list on the clipboard, one line each: every column padded with
 // blanks to the widest text of that column over all rows, columns separated by tabs, blanks
 // at the end of a line dropped, lines ended by CR LF. An empty list leaves the clipboard alone.
 // Errors reach the caller.
-void CopyListViewToClipboard(ListView& list, Clipboard& clipboard, EventPump& events);
+void CopyListViewToClipboard(RowList& list, Clipboard& clipboard, EventPump& events);
 
 // The text CopyListViewToClipboard places, for a list with rows.
-QString ClipboardTextOfTickedRows(ListView& list, EventPump& events);
+QString ClipboardTextOfTickedRows(RowList& list, EventPump& events);
 
 // Empties the clipboard, trying up to 1000 times while it refuses.
 void ClearClipboard(Clipboard& clipboard);
@@ -29,13 +29,13 @@ bool SetClipboardText(Clipboard& clipboard, const QString& text, const QString& 
 class ClipboardCopy
 {
 public:
-    ClipboardCopy(ListView& results, WindowPointer& pointer, Clipboard& clipboard, Dialogs& dialogs,
+    ClipboardCopy(RowList& results, WindowPointer& pointer, Clipboard& clipboard, Dialogs& dialogs,
                   EventPump& events, ErrorReporter& errors);
 
-    void PushButton18_Click();
+    void run();
 
 private:
-    ListView& results_;
+    RowList& results_;
     WindowPointer& pointer_;
     Clipboard& clipboard_;
     Dialogs& dialogs_;

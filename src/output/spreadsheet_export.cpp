@@ -1,10 +1,10 @@
 #include "output/spreadsheet_export.h"
 
+#include "core/error_trap.h"
 #include "core/window_pointer.h"
+#include "lists/row_list.h"
 #include "platform/dialogs.h"
-#include "platform/error_trap.h"
 #include "platform/event_pump.h"
-#include "platform/list_view.h"
 #include "platform/platform_error.h"
 #include "platform/spreadsheet.h"
 
@@ -17,13 +17,14 @@ namespace {
 template <typename Object> Object& existing(Object* object)
 {
     if (!object)
-        throw PlatformError(91, QStringLiteral("Object variable or With block variable not set"));
+        throw PlatformError(PlatformError::ObjectNotSet,
+                            QStringLiteral("Object variable or With block variable not set"));
     return *object;
 }
 
 } // namespace
 
-SpreadsheetExport::SpreadsheetExport(ListView& results, WindowPointer& pointer,
+SpreadsheetExport::SpreadsheetExport(RowList& results, WindowPointer& pointer,
                                      SpreadsheetLauncher& launcher, Dialogs& dialogs,
                                      EventPump& events, ErrorReporter& errors)
     : results_(results), pointer_(pointer), launcher_(launcher), dialogs_(dialogs), events_(events),
@@ -31,7 +32,7 @@ SpreadsheetExport::SpreadsheetExport(ListView& results, WindowPointer& pointer,
 {
 }
 
-void SpreadsheetExport::PushButton12_Click()
+void SpreadsheetExport::run()
 {
     ErrorTrap trap(errors_, QStringLiteral("Form1"), QStringLiteral("PushButton12_Click"));
     if (!trap.test(100, [&] { return SaveResultsAsExcelFileIsExcelInstalled(); })) {

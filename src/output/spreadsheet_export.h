@@ -3,7 +3,7 @@
 class Dialogs;
 class ErrorReporter;
 class EventPump;
-class ListView;
+class RowList;
 class SpreadsheetLauncher;
 class WindowPointer;
 
@@ -12,15 +12,15 @@ class WindowPointer;
 class SpreadsheetExport
 {
 public:
-    SpreadsheetExport(ListView& results, WindowPointer& pointer, SpreadsheetLauncher& launcher,
+    SpreadsheetExport(RowList& results, WindowPointer& pointer, SpreadsheetLauncher& launcher,
                       Dialogs& dialogs, EventPump& events, ErrorReporter& errors);
 
-    void PushButton12_Click();
+    void run();
     // True when the application can be started; says so itself when it cannot.
     bool SaveResultsAsExcelFileIsExcelInstalled();
 
 private:
-    ListView& results_;
+    RowList& results_;
     WindowPointer& pointer_;
     SpreadsheetLauncher& launcher_;
     Dialogs& dialogs_;

@@ -1,20 +1,20 @@
 #include "output/text_export.h"
 
+#include "core/error_trap.h"
 #include "core/window_pointer.h"
+#include "lists/row_list.h"
 #include "platform/dialogs.h"
-#include "platform/error_trap.h"
 #include "platform/event_pump.h"
 #include "platform/file_system.h"
-#include "platform/list_view.h"
 #include "platform/text_output_file.h"
 
-TextExport::TextExport(ListView& results, WindowPointer& pointer, Dialogs& dialogs,
+TextExport::TextExport(RowList& results, WindowPointer& pointer, Dialogs& dialogs,
                        EventPump& events, ErrorReporter& errors)
     : results_(results), pointer_(pointer), dialogs_(dialogs), events_(events), errors_(errors)
 {
 }
 
-void TextExport::PushButton6_Click()
+void TextExport::run()
 {
     ErrorTrap trap(errors_, QStringLiteral("Form1"), QStringLiteral("PushButton6_Click"));
     FileDialogRequest dialog;

@@ -3,20 +3,20 @@
 class Dialogs;
 class ErrorReporter;
 class EventPump;
-class ListView;
+class RowList;
 class WindowPointer;
 
 // "Save Results As Text File": the results' paths, one per line, into a file the user names.
 class TextExport
 {
 public:
-    TextExport(ListView& results, WindowPointer& pointer, Dialogs& dialogs, EventPump& events,
+    TextExport(RowList& results, WindowPointer& pointer, Dialogs& dialogs, EventPump& events,
                ErrorReporter& errors);
 
-    void PushButton6_Click();
+    void run();
 
 private:
-    ListView& results_;
+    RowList& results_;
     WindowPointer& pointer_;
     Dialogs& dialogs_;
     EventPump& events_;

@@ -12,11 +12,3 @@ public:
     virtual bool setText(const QString& text, const QString& format) = 0;
     virtual QString text() const = 0;
 };
-
-class QtClipboard : public Clipboard
-{
-public:
-    bool clear() override;
-    bool setText(const QString& text, const QString& format) override;
-    QString text() const override;
-};

@@ -24,7 +24,8 @@ constexpr double kMaxWidth = 255;
 
 PlatformError sheetError()
 {
-    return {1004, QStringLiteral("Application-defined or object-defined error")};
+    return {PlatformError::ApplicationDefined,
+            QStringLiteral("Application-defined or object-defined error")};
 }
 
 // The desktop entry registered for a MIME type, or empty when none is or it cannot be asked.
@@ -54,6 +55,12 @@ qsizetype visibleLength(const QString& text)
 QByteArray utf8(const QString& text)
 {
     return text.toUtf8();
+}
+
+// A fitted column leaves a little room on either side, as the application does.
+double widthForLength(qsizetype characters)
+{
+    return std::min(kMaxWidth, double(characters) * 1.1 + 1.0);
 }
 
 PlatformError writeError(lxw_error error)
@@ -98,11 +105,10 @@ QString reserveWorkbookFile(const QString& folder)
             return path;
         }
         if (errno == EEXIST) continue;
-        if (errno == ENOENT)
-            throw PlatformError(PlatformError::PathNotFound, QStringLiteral("Path not found"));
+        if (errno == ENOENT) throw PlatformError::pathNotFound();
         throw PlatformError::fromErrno(errno);
     }
-    throw PlatformError(PlatformError::PathFileAccess, QStringLiteral("Path/File access error"));
+    throw PlatformError::pathFileAccess();
 }
 
 void XlsxWorkbook::setCell(int row, int column, const QString& text)
@@ -116,8 +122,7 @@ double XlsxWorkbook::fittedWidth(int column) const
     qsizetype longest = 0;
     for (const auto& [at, text] : cells_)
         if (at.second == column) longest = std::max(longest, visibleLength(text));
-    // A little room on either side, as the application leaves when it fits a column.
-    return std::min(kMaxWidth, double(longest) * 1.1 + 1.0);
+    return widthForLength(longest);
 }
 
 void XlsxWorkbook::autofitColumn(int column)
@@ -142,7 +147,7 @@ void XlsxWorkbook::autofitAllColumns()
         }
     widths_.clear();
     for (const auto& [column, length] : longest)
-        widths_[column] = std::min(kMaxWidth, double(length) * 1.1 + 1.0);
+        widths_[column] = widthForLength(length);
 }
 
 void XlsxWorkbook::save(const QString& path) const
@@ -201,8 +206,7 @@ void DesktopSpreadsheetApplication::show(const XlsxWorkbook& workbook)
     }
     const bool started = start_ ? start_(program_.executable, {path})
                                 : QProcess::startDetached(program_.executable, {path});
-    if (!started)
-        throw PlatformError(PlatformError::FileNotFound, QStringLiteral("File not found"));
+    if (!started) throw PlatformError::fileNotFound();
 }
 
 DesktopSpreadsheetLauncher::DesktopSpreadsheetLauncher(Shell& shell, QString folder, Finder find,
@@ -215,6 +219,7 @@ std::unique_ptr<SpreadsheetApplication> DesktopSpreadsheetLauncher::create()
 {
     const SpreadsheetProgram program = find_ ? find_() : SpreadsheetProgram{};
     if (!program.found)
-        throw PlatformError(429, QStringLiteral("ActiveX component can't create object"));
+        throw PlatformError(PlatformError::CannotCreateObject,
+                            QStringLiteral("ActiveX component can't create object"));
     return std::make_unique<DesktopSpreadsheetApplication>(shell_, folder_, program, start_);
 }

@@ -2,27 +2,13 @@
 
 #include "platform/platform_error.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QGuiApplication>
 
-namespace {
-// Kept apart from Qt's display name, which the window system would append to every title.
-QString& titleStore()
+QString Dialogs::applicationTitle() const
 {
-    static QString title;
-    return title;
-}
-} // namespace
-
-QString applicationTitle()
-{
-    return titleStore().isEmpty() ? QGuiApplication::applicationName() : titleStore();
-}
-
-void setApplicationTitle(const QString& title)
-{
-    titleStore() = title;
+    return applicationTitle_.isEmpty() ? QCoreApplication::applicationName() : applicationTitle_;
 }
 
 namespace {

@@ -46,16 +46,30 @@ public:
     virtual QString browseForFolder(const QString& title, const QString& initialFolder) = 0;
 
     // Convenience for the commonest boxes.
-    int inform(const QString& text) { return messageBox({text, {}, BoxIcon::None, BoxButtons::Ok}); }
+    int inform(const QString& text)
+    {
+        return messageBox({text, {}, BoxIcon::None, BoxButtons::Ok});
+    }
     bool askYesNo(const QString& text)
     {
         return messageBox({text, {}, BoxIcon::None, BoxButtons::YesNo}) == AnswerYes;
     }
-};
 
-// The title used for boxes that carry none of their own.
-QString applicationTitle();
-void setApplicationTitle(const QString& title);
+    // The title of boxes that carry none of their own. It is kept apart from Qt's display
+    // name, which the window system would append to every title; until it is set, the
+    // application's name stands.
+    QString applicationTitle() const;
+    void setApplicationTitle(const QString& title) { applicationTitle_ = title; }
+
+protected:
+    QString titleOrDefault(const QString& title) const
+    {
+        return title.isEmpty() ? applicationTitle() : title;
+    }
+
+private:
+    QString applicationTitle_;
+};
 
 // Joins a multiple selection into the folder NUL name NUL name form; one path stays as it is.
 // Throws PlatformError 20476 when the result would exceed maxLength characters.

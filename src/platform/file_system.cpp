@@ -17,6 +17,20 @@ QByteArray nativePath(const QString& path)
     return QFile::encodeName(path);
 }
 
+std::optional<QByteArray> checkedNativePath(const QString& path)
+{
+    QByteArray native = nativePath(path);
+    if (native.isEmpty() || native.contains('\0')) return std::nullopt;
+    return native;
+}
+
+QByteArray requiredNativePath(const QString& path)
+{
+    std::optional<QByteArray> native = checkedNativePath(path);
+    if (!native) throw PlatformError::badFileName();
+    return *std::move(native);
+}
+
 namespace {
 
 std::int64_t lengthOf(const char* path)
@@ -36,8 +50,7 @@ std::int64_t lengthOf(const char* path)
 std::int64_t fileLength(std::string_view path)
 {
     // A NUL inside the text would silently name another file.
-    if (path.find('\0') != std::string_view::npos)
-        throw PlatformError(PlatformError::BadFileName, QStringLiteral("Bad file name or number"));
+    if (path.find('\0') != std::string_view::npos) throw PlatformError::badFileName();
     if (path.size() < 256) {
         char buffer[256];
         path.copy(buffer, path.size());
@@ -86,10 +99,7 @@ int attributesAt(int dirFd, const char* path)
 
 int attributes(const QString& path)
 {
-    const QByteArray native = nativePath(path);
-    if (native.isEmpty() || native.contains('\0'))
-        throw PlatformError(PlatformError::BadFileName, QStringLiteral("Bad file name or number"));
-    return attributesAt(AT_FDCWD, native.constData());
+    return attributesAt(AT_FDCWD, requiredNativePath(path).constData());
 }
 
 namespace {
@@ -114,17 +124,13 @@ private:
 
 std::string readWholeFile(const QString& path)
 {
-    const QByteArray native = FileSystem::nativePath(path);
-    if (native.contains('\0'))
-        throw PlatformError(PlatformError::BadFileName, QStringLiteral("Bad file name or number"));
+    const QByteArray native = requiredNativePath(path);
     const FileHandle file(::open(
         native.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)); // a pipe must not block the open
     if (file.get() < 0) throw PlatformError::fromErrno(errno);
     struct stat info = {};
     if (::fstat(file.get(), &info) != 0) throw PlatformError::fromErrno(errno);
-    if (!S_ISREG(info.st_mode))
-        throw PlatformError(PlatformError::PathFileAccess,
-                            QStringLiteral("Path/File access error"));
+    if (!S_ISREG(info.st_mode)) throw PlatformError::pathFileAccess();
 
     std::string bytes;
     if (info.st_size > 0) bytes.reserve(std::size_t(info.st_size));
@@ -143,20 +149,16 @@ std::string readWholeFile(const QString& path)
 
 bool isRegularFile(const QString& path)
 {
-    const QByteArray native = nativePath(path);
+    const std::optional<QByteArray> native = checkedNativePath(path);
     struct stat info = {};
-    return !native.isEmpty() && !native.contains('\0') && ::stat(native.constData(), &info) == 0 &&
-           S_ISREG(info.st_mode);
+    return native && ::stat(native->constData(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
 } // namespace FileSystem
 
 bool FileExistsByDate(const QString& path)
 {
-    const QByteArray native = FileSystem::nativePath(path);
-    if (native.isEmpty() || native.contains('\0')) return false;
-    struct stat info
-    {
-    };
-    return ::stat(native.constData(), &info) == 0;
+    const std::optional<QByteArray> native = FileSystem::checkedNativePath(path);
+    struct stat info = {};
+    return native && ::stat(native->constData(), &info) == 0;
 }

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -10,6 +11,11 @@
 namespace FileSystem {
 
 QByteArray nativePath(const QString& path);
+// The native form of a path the system can be asked about, or nothing for an empty path or one
+// holding a NUL, which would silently name another file.
+std::optional<QByteArray> checkedNativePath(const QString& path);
+// The same, raising "Bad file name or number" where there is nothing to ask about.
+QByteArray requiredNativePath(const QString& path);
 
 // The length in bytes of the file at a path (64-bit). Throws PlatformError when the
 // length cannot be read: no such file, no access, an empty or malformed path, a folder.

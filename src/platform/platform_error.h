@@ -4,18 +4,25 @@
 #include <stdexcept>
 
 // The one exception the platform layer raises. It carries the classic error number that
-// the error report and the callers test (53, 70, 76, 20476, ...) and the error's own text.
+// the error report and the callers test and the error's own text.
 class PlatformError : public std::runtime_error
 {
 public:
     enum Number : int {
+        InvalidProcedureCall = 5,
         TypeMismatch = 13,
         BadFileName = 52,
         FileNotFound = 53,
         PermissionDenied = 70,
         PathFileAccess = 75,
         PathNotFound = 76,
+        ObjectNotSet = 91,
+        ControlArrayElementMissing = 340,
+        CannotCreateObject = 429,
+        InvalidPicture = 481,
+        ApplicationDefined = 1004,
         BufferTooSmall = 20476,
+        IndexOutOfBounds = 35600,
     };
 
     PlatformError(int number, const QString& description);
@@ -25,6 +32,13 @@ public:
 
     // Maps a POSIX errno to the error numbers the program reasons about.
     static PlatformError fromErrno(int err);
+
+    // The errors raised in more than one place, each with its one text.
+    static PlatformError badFileName();
+    static PlatformError fileNotFound();
+    static PlatformError pathNotFound();
+    static PlatformError pathFileAccess();
+    static PlatformError indexOutOfBounds();
 
 private:
     int number_;

@@ -12,10 +12,3 @@ public:
     // Opens a folder in the desktop's file manager; the outcome is not waited for.
     virtual void openFolder(const QString& folder) = 0;
 };
-
-class QtShell : public Shell
-{
-public:
-    void openUrl(const QString& url) override;
-    void openFolder(const QString& folder) override;
-};

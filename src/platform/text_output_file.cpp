@@ -21,14 +21,11 @@ TextOutputFile::~TextOutputFile()
 void TextOutputFile::open(const QString& path)
 {
     close();
-    const QByteArray native = FileSystem::nativePath(path);
-    if (native.isEmpty() || native.contains('\0'))
-        throw PlatformError(PlatformError::BadFileName, QStringLiteral("Bad file name or number"));
+    const QByteArray native = FileSystem::requiredNativePath(path);
     const int fd = ::open(native.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd < 0) {
         // When creating, a missing entry can only be a folder on the way.
-        if (errno == ENOENT)
-            throw PlatformError(PlatformError::PathNotFound, QStringLiteral("Path not found"));
+        if (errno == ENOENT) throw PlatformError::pathNotFound();
         throw PlatformError::fromErrno(errno);
     }
     fd_ = fd;
@@ -36,8 +33,7 @@ void TextOutputFile::open(const QString& path)
 
 void TextOutputFile::writeLine(std::string_view utf8)
 {
-    if (fd_ < 0)
-        throw PlatformError(PlatformError::BadFileName, QStringLiteral("Bad file name or number"));
+    if (fd_ < 0) throw PlatformError::badFileName();
     buffer_.append(utf8);
     buffer_.append("\r\n", 2);
     if (buffer_.size() >= kFlushAt) flush();

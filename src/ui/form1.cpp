@@ -1,10 +1,18 @@
 #include "ui/form1.h"
 
+#include "adding/add_files.h"
+#include "adding/add_folder.h"
+#include "adding/file_to_listview1.h"
 #include "adding/samples.h"
+#include "core/settings_keys.h"
+#include "core/size_check.h"
 #include "core/unit_options.h"
-#include "platform/cursor_file.h"
+#include "output/clipboard_copy.h"
+#include "output/spreadsheet_export.h"
+#include "output/text_export.h"
 #include "platform/dialogs.h"
 #include "platform/file_system.h"
+#include "platform/gui/cursor_file.h"
 #include "platform/settings_store.h"
 
 #include <QCloseEvent>
@@ -12,14 +20,33 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+struct Form1::Commands
+{
+    SizeCheck sizeCheck;
+    AddFiles addFiles;
+    LoadFileList loadFileList;
+    AddFolder::AddAllFilesInFolder addFolder;
+    TextExport textExport;
+    SpreadsheetExport spreadsheetExport;
+    ClipboardCopy clipboardCopy;
+};
+
 Form1::Form1(Platform& platform, QWidget* parent)
     : QWidget(parent), platform_(platform), errors_(platform.dialogs)
 {
     buildLayout();
-    ListView1 = std::make_unique<ListView>(ListView1Widget, 1, false);
-    ListView2 = std::make_unique<ListView>(ListView2Widget, 2, true);
-    sizeCheck_ = std::make_unique<SizeCheck>(*ListView1, *ListView2, *unitOptions_, *this,
-                                             platform_.dialogs, errors_);
+    ListView1 = std::make_unique<ListView>(ListView1Widget, files_);
+    ListView2 = std::make_unique<ListView>(ListView2Widget, results_);
+    Platform& p = platform_;
+    commands_ = std::make_unique<Commands>(Commands{
+        {files_, results_, *unitOptions_, *this, p.dialogs, errors_},
+        {files_, p.dialogs, errors_},
+        {files_, *this, p.dialogs, errors_},
+        {files_, *this, p.dialogs, p.settings, errors_, p.events},
+        {results_, *this, p.dialogs, p.events, errors_},
+        {results_, *this, p.spreadsheet, p.dialogs, p.events, errors_},
+        {results_, *this, p.clipboard, p.dialogs, p.events, errors_},
+    });
     connectHandlers();
     connectListHandlers();
     installPointerRules();
@@ -62,7 +89,7 @@ void Form1::Form_Load()
     }
     trap.line(108, [&] { OpenHomePageAtRandom(); });
     if (trap.test(108, [&] {
-            return platform_.settings.read(QStringLiteral("Snapshot"), QString()).isEmpty();
+            return platform_.settings.read(SettingsKey::Snapshot, QString()).isEmpty();
         })) {
         trap.line(108, [&] {
             BuildSampleSnapshot(platform_.programFolder, platform_.settings, platform_.events);
@@ -73,10 +100,10 @@ void Form1::Form_Load()
         setWindowIcon(QIcon(QStringLiteral(":/icons/bytemarsh.ico")));
         SetApplicationTitle();
     });
-    trap.line(128, [&] { ListView1->addColumn(QStringLiteral("File(s)")); });
+    trap.line(128, [&] { files_.addColumn(QStringLiteral("File(s)")); });
     trap.line(130, [&] { ListView1->setColumnWidth(1, 7000); });
-    trap.line(132, [&] { ListView2->addColumn(QStringLiteral("Filename")); });
-    trap.line(134, [&] { ListView2->addColumn(QStringLiteral("File Size")); });
+    trap.line(132, [&] { results_.addColumn(QStringLiteral("Filename")); });
+    trap.line(134, [&] { results_.addColumn(QStringLiteral("File Size")); });
     trap.line(136, [&] { ListView2->setColumnWidth(1, 5500); });
     trap.line(138, [&] { ListView2->setColumnWidth(2, 1800); });
     for (int option = 1; option <= 4; ++option)
@@ -87,8 +114,8 @@ void Form1::Form_Load()
 // so the stored keys follow every selection made during the restore.
 void Form1::restoreUnitOption(int option)
 {
-    const QString key = QStringLiteral("Option%1").arg(option);
-    const bool selected = toBoolean(platform_.settings.read(key, QStringLiteral("1")));
+    const bool selected =
+        toBoolean(platform_.settings.read(SettingsKey::unitOption(option), QStringLiteral("1")));
     unitOptions_->setSelected(option, selected);
     if (selected) saveUnitOptions(*unitOptions_, platform_.settings);
 }
@@ -107,7 +134,42 @@ void Form1::Option_Click(int option)
 
 void Form1::PushButton4_Click()
 {
-    sizeCheck_->PushButton4_Click();
+    commands_->sizeCheck.run();
+}
+
+void Form1::PushButton3_Click()
+{
+    commands_->loadFileList.run();
+}
+
+void Form1::PushButton5_Click()
+{
+    commands_->addFiles.run();
+}
+
+void Form1::PushButton10_Click()
+{
+    commands_->addFolder.run();
+}
+
+void Form1::PushButton6_Click()
+{
+    commands_->textExport.run();
+}
+
+void Form1::PushButton12_Click()
+{
+    commands_->spreadsheetExport.run();
+}
+
+void Form1::PushButton18_Click()
+{
+    commands_->clipboardCopy.run();
+}
+
+bool Form1::SaveResultsAsExcelFileIsExcelInstalled()
+{
+    return commands_->spreadsheetExport.SaveResultsAsExcelFileIsExcelInstalled();
 }
 
 void Form1::setMousePointer(PointerSetting setting)

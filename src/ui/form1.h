@@ -1,10 +1,10 @@
 #pragma once
 
+#include "core/error_trap.h"
 #include "core/list_editing.h"
-#include "core/size_check.h"
 #include "core/window_pointer.h"
-#include "platform/error_trap.h"
-#include "platform/list_view.h"
+#include "lists/list_view.h"
+#include "lists/row_list.h"
 #include "platform/platform.h"
 #include "ui/radio_unit_options.h"
 #include "ui/skin_framework.h"
@@ -42,8 +42,10 @@ public:
     PointerSetting mousePointer() const override { return pointer_; }
     void setMousePointer(PointerSetting setting) override;
 
-    ListView& fileList() { return *ListView1; }
-    ListView& resultsList() { return *ListView2; }
+    RowList& fileList() { return files_; }
+    RowList& resultsList() { return results_; }
+    ListView& fileListView() { return *ListView1; }
+    ListView& resultsListView() { return *ListView2; }
     UnitOptions& unitOptions() { return *unitOptions_; }
 
     // Controls, by their names.
@@ -113,7 +115,7 @@ private:
     void applyPointer();
     void connectListHandlers();
     void connectFileListPointer();
-    void removeBySubstring(const QString& procedure, ListView& list, SubstringFilter filter);
+    void removeBySubstring(const QString& procedure, RowList& list, SubstringFilter filter);
     int draggedRow() const;
 
     // Start-up.
@@ -127,10 +129,14 @@ private:
 
     Platform& platform_;
     ErrorReporter errors_;
+    RowList files_{1, false};
+    RowList results_{2, true};
     std::unique_ptr<ListView> ListView1;
     std::unique_ptr<ListView> ListView2;
     std::unique_ptr<RadioUnitOptions> unitOptions_;
-    std::unique_ptr<SizeCheck> sizeCheck_;
+    // The commands behind the buttons, each built once with the window.
+    struct Commands;
+    std::unique_ptr<Commands> commands_;
 
     std::function<void()> closeAction_;
     PointerSetting pointer_ = PointerSetting::Default;

@@ -1,31 +1,11 @@
 #include "ui/form1.h"
 
-#include "adding/add_files.h"
-#include "adding/add_folder.h"
 #include "adding/drop_files.h"
-#include "adding/file_to_listview1.h"
 
 #include <QDropEvent>
 #include <QMimeData>
 
-// The roads by which paths reach the file list.
-
-void Form1::PushButton3_Click()
-{
-    LoadFileList(*ListView1, *this, platform_.dialogs, errors_).PushButton3_Click();
-}
-
-void Form1::PushButton5_Click()
-{
-    AddFiles(*ListView1, platform_.dialogs, errors_).PushButton5_Click();
-}
-
-void Form1::PushButton10_Click()
-{
-    AddFolder::AddAllFilesInFolder(*ListView1, *this, platform_.dialogs, platform_.settings,
-                                   errors_, platform_.events)
-        .PushButton10_Click();
-}
+// Drops from the desktop onto the file list.
 
 void Form1::connectDropHandlers()
 {
@@ -60,5 +40,5 @@ void Form1::ListView1_OLEDragDrop(QDropEvent* event)
     // The event may not outlive the events processed during a long folder scan.
     const QStringList paths = DropFiles::droppedPaths(*data);
     event->acceptProposedAction();
-    DropFiles::addDroppedItems(*ListView1, paths, errors_, platform_.events);
+    DropFiles::addDroppedItems(files_, paths, errors_, platform_.events);
 }

@@ -27,7 +27,7 @@ void Form1::PushButton14_Click()
                       SubstringFilter::NotContaining);
 }
 
-void Form1::removeBySubstring(const QString& procedure, ListView& list, SubstringFilter filter)
+void Form1::removeBySubstring(const QString& procedure, RowList& list, SubstringFilter filter)
 {
     ErrorTrap trap(errors_, QStringLiteral("Form1"), procedure);
     RunSubstringCommand(trap, platform_.dialogs, *this, list, filter);

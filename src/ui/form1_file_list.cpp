@@ -1,6 +1,6 @@
 #include "ui/form1.h"
 
-#include "platform/cursor_file.h"
+#include "platform/gui/cursor_file.h"
 #include "platform/platform_error.h"
 
 #include <QMouseEvent>
@@ -23,7 +23,7 @@ void Form1::connectFileListPointer()
     connect(ListView1Widget, &ListViewWidget::mousePressed, this, [this](QMouseEvent* event) {
         ListView1_MouseDown();
         // The press has selected the row by now, so the click can take it as the dragged row.
-        if (fileList().hitTest(event->position().toPoint()) > 0) ListView1_ItemClick();
+        if (ListView1->hitTest(event->position().toPoint()) > 0) ListView1_ItemClick();
     });
     connect(ListView1Widget, &ListViewWidget::mouseMoved, this, [this](QMouseEvent* event) {
         ListView1_MouseMove(event->position().toPoint(), qRound(event->globalPosition().y()));
@@ -61,9 +61,10 @@ void Form1::ListView1_MouseMove(const QPoint& point, int screenY)
     if (!isBusy()) setMousePointer(PointerSetting::Default);
     if (!dragging_) return;
 
-    ListView& list = fileList();
+    RowList& list = fileList();
     // Only rows on show count: the view would otherwise answer for points beside it.
-    const int under = ListView1Widget->viewport()->rect().contains(point) ? list.hitTest(point) : 0;
+    const int under =
+        ListView1Widget->viewport()->rect().contains(point) ? ListView1->hitTest(point) : 0;
     const int dragged = draggedRow();
     if (under == 0 || dragged == 0) return;
     if (list.textUtf8(under) == list.textUtf8(dragged)) return;
@@ -76,9 +77,9 @@ void Form1::ListView1_MouseMove(const QPoint& point, int screenY)
     draggedRow_ = QPersistentModelIndex(list.model().index(under - 1, 0));
 
     if (screenY < kScrollUpBelowY) {
-        if (under > 1) list.ensureVisible(under - 1);
+        if (under > 1) ListView1->ensureVisible(under - 1);
     } else if (screenY > kScrollDownAboveY) {
-        if (under < list.count()) list.ensureVisible(under + 1);
+        if (under < list.count()) ListView1->ensureVisible(under + 1);
     }
 }
 

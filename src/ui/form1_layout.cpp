@@ -1,20 +1,18 @@
 #include "ui/form1.h"
 
+#include "ui/backgrounds.h"
+#include "ui/twips.h"
+
 #include <QGroupBox>
 #include <QPushButton>
 #include <QRadioButton>
 
 namespace {
 
-// Positions and sizes are kept in twips as the layout was drawn; 15 twips make one pixel.
-int px(int twips)
-{
-    return qRound(twips / 15.0);
-}
-
+// Positions and sizes are kept in twips as the layout was drawn.
 QRect twipsRect(int left, int top, int width, int height)
 {
-    return {px(left), px(top), px(width), px(height)};
+    return {twipsToPixels(left), twipsToPixels(top), twipsToPixels(width), twipsToPixels(height)};
 }
 
 QFont arial(double points)
@@ -27,23 +25,14 @@ QFont arial(double points)
     return font;
 }
 
-void whiteBackground(QWidget* widget)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::Window, Qt::white);
-    palette.setColor(QPalette::Button, Qt::white);
-    widget->setPalette(palette);
-    widget->setAutoFillBackground(true);
-}
-
 } // namespace
 
 void Form1::buildLayout()
 {
     setObjectName(QStringLiteral("Form1"));
-    setFixedSize(px(15960), px(5085));
+    setFixedSize(twipsToPixels(15960), twipsToPixels(5085));
     setFont(arial(9));
-    whiteBackground(this);
+    paintBackground(this, Qt::white, QPalette::Button);
 
     const auto button = [this](const char* name, const char* caption, int left, int top,
                                int width) {
@@ -51,7 +40,7 @@ void Form1::buildLayout()
         pushButton->setObjectName(QString::fromLatin1(name));
         pushButton->setGeometry(twipsRect(left, top, width, 405));
         pushButton->setFont(arial(11.25));
-        whiteBackground(pushButton);
+        paintBackground(pushButton, Qt::white, QPalette::Button);
         return pushButton;
     };
     const auto listView = [this](const char* name, int left, int top, int width, int height) {
@@ -80,12 +69,12 @@ void Form1::buildLayout()
     Frame1 = new QGroupBox(QStringLiteral("Unit"), this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
     Frame1->setGeometry(twipsRect(120, 4240, 7800, 735));
-    whiteBackground(Frame1);
+    paintBackground(Frame1, Qt::white, QPalette::Button);
     const auto option = [this](const char* name, const char* caption, int left, int width) {
         auto* radio = new QRadioButton(QString::fromUtf8(caption), Frame1);
         radio->setObjectName(QString::fromLatin1(name));
         radio->setGeometry(twipsRect(left, 300, width, 255));
-        whiteBackground(radio);
+        paintBackground(radio, Qt::white, QPalette::Button);
         return radio;
     };
     Option1 = option("Option1", "Bytes", 240, 855);

@@ -6,5 +6,5 @@
 void Form1::PushButton8_Click()
 {
     ErrorTrap trap(errors_, QStringLiteral("Form1"), QStringLiteral("PushButton8_Click"));
-    trap.line(100, [&] { LoadSampleFiles(*ListView1, platform_); });
+    trap.line(100, [&] { LoadSampleFiles(files_, platform_); });
 }

@@ -4,6 +4,8 @@
 #include "platform/shell.h"
 #include "ui/application_title.h"
 #include "ui/form1.h"
+
+#include "ui/backgrounds.h"
 #include "ui/pointer_rules.h"
 
 #include <QApplication>
@@ -21,14 +23,6 @@ namespace {
 
 const QString kHomePage = QStringLiteral("https://bytemarsh.example.com/");
 const QString kContactPage = QStringLiteral("https://bytemarsh.example.com/contact");
-
-void paintBackground(QWidget* widget, const QColor& colour)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::Window, colour);
-    widget->setPalette(palette);
-    widget->setAutoFillBackground(true);
-}
 
 } // namespace
 
@@ -61,7 +55,7 @@ void Form1::OpenHomePageAtRandom()
 
 void Form1::SetApplicationTitle()
 {
-    setApplicationTitle(ApplicationTitleFor(QString::fromLatin1(kProductName)));
+    platform_.dialogs.setApplicationTitle(ApplicationTitleFor(QString::fromLatin1(kProductName)));
 }
 
 void Form1::installPointerRules()

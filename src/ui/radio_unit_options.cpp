@@ -6,7 +6,9 @@
 
 QRadioButton* RadioUnitOptions::button(int option) const
 {
-    if (option < 1 || option > 4) throw PlatformError(340, QStringLiteral("Control array element does not exist"));
+    if (option < 1 || option > 4)
+        throw PlatformError(PlatformError::ControlArrayElementMissing,
+                            QStringLiteral("Control array element does not exist"));
     return buttons_[std::size_t(option - 1)];
 }
 

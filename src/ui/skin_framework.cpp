@@ -14,8 +14,7 @@ namespace {
 QString readSheet(const QString& path)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        throw PlatformError(PlatformError::FileNotFound, QStringLiteral("File not found"));
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) throw PlatformError::fileNotFound();
     return QString::fromUtf8(file.readAll());
 }
 
@@ -78,7 +77,8 @@ QString SkinFramework::effectiveStyleSheet() const
 void SkinFramework::ApplyWindow(QWidget* window)
 {
     if (!loaded_ || !window)
-        throw PlatformError(5, QStringLiteral("Invalid procedure call or argument"));
+        throw PlatformError(PlatformError::InvalidProcedureCall,
+                            QStringLiteral("Invalid procedure call or argument"));
     const QString sheet = effectiveStyleSheet();
     if (options_ & SkinDialogs)
         qApp->setStyleSheet(sheet);

@@ -1,13 +1,14 @@
 #pragma once
 
-#include "platform/list_view.h"
-#include "platform/testing/test_platform.h"
-#include "ui/form1.h"
+#include "doubles/test_platform.h"
+#include "lists/list_view.h"
 #include "support/loaded_window.h"
+#include "ui/form1.h"
 
 #include <QDir>
 #include <QFile>
 #include <QStringList>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -36,6 +37,15 @@ public:
 private:
     bool wasRoot_;
 };
+
+// True when the ordinary user of ActingAsOrdinaryUser can enter the folder. Where a folder above
+// it is closed to others (a root of mode 0700, as some build roots have), a test that denies
+// access has nothing to show and skips.
+inline bool ordinaryUserCanReach(const QString& folder)
+{
+    ActingAsOrdinaryUser user;
+    return ::faccessat(AT_FDCWD, QFile::encodeName(folder).constData(), X_OK, AT_EACCESS) == 0;
+}
 
 inline void makeFolder(const QString& path)
 {

@@ -1,16 +1,17 @@
 #pragma once
 
-#include "platform/testing/test_platform.h"
+#include "doubles/test_platform.h"
 #include "ui/form1.h"
 
 #include <QStringList>
 #include <QTest>
 
 // Every row's own text, top to bottom.
-inline QStringList rowTexts(const ListView& list)
+inline QStringList rowTexts(const RowList& list)
 {
     QStringList texts;
-    for (int row = 1; row <= list.count(); ++row) texts << list.text(row);
+    for (int row = 1; row <= list.count(); ++row)
+        texts << list.text(row);
     return texts;
 }
 

@@ -1,4 +1,4 @@
-#include "platform/error_trap.h"
+#include "core/error_trap.h"
 
 #include "platform/dialogs.h"
 #include "platform/platform_error.h"
@@ -31,7 +31,7 @@ ErrorTrap::ErrorTrap(ErrorReporter& reporter, QString module, QString procedure,
 void ErrorTrap::report(const std::exception& error)
 {
     const auto* platformError = dynamic_cast<const PlatformError*>(&error);
-    const QString description = platformError ? platformError->description()
-                                              : QString::fromLocal8Bit(error.what());
+    const QString description =
+        platformError ? platformError->description() : QString::fromLocal8Bit(error.what());
     reporter_.report(description, project_, module_, procedure_, line_);
 }

@@ -1,4 +1,4 @@
-#include "platform/clipboard.h"
+#include "platform/gui/qt_clipboard.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

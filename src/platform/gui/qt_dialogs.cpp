@@ -1,4 +1,4 @@
-#include "platform/qt_dialogs.h"
+#include "platform/gui/qt_dialogs.h"
 
 #include <QFileDialog>
 #include <QInputDialog>
@@ -21,11 +21,6 @@ QMessageBox::Icon toQtIcon(BoxIcon icon)
         break;
     }
     return QMessageBox::NoIcon;
-}
-
-QString titleOrDefault(const QString& title)
-{
-    return title.isEmpty() ? applicationTitle() : title;
 }
 
 } // namespace
@@ -61,8 +56,7 @@ int QtDialogs::messageBox(const MessageBoxRequest& request)
     }
 }
 
-QString QtDialogs::inputBox(const QString& prompt, const QString& title,
-                            const QString& defaultText)
+QString QtDialogs::inputBox(const QString& prompt, const QString& title, const QString& defaultText)
 {
     QString shown = prompt;
     shown.replace(u'\r', u'\n');

@@ -1,4 +1,4 @@
-#include "platform/testing/test_platform.h"
+#include "doubles/test_platform.h"
 
 #include "platform/platform_error.h"
 
@@ -17,8 +17,8 @@ public:
 
 TestPlatform::TestPlatform()
     : spreadsheet(std::make_unique<MissingSpreadsheet>()),
-      platform_{dialogs, settings, shell, clipboard, currentSpreadsheet_, events, random,
-                programDir_.path()}
+      platform_{dialogs, settings,          shell, clipboard, currentSpreadsheet_, events,
+                random,  programDir_.path()}
 {
 }
 

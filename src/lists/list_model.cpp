@@ -1,4 +1,4 @@
-#include "platform/list_model.h"
+#include "lists/list_model.h"
 
 #include <QMetaObject>
 
@@ -81,7 +81,8 @@ bool ListModel::removeRowsAt(const std::vector<int>& ascendingRows)
     for (auto run = runs.rbegin(); run != runs.rend(); ++run) {
         beginRemoveRows({}, run->first, run->second);
         std::vector<int> rows;
-        for (int r = run->first; r <= run->second; ++r) rows.push_back(r);
+        for (int r = run->first; r <= run->second; ++r)
+            rows.push_back(r);
         store_.removeRows(rows);
         published_ = store_.count();
         endRemoveRows();

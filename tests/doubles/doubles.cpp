@@ -1,4 +1,4 @@
-#include "platform/testing/doubles.h"
+#include "doubles/doubles.h"
 
 bool FakeClipboard::clear()
 {

@@ -1,4 +1,4 @@
-#include "platform/testing/scripted_dialogs.h"
+#include "doubles/scripted_dialogs.h"
 
 namespace {
 
@@ -15,7 +15,8 @@ template <typename T> T take(std::deque<T>& queue, T fallback)
 QStringList ScriptedDialogs::texts() const
 {
     QStringList result;
-    for (const Shown& box : shown_) result << box.text;
+    for (const Shown& box : shown_)
+        result << box.text;
     return result;
 }
 
@@ -28,8 +29,9 @@ void ScriptedDialogs::record(Shown box)
 
 int ScriptedDialogs::messageBox(const MessageBoxRequest& request)
 {
-    record({Kind::Message, request.title, request.text, request.icon, request.buttons, {}, {}, false});
-    const int fallback = request.buttons == BoxButtons::YesNo ? AnswerNo
+    record(
+        {Kind::Message, request.title, request.text, request.icon, request.buttons, {}, {}, false});
+    const int fallback = request.buttons == BoxButtons::YesNo      ? AnswerNo
                          : request.buttons == BoxButtons::OkCancel ? AnswerCancel
                                                                    : AnswerOk;
     return request.buttons == BoxButtons::Ok ? AnswerOk : take(messages_, fallback);
@@ -38,28 +40,41 @@ int ScriptedDialogs::messageBox(const MessageBoxRequest& request)
 QString ScriptedDialogs::inputBox(const QString& prompt, const QString& title,
                                   const QString& defaultText)
 {
-    record({Kind::Input, title, prompt, BoxIcon::None, BoxButtons::OkCancel, defaultText, {}, false});
+    record(
+        {Kind::Input, title, prompt, BoxIcon::None, BoxButtons::OkCancel, defaultText, {}, false});
     return take(inputs_, QString());
 }
 
 QString ScriptedDialogs::openFile(const FileDialogRequest& request)
 {
-    record({Kind::OpenFile, {}, request.title, BoxIcon::None, BoxButtons::OkCancel, {},
-            request.filter, request.multiSelect});
+    record({Kind::OpenFile,
+            {},
+            request.title,
+            BoxIcon::None,
+            BoxButtons::OkCancel,
+            {},
+            request.filter,
+            request.multiSelect});
     const QStringList chosen = take(openFiles_, QStringList());
-    return request.multiSelect ? joinSelection(chosen, request.maxResultLength)
-                               : chosen.value(0);
+    return request.multiSelect ? joinSelection(chosen, request.maxResultLength) : chosen.value(0);
 }
 
 QString ScriptedDialogs::saveFile(const FileDialogRequest& request)
 {
-    record({Kind::SaveFile, {}, request.title, BoxIcon::None, BoxButtons::OkCancel, {},
-            request.filter, request.multiSelect});
+    record({Kind::SaveFile,
+            {},
+            request.title,
+            BoxIcon::None,
+            BoxButtons::OkCancel,
+            {},
+            request.filter,
+            request.multiSelect});
     return take(saveFiles_, QString());
 }
 
 QString ScriptedDialogs::browseForFolder(const QString& title, const QString& initialFolder)
 {
-    record({Kind::Folder, {}, title, BoxIcon::None, BoxButtons::OkCancel, initialFolder, {}, false});
+    record(
+        {Kind::Folder, {}, title, BoxIcon::None, BoxButtons::OkCancel, initialFolder, {}, false});
     return take(folders_, QString());
 }

@@ -1,4 +1,4 @@
-#include "platform/cursor_file.h"
+#include "platform/gui/cursor_file.h"
 
 #include "platform/platform_error.h"
 
@@ -10,8 +10,6 @@
 
 namespace {
 
-constexpr int kInvalidPicture = 481;
-
 quint16 word(const QByteArray& bytes, int at)
 {
     return qFromLittleEndian<quint16>(bytes.constData() + at);
@@ -19,7 +17,7 @@ quint16 word(const QByteArray& bytes, int at)
 
 PlatformError invalidPicture()
 {
-    return PlatformError(kInvalidPicture, QStringLiteral("Invalid picture"));
+    return PlatformError(PlatformError::InvalidPicture, QStringLiteral("Invalid picture"));
 }
 
 } // namespace
@@ -27,8 +25,7 @@ PlatformError invalidPicture()
 QCursor loadCursorFile(const QString& path)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw PlatformError(PlatformError::FileNotFound, QStringLiteral("File not found"));
+    if (!file.open(QIODevice::ReadOnly)) throw PlatformError::fileNotFound();
     QByteArray bytes = file.readAll();
 
     // Directory: reserved 0, type 1 (icon) or 2 (cursor), image count; then 16-byte entries.

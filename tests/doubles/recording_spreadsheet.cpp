@@ -1,4 +1,4 @@
-#include "platform/testing/recording_spreadsheet.h"
+#include "doubles/recording_spreadsheet.h"
 
 #include "platform/platform_error.h"
 

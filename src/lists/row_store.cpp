@@ -1,4 +1,4 @@
-#include "platform/row_store.h"
+#include "lists/row_store.h"
 
 #include <algorithm>
 #include <cstring>
@@ -121,7 +121,8 @@ void RowStore::compactIfWasteful()
     // Rebuild only when most of the arena is dead text, so removals stay linear overall.
     if (garbageBytes_ < (std::size_t(8) << 20) || garbageBytes_ < liveBytes_) return;
     TextArena fresh;
-    for (TextArena::Ref& cell : cells_) cell = fresh.add(arena_.view(cell));
+    for (TextArena::Ref& cell : cells_)
+        cell = fresh.add(arena_.view(cell));
     arena_ = std::move(fresh);
     garbageBytes_ = 0;
 }

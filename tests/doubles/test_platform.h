@@ -1,11 +1,11 @@
 #pragma once
 
+#include "doubles/doubles.h"
+#include "doubles/recording_spreadsheet.h"
+#include "doubles/scripted_dialogs.h"
 #include "platform/platform.h"
 #include "platform/settings_store.h"
 #include "platform/spreadsheet.h"
-#include "platform/testing/doubles.h"
-#include "platform/testing/recording_spreadsheet.h"
-#include "platform/testing/scripted_dialogs.h"
 
 #include <QTemporaryDir>
 #include <memory>

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "platform/clipboard.h"
 #include "platform/event_pump.h"
+#include "platform/gui/qt_clipboard.h"
+#include "platform/gui/qt_dialogs.h"
+#include "platform/gui/qt_shell.h"
 #include "platform/platform.h"
-#include "platform/qt_dialogs.h"
 #include "platform/random_source.h"
 #include "platform/settings_store.h"
-#include "platform/shell.h"
 #include "platform/spreadsheet.h"
 
 #include <memory>

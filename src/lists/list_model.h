@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/row_store.h"
+#include "lists/row_store.h"
 
 #include <QAbstractTableModel>
 #include <QStringList>

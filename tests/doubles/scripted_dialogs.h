@@ -19,8 +19,8 @@ public:
         QString text;  // message text, input prompt, or dialog title
         BoxIcon icon = BoxIcon::None;
         BoxButtons buttons = BoxButtons::Ok;
-        QString defaultText;   // input box default, folder browser's initial folder
-        QString filter;        // file dialogs
+        QString defaultText; // input box default, folder browser's initial folder
+        QString filter;      // file dialogs
         bool multiSelect = false;
     };
 

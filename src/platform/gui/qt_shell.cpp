@@ -1,4 +1,4 @@
-#include "platform/shell.h"
+#include "platform/gui/qt_shell.h"
 
 #include <QDesktopServices>
 #include <QUrl>

@@ -1,4 +1,4 @@
-#include "platform/qt_platform.h"
+#include "platform/gui/qt_platform.h"
 
 #include "platform/desktop_spreadsheet.h"
 

@@ -1,0 +1,94 @@
+#include "lists/list_view.h"
+
+#include "platform/platform_error.h"
+#include "ui/twips.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
+
+ListViewWidget::ListViewWidget(QWidget* parent) : QTreeView(parent)
+{
+    setRootIsDecorated(false);
+    setItemsExpandable(false);
+    setUniformRowHeights(true);
+    setAllColumnsShowFocus(true);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    header()->setStretchLastSection(false);
+    header()->setSectionsMovable(false);
+}
+
+void ListViewWidget::mousePressEvent(QMouseEvent* event)
+{
+    QTreeView::mousePressEvent(event);
+    emit mousePressed(event);
+}
+
+void ListViewWidget::mouseMoveEvent(QMouseEvent* event)
+{
+    // The view's own rubber-band selection would fight the window's reordering.
+    emit mouseMoved(event);
+}
+
+void ListViewWidget::mouseReleaseEvent(QMouseEvent* event)
+{
+    QTreeView::mouseReleaseEvent(event);
+    emit mouseReleased(event);
+}
+
+void ListViewWidget::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    QTreeView::mouseDoubleClickEvent(event);
+    emit doubleClickedAnywhere();
+}
+
+void ListViewWidget::keyPressEvent(QKeyEvent* event)
+{
+    QTreeView::keyPressEvent(event);
+    emit keyPressed(event);
+}
+
+void ListViewWidget::dragEnterEvent(QDragEnterEvent* event)
+{
+    emit dragEntered(event);
+}
+
+void ListViewWidget::dragMoveEvent(QDragMoveEvent* event)
+{
+    emit dragMoved(event);
+}
+
+void ListViewWidget::dropEvent(QDropEvent* event)
+{
+    emit dropped(event);
+}
+
+ListView::ListView(ListViewWidget* widget, RowList& rows) : widget_(widget), rows_(rows)
+{
+    widget_->setModel(&rows_.model());
+    // The view's own selection model goes; the list's is the one the commands read.
+    QItemSelectionModel* own = widget_->selectionModel();
+    widget_->setSelectionModel(&rows_.selection());
+    delete own;
+}
+
+void ListView::setColumnWidth(int column, int twips)
+{
+    if (column < 1 || column > rows_.columnCount()) throw PlatformError::indexOutOfBounds();
+    widget_->setColumnWidth(column - 1, twipsToPixels(twips));
+}
+
+void ListView::ensureVisible(int row)
+{
+    const int index = rows_.modelRow(row);
+    rows_.model().publishPending();
+    widget_->scrollTo(rows_.model().index(index, 0));
+}
+
+int ListView::hitTest(const QPoint& viewportPoint) const
+{
+    const QModelIndex index = widget_->indexAt(viewportPoint);
+    return index.isValid() ? index.row() + 1 : 0;
+}

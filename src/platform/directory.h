@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <dirent.h>
+#include <sys/types.h>
+
+// POSIX directory reading for the scans: entries in the order the file system gives them, with
+// their types taken from the directory entry rather than an extra call per file.
+namespace FileSystem {
+
+// One open folder, read entry by entry; "." and ".." are never returned.
+class FolderReader
+{
+public:
+    explicit FolderReader(const char* folder);
+    ~FolderReader();
+    FolderReader(const FolderReader&) = delete;
+    FolderReader& operator=(const FolderReader&) = delete;
+
+    bool isOpen() const { return dir_ != nullptr; }
+    // The errno of a failed open.
+    int openError() const { return openError_; }
+    // The open folder, for calls relative to it.
+    int fd() const;
+    // The next entry, or nullptr at the end of the folder or on a failed read (readError()).
+    const dirent* next();
+    int readError() const { return readError_; }
+
+private:
+    DIR* dir_ = nullptr;
+    int openError_ = 0;
+    int readError_ = 0;
+};
+
+// FileExistsByOpen for a path relative to an open folder (AT_FDCWD: the working folder): its
+// metadata can be read and it is not a folder (a link counts as what it points to).
+bool fileExistsAt(int dirFd, const char* path);
+// True when the path's attributes can be read and say folder.
+bool isFolderAt(int dirFd, const char* path);
+// The device and inode of the folder a path names, links followed; false for anything else.
+bool folderIdentityAt(int dirFd, const char* path, dev_t& device, ino_t& inode);
+
+// A classic wildcard pattern: only "*" and "?" are wildcards, letter case is ignored, and "*.*"
+// or "*" matches every name.
+class NamePattern
+{
+public:
+    explicit NamePattern(const QString& pattern);
+    bool matches(const char* name) const;
+
+private:
+    bool everyName_;
+    QByteArray native_; // fnmatch's own brackets and escapes made literal
+};
+
+// Calls visit(dirFd, name) for each entry of a folder that its entry does not call a folder,
+// that matches the pattern and that passes FileExistsByOpen, in directory order. Returns false
+// when the folder cannot be opened.
+template <typename Visit>
+bool forEachFile(const char* folder, const NamePattern& pattern, Visit&& visit)
+{
+    FolderReader reader(folder);
+    if (!reader.isOpen()) return false;
+    while (const dirent* entry = reader.next()) {
+        if (entry->d_type == DT_DIR || !pattern.matches(entry->d_name)) continue;
+        if (!fileExistsAt(reader.fd(), entry->d_name)) continue;
+        visit(reader.fd(), entry->d_name);
+    }
+    return true;
+}
+
+} // namespace FileSystem

@@ -1,0 +1,144 @@
+#include "lists/row_list.h"
+#include "platform/platform_error.h"
+#include "support/test_main.h"
+
+#include <QCoreApplication>
+#include <QSignalSpy>
+#include <algorithm>
+#include <numeric>
+
+namespace {
+
+QStringList texts(const RowList& list)
+{
+    QStringList result;
+    for (int row = 1; row <= list.count(); ++row)
+        result << list.text(row);
+    return result;
+}
+
+} // namespace
+
+// The rows as the commands see them: no widget, no window system.
+class RowListTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void rowsAreOneBasedWithSubItemsAndTicks()
+    {
+        RowList list(2, true);
+        list.addColumn("Filename");
+        list.addColumn("File Size");
+        QCOMPARE(list.add("/a/ä.txt"), 1);
+        QCOMPARE(list.add(""), 2);
+        list.setSubItem(1, 1, "5 bytes");
+        list.setChecked(2, true);
+
+        QCOMPARE(list.count(), 2);
+        QCOMPARE(list.text(1), QStringLiteral("/a/ä.txt"));
+        QCOMPARE(list.text(2), QString());
+        QCOMPARE(list.subItem(1, 1), QStringLiteral("5 bytes"));
+        QCOMPARE(list.subItem(2, 1), QString());
+        QVERIFY(!list.checked(1));
+        QVERIFY(list.checked(2));
+        QCOMPARE(list.columnHeader(2), QStringLiteral("File Size"));
+        QCOMPARE(list.textUtf8(1).data()[list.textUtf8(1).size()], '\0');
+    }
+
+    void rowsOutOfRangeRaiseTheControlsError()
+    {
+        RowList list(1, false);
+        list.add("x");
+        for (int row : {0, 2, -1}) {
+            try {
+                list.text(row);
+                QFAIL("no error");
+            } catch (const PlatformError& error) {
+                QCOMPARE(error.number(), 35600);
+            }
+        }
+        QVERIFY_THROWS_EXCEPTION(PlatformError, list.remove(2));
+        QCOMPARE(list.count(), 1);
+    }
+
+    void appendsReachTheViewInOneBatch()
+    {
+        RowList list(1, false);
+        list.addColumn("File(s)");
+        QSignalSpy inserted(&list.model(), &QAbstractItemModel::rowsInserted);
+        for (int i = 0; i < 1000; ++i)
+            list.add(QString::number(i));
+        QCOMPARE(list.count(), 1000);
+        QCOMPARE(list.model().rowCount(), 0);
+        QCoreApplication::processEvents();
+        QCOMPARE(inserted.count(), 1);
+        QCOMPARE(list.model().rowCount(), 1000);
+        QCOMPARE(list.model().index(999, 0).data().toString(), QStringLiteral("999"));
+    }
+
+    void removingManyRowsKeepsTheOthersInOrder()
+    {
+        RowList list(2, true);
+        list.addColumn("Filename");
+        QStringList expected;
+        std::vector<int> doomed;
+        for (int row = 1; row <= 1000; ++row) {
+            list.add(QString::number(row));
+            list.setSubItem(row, 1, QStringLiteral("s%1").arg(row));
+            list.setChecked(row, row % 3 == 0);
+            if (row % 2 == 0)
+                doomed.push_back(row);
+            else
+                expected << QString::number(row);
+        }
+        list.select(501);
+        std::reverse(doomed.begin(), doomed.end()); // any order is accepted
+        list.removeRows(doomed);
+
+        QCOMPARE(texts(list), expected);
+        QCOMPARE(list.subItem(2, 1), QStringLiteral("s3"));
+        QVERIFY(list.checked(2));
+        QVERIFY(!list.checked(1));
+        QCOMPARE(list.model().rowCount(), 500);
+        QCOMPARE(list.selectedRow(), 251); // row 501 survived and is still selected
+    }
+
+    void aFewRemovalsKeepSelection()
+    {
+        RowList list(1, false);
+        list.addColumn("File(s)");
+        for (const char* text : {"a", "b", "c", "d"})
+            list.add(text);
+        list.select(4);
+        list.removeRows({1, 2});
+        QCOMPARE(texts(list), QStringList({"c", "d"}));
+        QCOMPARE(list.selectedRow(), 2);
+        list.remove(2);
+        QCOMPARE(texts(list), QStringList({"c"}));
+        list.clear();
+        QCOMPARE(list.count(), 0);
+        QCOMPARE(list.model().rowCount(), 0);
+    }
+
+    void replacedTextsAreReclaimed()
+    {
+        // Long texts replaced and removed many times must not grow the store without bound.
+        RowList list(1, false);
+        const QString longText(4000, u'x');
+        for (int round = 0; round < 50; ++round) {
+            for (int i = 0; i < 200; ++i)
+                list.add(longText);
+            std::vector<int> all(std::size_t(list.count()));
+            std::iota(all.begin(), all.end(), 1);
+            all.pop_back();
+            list.removeRows(all);
+        }
+        QCOMPARE(list.count(), 1);
+        QCOMPARE(list.text(1), longText);
+        QVERIFY(list.model().store().bytesReserved() < (std::size_t(20) << 20));
+    }
+};
+
+BYTEMARSH_LOGIC_TEST_MAIN(RowListTest)
+#include "test_row_list.moc"
