@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+class PlatformError;
+
 // POSIX file queries. Paths are the program's texts; they reach the system as UTF-8.
 namespace FileSystem {
 
@@ -22,6 +24,8 @@ QByteArray requiredNativePath(const QString& path);
 std::int64_t fileLength(const QString& path);
 // The same for a path already in native form (no terminating NUL needed).
 std::int64_t fileLength(std::string_view nativePath);
+// What fileLength raises for a folder, which has no length.
+PlatformError folderHasNoLength();
 
 // The classic attribute bits, as this platform maps them: read-only when the file has no write
 // permission bit or the user cannot write it, hidden for a name that starts with ".", system
