@@ -105,7 +105,10 @@ void SizePrefetcher::start()
 
 bool SizePrefetcher::claimable() const
 {
-    return nextToClaim_ < rows_ && nextToClaim_ < taken_ + ring_.size();
+    // Whole batches only, but for the last rows: a worker woken for one free slot costs more
+    // than the stat it would make.
+    const std::size_t limit = std::min(rows_, taken_ + ring_.size());
+    return nextToClaim_ < limit && (limit - nextToClaim_ >= options_.batch || limit == rows_);
 }
 
 void SizePrefetcher::work()
@@ -114,8 +117,10 @@ void SizePrefetcher::work()
     results.reserve(options_.batch);
     std::unique_lock lock(mutex_);
     for (;;) {
+        ++idle_;
         workAvailable_.wait(lock,
                             [this] { return cancelled_ || nextToClaim_ >= rows_ || claimable(); });
+        --idle_;
         if (cancelled_ || nextToClaim_ >= rows_) return;
         const std::size_t begin = nextToClaim_;
         const std::size_t end = std::min({rows_, begin + options_.batch, taken_ + ring_.size()});
@@ -167,7 +172,7 @@ SizePrefetcher::takeUntil(SizeResult& out,
     out = slot.result;
     slot.ready = false;
     ++taken_;
-    const bool more = claimable();
+    const bool more = idle_ > 0 && claimable();
     lock.unlock();
     if (more) workAvailable_.notify_one();
     return Take::Ready;

@@ -101,6 +101,7 @@ private:
     std::vector<Slot> ring_; // row r lives in ring_[r % window] while it is ahead
     std::size_t taken_ = 0;
     std::size_t nextToClaim_ = 0;
+    unsigned idle_ = 0; // workers waiting for rows to claim
     bool cancelled_ = false;
     std::atomic<bool> stopping_{false}; // read by workers mid-batch, without the lock
 
