@@ -20,7 +20,7 @@
 namespace {
 
 // A stat mostly waits on the disk or the network, so the pool is sized for that.
-const engine::SizePrefetcher::Options kPrefetchOptions{16, 4096, 16};
+const engine::SizePrefetcher::Options kPrefetchOptions{16, 4096, 64};
 // How long the window may go unpainted while a size is still being read.
 constexpr std::chrono::milliseconds kPaintInterval{10};
 
@@ -66,15 +66,14 @@ public:
     {
         engine::SizeResult result;
         const std::size_t wanted = std::size_t(row - 1);
-        while (prefetcher_ && prefetcher_->next() <= wanted) {
-            const std::size_t next = prefetcher_->next();
+        while (prefetcher_ && taken_ <= wanted) {
             const auto taken = prefetcher_->takeFor(result, kPaintInterval);
             if (taken == engine::SizePrefetcher::Take::TimedOut) {
                 events_.processPaintEvents();
                 continue;
             }
             if (taken == engine::SizePrefetcher::Take::Ended) break;
-            if (next == wanted && paths_[wanted] == path) return result;
+            if (taken_++ == wanted && paths_[wanted] == path) return result;
         }
         return engine::sizeOf(path);
     }
@@ -85,6 +84,7 @@ public:
 private:
     EventPump& events_;
     std::vector<std::string_view> paths_;
+    std::size_t taken_ = 0; // rows whose size was taken from the prefetcher
     std::unique_ptr<engine::SizePrefetcher> prefetcher_; // last: its workers read paths_
 };
 
