@@ -1,7 +1,11 @@
-// The folder scan of a generated tree into the real window's file list, against
-// `find DIR -type f -printf '%s %p\n'` over the same tree in the same run.
+// The folder scan into the real window's file list, beside other programs that walk the same
+// tree in the same run: `find -type f -printf '%s %p\n'`, `du -ab`, and gdu and fd where
+// installed. Medians of 5; the last line is key=value pairs.
 //
-//     bench_folder_scan [files]     (200000 by default; 1000000 on request)
+//     bench_folder_scan [FILES] [--tree DIR] [--cold]
+//
+// Without --tree it makes FILES files (200000 by default), 50 to a folder, in a temporary
+// folder. --cold drops the page cache before every timed run (root only).
 
 #include "bench_support.h"
 
@@ -11,44 +15,30 @@
 
 #include <QApplication>
 #include <QTemporaryDir>
-#include <algorithm>
-#include <cstdlib>
-
-namespace {
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-double timeFind(const QString& root)
-{
-    const std::string command = "find '" + QFile::encodeName(root).toStdString() +
-                                "' -type f -printf '%s %p\\n' > /dev/null";
-    QElapsedTimer timer;
-    timer.start();
-    if (std::system(command.c_str()) != 0) std::fprintf(stderr, "find failed\n");
-    return bench::seconds(timer);
-}
-
-} // namespace
+#include <functional>
+#include <map>
 
 int main(int argc, char** argv)
 {
-    const int files = bench::fileCount(argc, argv);
-    QTemporaryDir configHome;
-    qputenv("XDG_CONFIG_HOME", configHome.path().toUtf8());
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    const bench::OffscreenSession session;
     QApplication app(argc, argv);
+    const bench::CacheDropper dropCaches(bench::flag(argc, argv, "--cold"));
 
     QTemporaryDir treeDir;
-    const QString root = treeDir.filePath(QStringLiteral("tree"));
-    QElapsedTimer making;
-    making.start();
-    bench::makeTree(root, files);
-    std::printf("tree: %d files under %s, made in %.1f s\n", files, qPrintable(root),
-                bench::seconds(making));
+    QString root;
+    int expected = -1;
+    if (const char* tree = bench::option(argc, argv, "--tree")) {
+        root = QFile::decodeName(tree);
+    } else {
+        expected = bench::countArgument(argc, argv);
+        root = treeDir.filePath(QStringLiteral("tree"));
+        QElapsedTimer making;
+        making.start();
+        bench::makeTree(root, expected, 50);
+        std::printf("tree: %d files in %d folders under %s, made in %.1f s\n", expected,
+                    (expected + 49) / 50, qPrintable(root), bench::seconds(making));
+    }
+    const std::string nativeRoot = bench::quoted(QFile::encodeName(root).toStdString());
 
     TestPlatform test;
     QtEventPump pump;
@@ -59,35 +49,63 @@ int main(int argc, char** argv)
     form.show();
     QCoreApplication::processEvents();
 
+    int rows = 0;
     const auto scan = [&] {
         form.fileList().clear();
         QCoreApplication::processEvents();
         test.dialogs.answerInput(QStringLiteral("*"));
         test.dialogs.answerFolder(root);
+        dropCaches();
         QElapsedTimer timer;
         timer.start();
         form.PushButton10_Click();
         QCoreApplication::processEvents(); // the rows reach the view
         const double elapsed = bench::seconds(timer);
-        if (form.fileList().count() != files)
-            std::fprintf(stderr, "scan found %d rows, expected %d\n", form.fileList().count(),
-                         files);
+        rows = form.fileList().count();
+        if (expected >= 0 && rows != expected)
+            std::fprintf(stderr, "scan found %d rows, expected %d\n", rows, expected);
         return elapsed;
     };
 
-    timeFind(root); // warm the caches for both
-    scan();
-    std::vector<double> findTimes, scanTimes;
-    for (int round = 0; round < 5; ++round) {
-        findTimes.push_back(timeFind(root));
-        scanTimes.push_back(scan());
+    // Each anchor by its key, in the order they run.
+    std::vector<std::pair<std::string, std::string>> anchors{
+        {"find", "find " + nativeRoot + " -type f -printf '%s %p\\n'"},
+        {"du", "du -ab " + nativeRoot},
+    };
+    if (bench::installed("gdu")) anchors.push_back({"gdu", "gdu -n " + nativeRoot});
+    if (bench::installed("fdfind"))
+        anchors.push_back({"fdfind", "fdfind -HI -t f . " + nativeRoot});
+
+    if (!dropCaches.active()) { // warm every cache once before timing
+        scan();
+        for (const auto& [key, command] : anchors)
+            bench::timeCommand(command);
     }
-    const double findTime = median(findTimes);
-    const double scanTime = median(scanTimes);
-    std::printf("find -printf '%%s %%p':  %.3f s (median of 5)\n", findTime);
-    std::printf("folder scan into list: %.3f s (median of 5), %.0f files/s\n", scanTime,
-                files / scanTime);
-    std::printf("ratio scan/find: %.2f (target <= 1.5)\n", scanTime / findTime);
-    std::printf("peak memory: %.0f MiB\n", bench::peakMemoryMiB());
+    bench::resetPeakMemory();
+    std::map<std::string, std::vector<double>> times;
+    for (int round = 0; round < 5; ++round) {
+        times["scan"].push_back(scan());
+        for (const auto& [key, command] : anchors) {
+            dropCaches();
+            times[key].push_back(bench::timeCommand(command));
+        }
+    }
+    const double peak = bench::peakMemoryMiB();
+
+    const double scanTime = bench::median(times["scan"]);
+    std::printf("%s, %d rows, medians of 5:\n", dropCaches.active() ? "cold" : "warm", rows);
+    std::printf("  folder scan into list  %.3f s\n", scanTime);
+    std::string keys = "scan_seconds=" + std::to_string(scanTime);
+    std::string ratios;
+    for (const auto& [key, command] : anchors) {
+        const double anchor = bench::median(times[key]);
+        std::printf("  %-22s %.3f s   scan/%s = %.2f\n", key.c_str(), anchor, key.c_str(),
+                    scanTime / anchor);
+        keys += " " + key + "_seconds=" + std::to_string(anchor);
+        ratios += " scan_over_" + key + "=" + std::to_string(scanTime / anchor);
+    }
+    std::printf("  peak memory            %.0f MiB\n", peak);
+    std::printf("rows=%d cold=%d %s%s peak_mib=%.0f\n", rows, dropCaches.active() ? 1 : 0,
+                keys.c_str(), ratios.c_str(), peak);
     return 0;
 }

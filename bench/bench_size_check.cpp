@@ -1,7 +1,10 @@
-// The size check over N generated files in the real window (offscreen), against a bare
-// stat() loop over the same paths in the same run.
+// The size check in the real window (offscreen), beside a one-thread and a 16-thread stat()
+// loop over the same paths in the same run. Medians of 5; the last line is key=value pairs.
 //
-//     build/bench/bench_size_check [FILES]     (default 200000)
+//     bench_size_check [FILES] [--list FILE] [--cold]
+//
+// --list reads one path a line; without it FILES files (200000 by default) are made, 50 to a
+// folder, in a temporary folder. --cold drops the page cache before every timed run (root only).
 
 #include "bench_support.h"
 #include "doubles/test_platform.h"
@@ -9,58 +12,130 @@
 
 #include <QApplication>
 #include <QTemporaryDir>
+#include <atomic>
+#include <string_view>
 #include <sys/stat.h>
+#include <thread>
+
+namespace {
+
+// Stats every path on `threads` threads, each taking the next batch of rows as it frees up.
+double timeStatLoop(const std::vector<std::string_view>& paths, unsigned threads)
+{
+    std::atomic<std::size_t> next{0};
+    std::atomic<long long> total{0};
+    const auto work = [&] {
+        long long sum = 0;
+        for (;;) {
+            const std::size_t begin = next.fetch_add(64);
+            if (begin >= paths.size()) break;
+            const std::size_t end = std::min(begin + 64, paths.size());
+            for (std::size_t row = begin; row < end; ++row) {
+                struct stat info = {};
+                if (::stat(paths[row].data(), &info) == 0) sum += info.st_size;
+            }
+        }
+        total += sum;
+    };
+    QElapsedTimer timer;
+    timer.start();
+    if (threads == 1) {
+        work();
+    } else {
+        std::vector<std::thread> pool;
+        for (unsigned i = 0; i < threads; ++i)
+            pool.emplace_back(work);
+        for (std::thread& thread : pool)
+            thread.join();
+    }
+    return bench::seconds(timer);
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
     const bench::OffscreenSession session;
     QApplication app(argc, argv);
-    const int files = bench::fileCount(argc, argv);
-
-    QTemporaryDir tree;
-    std::vector<std::string> paths = bench::makeTree(tree.path(), files);
-
-    // Anchor: a bare stat() loop (best of three, so the tree is warm in the cache).
-    double statLoop = 1e9;
-    long long total = 0;
-    for (int round = 0; round < 3; ++round) {
-        QElapsedTimer timer;
-        timer.start();
-        for (const std::string& path : paths) {
-            struct stat info
-            {
-            };
-            if (::stat(path.c_str(), &info) == 0) total += info.st_size;
-        }
-        statLoop = std::min(statLoop, bench::seconds(timer));
-    }
+    const bench::CacheDropper dropCaches(bench::flag(argc, argv, "--cold"));
 
     TestPlatform test;
     Form1 form(test.platform());
     form.Form_Load();
     form.show();
-    for (const std::string& path : paths)
-        form.fileList().addUtf8(path);
-    std::vector<std::string>().swap(paths);
+    RowList& files = form.fileList();
+
+    QTemporaryDir tree;
+    if (const char* list = bench::option(argc, argv, "--list")) {
+        QFile file(QFile::decodeName(list));
+        if (!file.open(QIODevice::ReadOnly)) {
+            std::fprintf(stderr, "cannot read %s\n", list);
+            return 1;
+        }
+        while (!file.atEnd()) {
+            QByteArray line = file.readLine();
+            if (line.endsWith('\n')) line.chop(1);
+            files.addUtf8(std::string_view(line.constData(), std::size_t(line.size())));
+        }
+    } else {
+        const int count = bench::countArgument(argc, argv);
+        std::vector<std::string> paths = bench::makeTree(tree.path(), count, 50);
+        for (const std::string& path : paths)
+            files.addUtf8(path);
+    }
     app.processEvents();
+    const int rows = files.count();
+    std::vector<std::string_view> paths; // the list's own texts, NUL-terminated
+    paths.reserve(std::size_t(rows));
+    for (int row = 1; row <= rows; ++row)
+        paths.push_back(files.textUtf8(row));
+    std::printf("list: %d paths\n", rows);
+
+    bool allDone = true;
+    const auto check = [&] {
+        form.resultsList().clear();
+        test.dialogs.clearShown();
+        app.processEvents();
+        dropCaches();
+        QElapsedTimer timer;
+        timer.start();
+        form.PushButton4_Click();
+        app.processEvents(); // the results reach the view
+        const double elapsed = bench::seconds(timer);
+        allDone = allDone && form.resultsList().count() == rows &&
+                  test.dialogs.texts().last() == QStringLiteral("Done.");
+        return elapsed;
+    };
+
+    if (!dropCaches.active()) { // warm every cache once before timing
+        check();
+        timeStatLoop(paths, 1);
+    }
     bench::resetPeakMemory();
+    std::vector<double> checks, stat1, stat16;
+    for (int round = 0; round < 5; ++round) {
+        checks.push_back(check());
+        dropCaches();
+        stat1.push_back(timeStatLoop(paths, 1));
+        dropCaches();
+        stat16.push_back(timeStatLoop(paths, 16));
+    }
+    const double peak = bench::peakMemoryMiB();
+    const double checkTime = bench::median(checks);
+    const double stat1Time = bench::median(stat1);
+    const double stat16Time = bench::median(stat16);
 
-    QElapsedTimer timer;
-    timer.start();
-    form.PushButton4_Click();
-    const double check = bench::seconds(timer);
-    timer.start();
-    app.processEvents(); // the results reach the view
-    const double publish = bench::seconds(timer);
-
-    const bool allDone = test.dialogs.texts() == QStringList{QStringLiteral("Done.")} &&
-                         form.resultsList().count() == files;
-    std::printf("files                %d (%lld bytes in all)\n", files, total);
-    std::printf("bare stat() loop     %.3f s\n", statLoop);
-    std::printf("size check           %.3f s  (%.2f x the stat loop)\n", check, check / statLoop);
-    std::printf("results reach view   %.3f s\n", publish);
-    std::printf("peak memory          %.0f MiB (both lists holding %d rows)\n",
-                bench::peakMemoryMiB(), files);
-    std::printf("outcome              %s\n", allDone ? "every row sized, \"Done.\"" : "WRONG");
+    std::printf("%s, %d rows, medians of 5:\n", dropCaches.active() ? "cold" : "warm", rows);
+    std::printf("  size check            %.3f s\n", checkTime);
+    std::printf("  stat() loop, 1 thread  %.3f s   check/stat1 = %.2f\n", stat1Time,
+                checkTime / stat1Time);
+    std::printf("  stat() loop, 16 threads %.3f s   check/stat16 = %.2f\n", stat16Time,
+                checkTime / stat16Time);
+    std::printf("  peak memory           %.0f MiB (both lists holding %d rows)\n", peak, rows);
+    std::printf("  outcome               %s\n", allDone ? "every row sized, \"Done.\"" : "WRONG");
+    std::printf("rows=%d cold=%d check_seconds=%f stat1_seconds=%f stat16_seconds=%f "
+                "check_over_stat1=%f check_over_stat16=%f peak_mib=%.0f\n",
+                rows, dropCaches.active() ? 1 : 0, checkTime, stat1Time, stat16Time,
+                checkTime / stat1Time, checkTime / stat16Time, peak);
     return allDone ? 0 : 1;
 }

@@ -9,7 +9,10 @@
 #include <QFile>
 #include <QString>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <string>
 #include <unistd.h>
@@ -38,16 +41,17 @@ inline int fileCount(int argc, char** argv, int fallback = 200000)
     return argc > 1 ? std::atoi(argv[1]) : fallback;
 }
 
-// Creates `files` small files under root, 100 to a folder, three levels deep, and returns
-// their paths in creation order.
-inline std::vector<std::string> makeTree(const QString& root, int files)
+// Creates `files` small files under root, `perFolder` to a folder (a hundred folders to a
+// parent), three levels deep, and returns their paths in creation order.
+inline std::vector<std::string> makeTree(const QString& root, int files, int perFolder = 100)
 {
     std::vector<std::string> paths;
     paths.reserve(std::size_t(files));
     for (int i = 0; i < files; ++i) {
+        const int index = i / perFolder;
         const QString folder =
-            QStringLiteral("%1/d%2/e%3").arg(root).arg(i / 10000).arg(i / 100 % 100);
-        if (i % 100 == 0) QDir().mkpath(folder);
+            QStringLiteral("%1/d%2/e%3").arg(root).arg(index / 100).arg(index % 100);
+        if (i % perFolder == 0) QDir().mkpath(folder);
         const std::string path =
             QFile::encodeName(QStringLiteral("%1/file%2.dat").arg(folder).arg(i)).toStdString();
         const int fd = ::open(path.c_str(), O_CREAT | O_WRONLY | O_TRUNC, 0644);
@@ -83,6 +87,92 @@ inline void resetPeakMemory()
 inline double seconds(const QElapsedTimer& timer)
 {
     return double(timer.nsecsElapsed()) / 1e9;
+}
+
+inline double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[values.size() / 2];
+}
+
+// The value after a flag ("--tree DIR"), or nothing.
+inline const char* option(int argc, char** argv, const char* flag)
+{
+    for (int i = 1; i + 1 < argc; ++i)
+        if (std::strcmp(argv[i], flag) == 0) return argv[i + 1];
+    return nullptr;
+}
+
+inline bool flag(int argc, char** argv, const char* name)
+{
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], name) == 0) return true;
+    return false;
+}
+
+// The first argument that is a bare number: the file count of a generated tree or list.
+inline int countArgument(int argc, char** argv, int fallback = 200000)
+{
+    for (int i = 1; i < argc; ++i) {
+        if (argv[i][0] == '-') {
+            if (std::strcmp(argv[i], "--cold") != 0) ++i; // a flag's value
+            continue;
+        }
+        return std::atoi(argv[i]);
+    }
+    return fallback;
+}
+
+// Cold runs drop the page cache (and the dentry and inode caches) before each timed run,
+// which only root may do.
+class CacheDropper
+{
+public:
+    explicit CacheDropper(bool wanted) : active_(wanted && ::geteuid() == 0)
+    {
+        if (wanted && !active_)
+            std::printf("cold: cannot drop the page cache without root; these timings are warm\n");
+    }
+    bool active() const { return active_; }
+    void operator()() const
+    {
+        if (!active_) return;
+        ::sync();
+        const int fd = ::open("/proc/sys/vm/drop_caches", O_WRONLY);
+        if (fd < 0 || ::write(fd, "3", 1) != 1) std::perror("drop_caches");
+        if (fd >= 0) ::close(fd);
+    }
+
+private:
+    bool active_;
+};
+
+// Runs a shell command with its output thrown away and times it.
+inline double timeCommand(const std::string& command)
+{
+    QElapsedTimer timer;
+    timer.start();
+    if (std::system((command + " > /dev/null 2>&1").c_str()) != 0)
+        std::fprintf(stderr, "failed: %s\n", command.c_str());
+    return seconds(timer);
+}
+
+inline bool installed(const char* program)
+{
+    return std::system((std::string("command -v ") + program + " > /dev/null 2>&1").c_str()) == 0;
+}
+
+// A path made safe for the shell.
+inline std::string quoted(const std::string& path)
+{
+    std::string result = "'";
+    for (const char c : path) {
+        if (c == '\'')
+            result += "'\\''";
+        else
+            result += c;
+    }
+    return result + "'";
 }
 
 } // namespace bench

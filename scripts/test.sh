@@ -14,6 +14,7 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 
 scripts/build.sh build -DCMAKE_BUILD_TYPE=Release
 (cd build && ctest --output-on-failure)
+(scripts/build.sh build-tsan -DCMAKE_BUILD_TYPE=Debug -DBYTEMARSH_TSAN=ON; cd build-tsan; TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure)
 
 scripts/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DBYTEMARSH_SANITIZE=ON
 cd build-asan && ctest --output-on-failure

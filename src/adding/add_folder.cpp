@@ -4,6 +4,7 @@
 #include "core/error_trap.h"
 #include "core/settings_keys.h"
 #include "core/window_pointer.h"
+#include "engine/directory_walker.h"
 #include "lists/row_list.h"
 #include "platform/dialogs.h"
 #include "platform/directory.h"
@@ -13,14 +14,23 @@
 #include "platform/settings_store.h"
 #include "platform/utf8.h"
 
+#include <QScopeGuard>
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <climits>
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 
 namespace AddFolder {
 
 namespace {
+
+// Folder reads mostly wait on the disk, so the pool is sized for that rather than for cores.
+const engine::DirectoryWalker::Options kWalkerOptions{12, 512};
+// How long the window may go unpainted while a folder is still being read.
+constexpr std::chrono::milliseconds kPaintInterval{10};
 
 // A folder in the list is a root when nothing but separators remain.
 bool isRoot(std::string_view folder)
@@ -86,30 +96,74 @@ bool HasUnsafeCharactersUtf8(std::string_view name)
     return false;
 }
 
+SubFolderCollector::SubFolderCollector(ErrorReporter& errors, EventPump& events)
+    : errors_(errors), events_(events)
+{
+}
+
+SubFolderCollector::~SubFolderCollector() = default;
+
 bool SubFolderCollector::firstVisit(dev_t device, ino_t inode)
 {
     return collected_.emplace(device, inode).second;
+}
+
+engine::FolderListing SubFolderCollector::take(const std::string& folder)
+{
+    engine::FolderListing listing;
+    while (walker_) {
+        const auto taken = walker_->takeFor(listing, kPaintInterval);
+        if (taken == engine::DirectoryWalker::Take::TimedOut) {
+            events_.processPaintEvents();
+            continue;
+        }
+        if (taken == engine::DirectoryWalker::Take::Ready && listing.path == folder) return listing;
+        // Out of step with the folders asked for: read the rest here, in order, as before.
+        walker_.reset();
+    }
+    return engine::readFolder(folder);
 }
 
 void SubFolderCollector::GetSubDirectories2016(FolderList& folders, bool recursive)
 {
     ErrorTrap trap(errors_, QStringLiteral("AddFolder"), QStringLiteral("GetSubDirectories2016"),
                    QStringLiteral("Pemberloft2021/08/31"));
+    // The outermost call starts the reading threads and stops them, also when it unwinds;
+    // each folder is queued as soon as it is collected, which is the order it is read in.
+    const bool outermost = depth_ == 0;
+    ++depth_;
+    const auto leave = qScopeGuard([&] {
+        if (--depth_ == 0) walker_.reset();
+    });
+    if (outermost) startReading(folders);
     FolderList newFolders; // 100
 
     const FolderList entries = folders; // 102: entries may leave the list as they are read
     for (const std::string& folder : entries) {
-        if (!trap.test(104, [&] { return FileSystem::isFolderAt(AT_FDCWD, folder.c_str()); }))
+        // Every queued folder is taken, read or not, so the rest stay in step.
+        const auto taken = [&] {
+            engine::FolderListing listing = take(folder);
+            if (onListing) onListing(listing);
+            return listing;
+        };
+        if (!trap.test(104, [&] { return FileSystem::isFolderAt(AT_FDCWD, folder.c_str()); })) {
+            taken();
             continue;
-        if (folder.size() >= PATH_MAX) continue; // 106
+        }
+        if (folder.size() >= PATH_MAX) { // 106
+            taken();
+            continue;
+        }
         trap.line(108, [&] { events_.processPendingEvents(); });
         // A value that cannot be read lets the listing try.
-        if (!trap.test(110, [&] { return mayDescend(folder); })) continue;
+        if (!trap.test(110, [&] { return mayDescend(folder); })) {
+            taken();
+            continue;
+        }
 
-        // 112: the sub-folders, in the order the file system gives them.
-        FileSystem::FolderReader reader(folder.c_str());
-        if (!reader.isOpen()) {
-            const int error = reader.openError();
+        // 112: the sub-folders, in the order the file system gave them.
+        const engine::FolderListing listing = taken();
+        if (const int error = listing.openError) {
             if (error == EACCES || error == EPERM || error == ENOENT || error == ENOTDIR) {
                 // Unreadable or vanished: neither its sub-folders nor its files are listed.
                 const auto found = std::find(folders.begin(), folders.end(), folder);
@@ -119,24 +173,21 @@ void SubFolderCollector::GetSubDirectories2016(FolderList& folders, bool recursi
             }
             continue;
         }
-        dev_t device = 0;
-        ino_t inode = 0;
-        if (FileSystem::folderIdentityAt(reader.fd(), ".", device, inode))
-            firstVisit(device, inode);
-        while (const dirent* entry = reader.next()) {
-            if (entry->d_type != DT_DIR && entry->d_type != DT_LNK && entry->d_type != DT_UNKNOWN)
-                continue;
+        if (listing.device != 0 || listing.inode != 0) firstVisit(listing.device, listing.inode);
+        for (const engine::DirEntry& entry : listing.entries) {
+            if (entry.type != DT_DIR && entry.type != DT_LNK && entry.type != DT_UNKNOWN) continue;
             trap.line(114, [&] { events_.processPendingEvents(); });
-            const std::string_view name(entry->d_name);
+            const std::string_view name(entry.name);
             if (name.size() >= PATH_MAX || HasUnsafeCharactersUtf8(name)) continue;
-            if (!FileSystem::folderIdentityAt(reader.fd(), entry->d_name, device, inode)) continue;
-            if (!firstVisit(device, inode)) continue;
+            // A folder's entry always carries what a stat that follows links said.
+            if (!entry.isFolder() || !firstVisit(entry.info->device, entry.info->inode)) continue;
             std::string subFolder;
             subFolder.reserve(folder.size() + name.size() + 1);
             subFolder.append(folder).append(name).push_back('/');
+            if (walker_) walker_->submit(subFolder);
             newFolders.push_back(std::move(subFolder));
         }
-        if (const int error = reader.readError())
+        if (const int error = listing.readError)
             trap.line(112, [&] { throw PlatformError::fromErrno(error); });
     }
 
@@ -152,33 +203,101 @@ void SubFolderCollector::GetSubDirectories2016(FolderList& folders, bool recursi
     }
 }
 
+void SubFolderCollector::startReading(const FolderList& folders)
+{
+    try {
+        walker_ = std::make_unique<engine::DirectoryWalker>(kWalkerOptions);
+        for (const std::string& folder : folders)
+            walker_->submit(folder);
+    } catch (const std::exception&) {
+        walker_.reset(); // no threads to be had: the folders are read here, one by one
+    }
+}
+
+namespace {
+
+// The files of each folder the scan read, kept from the one reading of the folder: only the
+// names the scan will add, packed one after another, each ending in a NUL.
+class KeptFiles
+{
+public:
+    explicit KeptFiles(const FileSystem::NamePattern& pattern) : pattern_(pattern) {}
+
+    void keep(const engine::FolderListing& listing)
+    {
+        Folder& kept = folders_.emplace_back();
+        kept.path = listing.path;
+        for (const engine::DirEntry& entry : listing.entries) {
+            if (entry.type == DT_DIR || !pattern_.matches(entry.name.c_str())) continue;
+            if (!entry.existsAsNonFolder() || entry.name[0] == '~') continue;
+            if (isWritableDotFile(entry)) continue;
+            kept.names.append(entry.name).push_back('\0');
+        }
+    }
+
+    // The names kept for a folder of the final list, handed over. That list keeps the reading
+    // order, so the search goes on from the last folder found.
+    std::string takeNames(const std::string& folder)
+    {
+        for (std::size_t at = next_; at < folders_.size(); ++at) {
+            if (folders_[at].path != folder) continue;
+            next_ = at + 1;
+            std::string().swap(folders_[at].path);
+            return std::move(folders_[at].names);
+        }
+        // Never read during the collection: read it now.
+        keep(engine::readFolder(folder));
+        std::string names = std::move(folders_.back().names);
+        folders_.pop_back();
+        return names;
+    }
+
+private:
+    struct Folder
+    {
+        std::string path;
+        std::string names;
+    };
+
+    // Only a dot-file can read exactly hidden plus archive: a writable regular file, no link.
+    // A value that could not be read lets the row in.
+    static bool isWritableDotFile(const engine::DirEntry& entry)
+    {
+        if (entry.name[0] != '.' || !entry.info || entry.info->error != 0) return false;
+        return !entry.info->isLink && S_ISREG(entry.info->mode) && entry.info->writable;
+    }
+
+    const FileSystem::NamePattern& pattern_;
+    std::vector<Folder> folders_;
+    std::size_t next_ = 0;
+};
+
+} // namespace
+
 void AddFolderTreeFiles(RowList& list, const QString& folder, const QString& pattern,
                         ErrorReporter& errors, EventPump& events)
 {
     FolderList folders{FileSystem::nativePath(folder).toStdString() + '/'};
-    SubFolderCollector(errors, events).GetSubDirectories2016(folders, true);
-
     const FileSystem::NamePattern namePattern(pattern);
+    KeptFiles files(namePattern);
+    {
+        SubFolderCollector collector(errors, events);
+        collector.onListing = [&](const engine::FolderListing& listing) { files.keep(listing); };
+        collector.GetSubDirectories2016(folders, true);
+    }
+
     std::string path;
     for (std::string& entry : folders) {
+        events.processPaintEvents();
+        const std::string names = files.takeNames(entry);
         entry.pop_back(); // the trailing separator
-        // An empty folder path names the root, as the joined path does.
-        const char* listed = entry.empty() ? "/" : entry.c_str();
-        FileSystem::forEachFile(listed, namePattern, [&](int dirFd, const char* name) {
-            if (name[0] == '~') return;
-            // Only a dot-file can read exactly hidden plus archive.
-            constexpr int kWritableDotFile = FileSystem::Hidden | FileSystem::Archive;
-            if (name[0] == '.') {
-                try {
-                    if (FileSystem::attributesAt(dirFd, name) == kWritableDotFile) return;
-                } catch (const PlatformError&) {
-                    // Gone since it was listed: its row goes in, as with any unreadable value.
-                }
-            }
-            path.assign(entry).append(1, '/').append(name);
+        for (std::size_t at = 0; at < names.size();) {
+            const std::size_t end = names.find('\0', at);
+            path.assign(entry).append(1, '/').append(names, at, end - at);
             NormalizeBackslashesInPlace(path);
             list.addUtf8(path);
-        });
+            at = end + 1;
+        }
     }
 }
 

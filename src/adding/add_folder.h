@@ -2,6 +2,8 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
+#include <memory>
 #include <set>
 #include <string>
 #include <string_view>
@@ -15,6 +17,11 @@ class EventPump;
 class RowList;
 class SettingsStore;
 class WindowPointer;
+
+namespace engine {
+class DirectoryWalker;
+struct FolderListing;
+} // namespace engine
 
 // The folder scan and the folder and file tests it shares with the other adding roads.
 namespace AddFolder {
@@ -37,24 +44,34 @@ bool HasUnsafeCharacters(const QString& name);
 bool HasUnsafeCharactersUtf8(std::string_view name);
 
 // Collects sub-folders breadth first for one scan. A folder reached twice (through a symbolic
-// link, say) is collected once, so a link loop ends.
+// link, say) is collected once, so a link loop ends. Folders are read on a pool of threads ahead
+// of the collection, which takes them in the order it would have read them itself.
 class SubFolderCollector
 {
 public:
-    SubFolderCollector(ErrorReporter& errors, EventPump& events) : errors_(errors), events_(events)
-    {
-    }
+    SubFolderCollector(ErrorReporter& errors, EventPump& events);
+    ~SubFolderCollector();
+    SubFolderCollector(const SubFolderCollector&) = delete;
+    SubFolderCollector& operator=(const SubFolderCollector&) = delete;
 
     // Appends the sub-folders of the listed folders (all levels when recursive); drops entries
     // whose sub-folders cannot be read for want of access or because they vanished.
     void GetSubDirectories2016(FolderList& folders, bool recursive);
 
+    // Called with every folder's listing as the collection takes it, in reading order, so
+    // whoever lists the files need not read the folder again.
+    std::function<void(const engine::FolderListing&)> onListing;
+
 private:
     bool firstVisit(dev_t device, ino_t inode);
+    void startReading(const FolderList& folders);
+    engine::FolderListing take(const std::string& folder);
 
     ErrorReporter& errors_;
     EventPump& events_;
     std::set<std::pair<dev_t, ino_t>> collected_;
+    std::unique_ptr<engine::DirectoryWalker> walker_; // lives for the outermost call
+    int depth_ = 0;
 };
 
 // Appends to the list every file of the folder's tree whose name matches the pattern, folder

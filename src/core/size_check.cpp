@@ -4,14 +4,97 @@
 #include "core/unit_options.h"
 #include "core/units.h"
 #include "core/window_pointer.h"
+#include "engine/size_prefetcher.h"
 #include "lists/row_list.h"
 #include "platform/dialogs.h"
+#include "platform/event_pump.h"
 #include "platform/file_system.h"
+#include "platform/platform_error.h"
+
+#include <algorithm>
+#include <chrono>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+// A stat mostly waits on the disk or the network, so the pool is sized for that.
+const engine::SizePrefetcher::Options kPrefetchOptions{16, 4096, 64};
+// How long the window may go unpainted while a size is still being read.
+constexpr std::chrono::milliseconds kPaintInterval{10};
+
+// The length as FileSystem::fileLength gives it, or the error it raises.
+std::int64_t lengthFrom(const engine::SizeResult& result)
+{
+    using Kind = engine::SizeResult::Kind;
+    switch (result.kind) {
+    case Kind::Length:
+        return result.size;
+    case Kind::Folder:
+        throw FileSystem::folderHasNoLength();
+    case Kind::BadName:
+        throw PlatformError::badFileName();
+    case Kind::Failed:
+        break;
+    }
+    throw PlatformError::fromErrno(result.error);
+}
+
+// The sizes of the file list's rows, read ahead on a pool of threads and handed out in row
+// order. The workers read the rows' texts in place: the list is not changed during a run
+// (nothing that could change it runs while the pointer is busy and user input waits), and its
+// texts never move while they live.
+class SizesAhead
+{
+public:
+    SizesAhead(const RowList& files, int rows, EventPump& events) noexcept : events_(events)
+    {
+        try {
+            paths_.reserve(std::size_t(std::max(rows, 0)));
+            for (int row = 1; row <= rows; ++row)
+                paths_.push_back(files.textUtf8(row));
+            prefetcher_ = std::make_unique<engine::SizePrefetcher>(
+                paths_.size(), [this](std::size_t row) { return paths_[row]; }, kPrefetchOptions);
+        } catch (const std::exception&) {
+            prefetcher_.reset(); // no threads or no room: each size is read when its turn comes
+        }
+    }
+
+    // The size of row (1-based), whose text is path; rows are asked for in ascending order.
+    engine::SizeResult of(int row, std::string_view path)
+    {
+        engine::SizeResult result;
+        const std::size_t wanted = std::size_t(row - 1);
+        while (prefetcher_ && taken_ <= wanted) {
+            const auto taken = prefetcher_->takeFor(result, kPaintInterval);
+            if (taken == engine::SizePrefetcher::Take::TimedOut) {
+                events_.processPaintEvents();
+                continue;
+            }
+            if (taken == engine::SizePrefetcher::Take::Ended) break;
+            if (taken_++ == wanted && paths_[wanted] == path) return result;
+        }
+        return engine::sizeOf(path);
+    }
+
+    // Stops and joins the workers.
+    void finish() { prefetcher_.reset(); }
+
+private:
+    EventPump& events_;
+    std::vector<std::string_view> paths_;
+    std::size_t taken_ = 0; // rows whose size was taken from the prefetcher
+    std::unique_ptr<engine::SizePrefetcher> prefetcher_; // last: its workers read paths_
+};
+
+} // namespace
 
 SizeCheck::SizeCheck(RowList& files, RowList& results, const UnitOptions& units,
-                     WindowPointer& pointer, Dialogs& dialogs, ErrorReporter& errors)
+                     WindowPointer& pointer, Dialogs& dialogs, ErrorReporter& errors,
+                     EventPump& events)
     : files_(files), results_(results), units_(units), pointer_(pointer), dialogs_(dialogs),
-      errors_(errors)
+      errors_(errors), events_(events)
 {
 }
 
@@ -25,6 +108,7 @@ void SizeCheck::run()
         trap.line(106, [&] { pointer_.setMousePointer(PointerSetting::Busy); });
         int last = 0;
         trap.line(108, [&] { last = files_.count(); });
+        SizesAhead sizes(files_, last, events_);
         short unit = UnitBytes;
         for (int i = 1; i <= last; ++i) {
             std::string_view path; // points into the file list, which this loop never changes
@@ -33,10 +117,11 @@ void SizeCheck::run()
             trap.line(112, [&] { row = results_.addUtf8(path); });
             trap.line(114, [&] { unit = selectedUnit(units_, unit); });
             trap.line(130, [&] {
-                const auto size = double(FileSystem::fileLength(path));
+                const auto size = double(lengthFrom(sizes.of(i, path)));
                 results_.setSubItem(row, 1, ConvertUnitTo(unit, size));
             });
         }
+        sizes.finish();
         trap.line(134, [&] { pointer_.setMousePointer(PointerSetting::Default); });
         trap.line(136, [&] { dialogs_.inform(QStringLiteral("Done.")); });
     } else {

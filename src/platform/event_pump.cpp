@@ -2,9 +2,23 @@
 
 #include <QCoreApplication>
 
+bool QtEventPump::due()
+{
+    if (sinceLast_.isValid() && sinceLast_.elapsed() < intervalMs_) return false;
+    sinceLast_.start();
+    return true;
+}
+
 void QtEventPump::processPendingEvents()
 {
-    if (sinceLast_.isValid() && sinceLast_.elapsed() < intervalMs_) return;
+    if (!due()) return;
     QCoreApplication::processEvents();
+    sinceLast_.start();
+}
+
+void QtEventPump::processPaintEvents()
+{
+    if (!due()) return;
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     sinceLast_.start();
 }

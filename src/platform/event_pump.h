@@ -8,6 +8,9 @@ class EventPump
 public:
     virtual ~EventPump() = default;
     virtual void processPendingEvents() = 0;
+    // Repaints and window-system events only, never user input: for waits where no command
+    // may start.
+    virtual void processPaintEvents() = 0;
 };
 
 // Processes pending events, but at most once every few milliseconds, so a loop over a
@@ -17,8 +20,11 @@ class QtEventPump : public EventPump
 public:
     explicit QtEventPump(int intervalMs = 10) : intervalMs_(intervalMs) {}
     void processPendingEvents() override;
+    void processPaintEvents() override;
 
 private:
+    bool due();
+
     int intervalMs_;
     QElapsedTimer sinceLast_;
 };

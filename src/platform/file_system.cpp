@@ -31,6 +31,12 @@ QByteArray requiredNativePath(const QString& path)
     return *std::move(native);
 }
 
+PlatformError folderHasNoLength()
+{
+    return {PlatformError::PathFileAccess,
+            QStringLiteral("Path/File access error (a folder has no length)")};
+}
+
 namespace {
 
 std::int64_t lengthOf(const char* path)
@@ -39,9 +45,7 @@ std::int64_t lengthOf(const char* path)
     {
     };
     if (::stat(path, &info) != 0) throw PlatformError::fromErrno(errno);
-    if (S_ISDIR(info.st_mode))
-        throw PlatformError(PlatformError::PathFileAccess,
-                            QStringLiteral("Path/File access error (a folder has no length)"));
+    if (S_ISDIR(info.st_mode)) throw folderHasNoLength();
     return static_cast<std::int64_t>(info.st_size);
 }
 

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+class PlatformError;
+
 // POSIX file queries. Paths are the program's texts; they reach the system as UTF-8.
 namespace FileSystem {
 
@@ -21,6 +23,8 @@ QByteArray requiredNativePath(const QString& path);
 // PlatformError when the length cannot be read: no such file, no access, a malformed path, a
 // folder.
 std::int64_t fileLength(std::string_view nativePath);
+// What fileLength raises for a folder, which has no length.
+PlatformError folderHasNoLength();
 
 // The classic attribute bits, as this platform maps them: read-only when the file has no write
 // permission bit or the user cannot write it, hidden for a name that starts with ".", system

@@ -39,7 +39,7 @@ Form1::Form1(Platform& platform, QWidget* parent)
     ListView2 = std::make_unique<ListView>(ListView2Widget, results_);
     Platform& p = platform_;
     commands_ = std::make_unique<Commands>(Commands{
-        {files_, results_, *unitOptions_, *this, p.dialogs, errors_},
+        {files_, results_, *unitOptions_, *this, p.dialogs, errors_, p.events},
         {files_, p.dialogs, errors_},
         {files_, *this, p.dialogs, errors_},
         {files_, *this, p.dialogs, p.settings, errors_, p.events},

@@ -29,3 +29,9 @@ void CountingEventPump::processPendingEvents()
     ++calls;
     if (onCall) onCall();
 }
+
+void CountingEventPump::processPaintEvents()
+{
+    ++paintCalls;
+    if (onPaintCall) onPaintCall();
+}

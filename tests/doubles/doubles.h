@@ -6,6 +6,7 @@
 #include "platform/shell.h"
 
 #include <QStringList>
+#include <functional>
 
 // Records what would have been opened instead of opening it.
 class RecordingShell : public Shell
@@ -41,9 +42,12 @@ class CountingEventPump : public EventPump
 {
 public:
     void processPendingEvents() override;
+    void processPaintEvents() override;
 
     int calls = 0;
+    int paintCalls = 0; // counted apart: they let no command in, so the steps never make them
     std::function<void()> onCall;
+    std::function<void()> onPaintCall;
 };
 
 // Draws a fixed number.

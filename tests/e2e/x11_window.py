@@ -35,7 +35,8 @@ def main():
         event = protocol.event.ClientMessage(
             window=window, client_type=protocols, data=(32, [delete, X.CurrentTime, 0, 0, 0]))
         window.send_event(event)
-        d.flush()
+        # A round trip, so the server has the request before this client goes away.
+        d.sync()
 
 
 if __name__ == "__main__":

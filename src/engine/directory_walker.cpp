@@ -1,0 +1,245 @@
+#include "engine/directory_walker.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <dirent.h>
+#include <fcntl.h>
+#include <memory>
+#include <new>
+#include <sys/stat.h>
+#include <system_error>
+#include <unistd.h>
+
+namespace engine {
+
+namespace {
+
+bool isDotOrDotDot(const char* name)
+{
+    return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
+}
+
+// A regular file or any other non-folder by d_type exists once its folder may be searched;
+// everything else needs a stat. Dot-files need one for their attribute value.
+bool needsInfo(unsigned char type, const char* name, bool searchable)
+{
+    return !searchable || type == DT_DIR || type == DT_LNK || type == DT_UNKNOWN || name[0] == '.';
+}
+
+void fill(EntryInfo& info, int dirFd, const char* name, const struct stat& target)
+{
+    info.mode = target.st_mode;
+    info.device = target.st_dev;
+    info.inode = target.st_ino;
+    // Write bits first: a file nobody may write counts as read-only even for root.
+    info.writable = (target.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0 &&
+                    ::faccessat(dirFd, name, W_OK, AT_EACCESS) == 0;
+}
+
+EntryInfo describe(int dirFd, const char* name, unsigned char type)
+{
+    EntryInfo info;
+    info.isLink = type == DT_LNK;
+    if (type == DT_UNKNOWN) {
+        struct stat own = {};
+        if (::fstatat(dirFd, name, &own, AT_SYMLINK_NOFOLLOW) != 0) {
+            info.error = errno;
+            return info;
+        }
+        info.isLink = S_ISLNK(own.st_mode);
+        if (!info.isLink) { // nothing to follow: one call is enough
+            fill(info, dirFd, name, own);
+            return info;
+        }
+    }
+    struct stat target = {};
+    if (::fstatat(dirFd, name, &target, 0) != 0) {
+        info.error = errno;
+        return info;
+    }
+    fill(info, dirFd, name, target);
+    return info;
+}
+
+struct DirCloser
+{
+    void operator()(DIR* dir) const { ::closedir(dir); }
+};
+
+} // namespace
+
+bool DirEntry::isFolder() const
+{
+    if (info) return info->error == 0 && S_ISDIR(info->mode);
+    return type == DT_DIR;
+}
+
+bool DirEntry::existsAsNonFolder() const
+{
+    if (info) return info->error == 0 && !S_ISDIR(info->mode);
+    return type != DT_DIR && type != DT_LNK && type != DT_UNKNOWN;
+}
+
+FolderListing readFolder(const std::string& folder, const std::atomic<bool>* stop)
+{
+    FolderListing listing;
+    listing.path = folder;
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        listing.openError = errno;
+        return listing;
+    }
+    std::unique_ptr<DIR, DirCloser> dir(::fdopendir(fd));
+    if (!dir) {
+        listing.openError = errno;
+        ::close(fd);
+        return listing;
+    }
+    struct stat self = {};
+    if (::fstat(fd, &self) == 0) {
+        listing.device = self.st_dev;
+        listing.inode = self.st_ino;
+    }
+    // A folder that may be read but not searched lists names whose files cannot be reached.
+    listing.searchable = ::faccessat(fd, ".", X_OK, AT_EACCESS) == 0;
+
+    for (;;) {
+        if (stop && stop->load(std::memory_order_relaxed)) break;
+        errno = 0;
+        const dirent* found = ::readdir(dir.get());
+        if (!found) {
+            listing.readError = errno;
+            break;
+        }
+        if (isDotOrDotDot(found->d_name)) continue;
+        DirEntry& entry = listing.entries.emplace_back();
+        entry.name = found->d_name;
+        entry.type = found->d_type;
+        if (needsInfo(found->d_type, found->d_name, listing.searchable))
+            entry.info = describe(fd, found->d_name, found->d_type);
+    }
+    return listing;
+}
+
+DirectoryWalker::DirectoryWalker() : DirectoryWalker(Options{}) {}
+
+DirectoryWalker::DirectoryWalker(Options options)
+    : options_{std::max(options.threads, 1u), std::max<std::size_t>(options.lookahead, 1)}
+{
+    try {
+        workers_.reserve(options_.threads);
+        for (unsigned i = 0; i < options_.threads; ++i)
+            workers_.emplace_back([this] { work(); });
+    } catch (...) {
+        cancel();
+        throw;
+    }
+}
+
+DirectoryWalker::~DirectoryWalker()
+{
+    cancel();
+}
+
+bool DirectoryWalker::claimable() const
+{
+    return nextToClaim_ < taken_ + slots_.size() && nextToClaim_ < taken_ + options_.lookahead;
+}
+
+void DirectoryWalker::submit(std::string folder)
+{
+    {
+        const std::lock_guard lock(mutex_);
+        if (cancelled_) return;
+        slots_.emplace_back().folder = std::move(folder);
+        if (!claimable()) return;
+    }
+    workAvailable_.notify_one();
+}
+
+void DirectoryWalker::work()
+{
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        workAvailable_.wait(lock, [this] { return cancelled_ || claimable(); });
+        if (cancelled_) return;
+        const std::size_t ticket = nextToClaim_++;
+        const std::string folder = slots_[ticket - taken_].folder;
+        lock.unlock();
+        FolderListing listing;
+        try {
+            listing = readFolder(folder, &stopping_);
+        } catch (const std::bad_alloc&) {
+            // A thread must not end the program; the consumer reports it like any read error.
+            listing = FolderListing{};
+            listing.path = folder;
+            listing.openError = ENOMEM;
+        }
+        lock.lock();
+        if (cancelled_) return;
+        // The consumer never passes a slot that is not ready, so the ticket is still held.
+        Slot& slot = slots_[ticket - taken_];
+        slot.listing = std::move(listing);
+        slot.ready = true;
+        if (ticket == taken_) listingReady_.notify_one();
+    }
+}
+
+DirectoryWalker::Take DirectoryWalker::take(FolderListing& out)
+{
+    return takeUntil(out, std::nullopt);
+}
+
+DirectoryWalker::Take DirectoryWalker::takeFor(FolderListing& out,
+                                               std::chrono::milliseconds timeout)
+{
+    return takeUntil(out, std::chrono::steady_clock::now() + timeout);
+}
+
+DirectoryWalker::Take
+DirectoryWalker::takeUntil(FolderListing& out,
+                           std::optional<std::chrono::steady_clock::time_point> deadline)
+{
+    std::unique_lock lock(mutex_);
+    const auto done = [this] { return cancelled_ || slots_.front().ready; };
+    if (cancelled_ || slots_.empty()) return Take::Ended;
+    if (deadline) {
+        if (!listingReady_.wait_until(lock, *deadline, done)) return Take::TimedOut;
+    } else {
+        listingReady_.wait(lock, done);
+    }
+    if (cancelled_) return Take::Ended;
+    out = std::move(slots_.front().listing);
+    slots_.pop_front();
+    ++taken_;
+    const bool more = claimable();
+    lock.unlock();
+    if (more) workAvailable_.notify_one();
+    return Take::Ready;
+}
+
+std::size_t DirectoryWalker::pending() const
+{
+    const std::lock_guard lock(mutex_);
+    return slots_.size();
+}
+
+void DirectoryWalker::cancel()
+{
+    {
+        const std::lock_guard lock(mutex_);
+        cancelled_ = true;
+        stopping_.store(true, std::memory_order_relaxed);
+    }
+    workAvailable_.notify_all();
+    listingReady_.notify_all();
+    {
+        const std::lock_guard join(joinMutex_);
+        for (std::thread& worker : workers_)
+            if (worker.joinable()) worker.join();
+    }
+    const std::lock_guard lock(mutex_);
+    slots_.clear();
+}
+
+} // namespace engine

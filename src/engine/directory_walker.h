@@ -1,0 +1,126 @@
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <sys/types.h>
+#include <thread>
+#include <vector>
+
+namespace engine {
+
+// What a stat that follows links said about one directory entry.
+struct EntryInfo
+{
+    int error = 0;       // errno of that stat; 0 when it succeeded
+    bool isLink = false; // the entry itself is a symbolic link
+    mode_t mode = 0;     // kind and permissions of what the entry names
+    dev_t device = 0;    // with inode: tells a folder reached twice
+    ino_t inode = 0;
+    bool writable = false; // a write bit is set and this user may write it
+};
+
+struct DirEntry
+{
+    std::string name;       // raw bytes, never "." or ".."
+    unsigned char type = 0; // d_type
+    std::optional<EntryInfo> info;
+
+    // True when the entry names a folder (links followed).
+    bool isFolder() const;
+    // True when the entry names something that exists and is not a folder (links followed).
+    bool existsAsNonFolder() const;
+};
+
+// One folder as the directory gave it, in directory order. Info is present exactly for the
+// entries whose type the directory does not answer (links, unknown types), for folders (which
+// need device and inode), for names starting with "." (which need mode and writability), and
+// for every entry of a folder that cannot be searched (where it carries the stat's error).
+struct FolderListing
+{
+    std::string path;       // as submitted
+    int openError = 0;      // errno when the folder could not be opened; then no entries
+    int readError = 0;      // errno when reading stopped part way; entries hold what was read
+    bool searchable = true; // entries can be reached through the folder
+    dev_t device = 0;       // the folder's own identity, when it was opened
+    ino_t inode = 0;
+    std::vector<DirEntry> entries;
+};
+
+// Reads folders on a pool of threads, ahead of a consumer that takes the listings one by one
+// in the order it submitted the folders. Submit and take belong to one consumer thread;
+// cancel may come from any thread.
+class DirectoryWalker
+{
+public:
+    struct Options
+    {
+        // Threads wait on the disk far more than they compute, so more than the cores.
+        unsigned threads = 12;
+        // Folders read ahead of the one the consumer waits for; bounds the memory held.
+        std::size_t lookahead = 512;
+    };
+
+    enum class Take { Ready, TimedOut, Ended };
+
+    DirectoryWalker();
+    explicit DirectoryWalker(Options options);
+    // Cancels and joins the workers.
+    ~DirectoryWalker();
+    DirectoryWalker(const DirectoryWalker&) = delete;
+    DirectoryWalker& operator=(const DirectoryWalker&) = delete;
+
+    // Queues a folder (a native path) to be read after those submitted before it.
+    void submit(std::string folder);
+
+    // The listing of the earliest submitted folder not yet taken, waiting as long as it takes.
+    // Ended when nothing is pending or the walker was cancelled.
+    Take take(FolderListing& out);
+    // The same, waiting at most timeout; TimedOut leaves out unchanged.
+    Take takeFor(FolderListing& out, std::chrono::milliseconds timeout);
+
+    // Folders submitted and not yet taken.
+    std::size_t pending() const;
+
+    // Stops the workers and joins them: no worker runs afterwards. Listings not yet taken
+    // are dropped. May be called more than once.
+    void cancel();
+
+private:
+    struct Slot
+    {
+        std::string folder;
+        bool ready = false;
+        FolderListing listing;
+    };
+
+    void work();
+    Take takeUntil(FolderListing& out,
+                   std::optional<std::chrono::steady_clock::time_point> deadline);
+    bool claimable() const;
+
+    const Options options_;
+    mutable std::mutex mutex_;
+    std::condition_variable workAvailable_;
+    std::condition_variable listingReady_;
+    std::deque<Slot> slots_;      // slots_[0] holds ticket taken_, the next to take
+    std::size_t taken_ = 0;       // tickets count submissions from 0
+    std::size_t nextToClaim_ = 0; // the earliest ticket no worker has started
+    bool cancelled_ = false;
+    std::atomic<bool> stopping_{false}; // read by workers mid-folder, without the lock
+
+    std::mutex joinMutex_;
+    std::vector<std::thread> workers_;
+};
+
+// Reads one folder the way the walker's workers do. Stops early, with whatever was read,
+// once *stop turns true.
+FolderListing readFolder(const std::string& folder, const std::atomic<bool>* stop = nullptr);
+
+} // namespace engine

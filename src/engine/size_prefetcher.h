@@ -1,0 +1,112 @@
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+namespace engine {
+
+// What the file-length query learns about one path.
+struct SizeResult
+{
+    enum class Kind : std::uint8_t {
+        Length,  // size holds st_size; regular tells a regular file from a pipe, device, socket
+        Folder,  // a folder has no length
+        Failed,  // stat failed; error holds errno
+        BadName, // the path holds a NUL byte, so it would name another file
+    };
+    Kind kind = Kind::Failed;
+    bool regular = false;
+    int error = 0;
+    std::int64_t size = 0;
+};
+
+// One row's query, as the workers run it: stat only, so a pipe is never opened.
+SizeResult sizeOf(std::string_view path);
+
+// Reads the sizes of a fixed list of paths on a pool of threads, a bounded window ahead of a
+// consumer that takes the results strictly in row order. Take belongs to one consumer thread;
+// cancel may come from any thread.
+class SizePrefetcher
+{
+public:
+    // The native path of row i (rows count from 0). Called from the worker threads,
+    // concurrently, so the text it points into must stay unchanged until the prefetcher has
+    // finished or been cancelled. It must not throw.
+    using PathAt = std::function<std::string_view(std::size_t row)>;
+
+    struct Options
+    {
+        // A stat mostly waits on the disk or the network, so more threads than cores.
+        unsigned threads = 16;
+        // Rows read ahead of the consumer; bounds the memory held whatever the list's length.
+        std::size_t window = 4096;
+        // Rows one worker claims at a time, so the lock is taken once per batch, not per row.
+        std::size_t batch = 16;
+    };
+
+    enum class Take { Ready, TimedOut, Ended };
+
+    SizePrefetcher(std::size_t rows, PathAt pathAt);
+    SizePrefetcher(std::size_t rows, PathAt pathAt, Options options);
+    explicit SizePrefetcher(std::vector<std::string> paths);
+    SizePrefetcher(std::vector<std::string> paths, Options options);
+    // Cancels and joins the workers.
+    ~SizePrefetcher();
+    SizePrefetcher(const SizePrefetcher&) = delete;
+    SizePrefetcher& operator=(const SizePrefetcher&) = delete;
+
+    // The result of row next(), waiting as long as it takes. Ended after the last row or
+    // once cancelled.
+    Take take(SizeResult& out);
+    // The same, waiting at most timeout; TimedOut leaves out unchanged.
+    Take takeFor(SizeResult& out, std::chrono::milliseconds timeout);
+
+    // The row the next take answers for.
+    std::size_t next() const;
+    std::size_t rows() const { return rows_; }
+
+    // Stops the workers and joins them: no worker runs afterwards. May be called more than once.
+    void cancel();
+
+private:
+    struct Slot
+    {
+        SizeResult result;
+        bool ready = false;
+    };
+
+    void start();
+    void work();
+    bool claimable() const;
+    Take takeUntil(SizeResult& out, std::optional<std::chrono::steady_clock::time_point> deadline);
+
+    const std::vector<std::string> paths_; // only when the prefetcher owns the list
+    const std::size_t rows_;
+    const PathAt pathAt_;
+    const Options options_;
+
+    mutable std::mutex mutex_;
+    std::condition_variable workAvailable_;
+    std::condition_variable resultReady_;
+    std::vector<Slot> ring_; // row r lives in ring_[r % window] while it is ahead
+    std::size_t taken_ = 0;
+    std::size_t nextToClaim_ = 0;
+    unsigned idle_ = 0; // workers waiting for rows to claim
+    bool cancelled_ = false;
+    std::atomic<bool> stopping_{false}; // read by workers mid-batch, without the lock
+
+    std::mutex joinMutex_;
+    std::vector<std::thread> workers_;
+};
+
+} // namespace engine

@@ -1,0 +1,417 @@
+#include "engine/directory_walker.h"
+#include "engine_test_support.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <deque>
+#include <dirent.h>
+#include <fcntl.h>
+#include <set>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+#include <utility>
+#include <vector>
+
+using namespace enginetest;
+using engine::DirectoryWalker;
+using engine::FolderListing;
+
+namespace {
+
+using Identity = std::pair<dev_t, ino_t>;
+
+// The attribute value the scan computes for an entry: read-only 1, hidden 2, folder 16,
+// regular file 32, link 1024.
+int attributeValue(const std::string& name, bool isLink, mode_t mode, bool writable)
+{
+    int value = 0;
+    if (isLink) value |= 1024;
+    if (S_ISDIR(mode)) value |= 16;
+    if (S_ISREG(mode)) value |= 32;
+    if (name.size() > 1 && name[0] == '.') value |= 2;
+    if (!writable) value |= 1;
+    return value;
+}
+
+// One folder's scan-relevant facts, one line per entry, so two walks compare as texts.
+struct FolderFacts
+{
+    std::string text;
+    std::vector<std::pair<std::string, Identity>> subFolders; // in directory order
+};
+
+// The reference: every entry of every folder is stat-ed, links followed, with no shortcut.
+FolderFacts referenceFacts(const std::string& folder)
+{
+    FolderFacts facts;
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir) {
+        facts.text = "cannot open: " + std::to_string(errno) + "\n";
+        return facts;
+    }
+    while (const dirent* found = ::readdir(dir)) {
+        const std::string name = found->d_name;
+        if (name == "." || name == "..") continue;
+        const std::string path = folder + name;
+        std::string line = printable(name) + " type=" + std::to_string(found->d_type);
+        struct stat own = {};
+        struct stat target = {};
+        const bool isLink = ::lstat(path.c_str(), &own) == 0 && S_ISLNK(own.st_mode);
+        if (::stat(path.c_str(), &target) != 0) {
+            line += " missing=" + std::to_string(errno);
+        } else if (S_ISDIR(target.st_mode)) {
+            line += " folder";
+            facts.subFolders.push_back({name, {target.st_dev, target.st_ino}});
+        } else {
+            line += " file";
+        }
+        if (name[0] == '.' && ::stat(path.c_str(), &target) == 0) {
+            const bool writable = (target.st_mode & 0222) != 0 &&
+                                  ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0;
+            line +=
+                " value=" + std::to_string(attributeValue(name, isLink, target.st_mode, writable));
+        }
+        facts.text += line + "\n";
+    }
+    ::closedir(dir);
+    return facts;
+}
+
+// The same facts read only from what the walker delivered.
+FolderFacts walkerFacts(const FolderListing& listing)
+{
+    FolderFacts facts;
+    if (listing.openError != 0) {
+        facts.text = "cannot open: " + std::to_string(listing.openError) + "\n";
+        return facts;
+    }
+    for (const engine::DirEntry& entry : listing.entries) {
+        std::string line = printable(entry.name) + " type=" + std::to_string(entry.type);
+        if (entry.isFolder()) {
+            line += " folder";
+            facts.subFolders.push_back({entry.name, {entry.info->device, entry.info->inode}});
+        } else if (entry.existsAsNonFolder()) {
+            line += " file";
+        } else {
+            line += " missing=" + std::to_string(entry.info ? entry.info->error : -1);
+        }
+        if (entry.name[0] == '.' && entry.info && entry.info->error == 0)
+            line +=
+                " value=" + std::to_string(attributeValue(entry.name, entry.info->isLink,
+                                                          entry.info->mode, entry.info->writable));
+        facts.text += line + "\n";
+    }
+    return facts;
+}
+
+// Breadth first, each folder once per device and inode, as the folder scan collects them.
+std::vector<std::string> referenceWalk(const std::string& root)
+{
+    std::vector<std::string> walk;
+    std::set<Identity> seen;
+    std::deque<std::string> queue{root};
+    while (!queue.empty()) {
+        const std::string folder = queue.front();
+        queue.pop_front();
+        struct stat self = {};
+        if (::stat(folder.c_str(), &self) == 0) seen.insert({self.st_dev, self.st_ino});
+        FolderFacts facts = referenceFacts(folder);
+        walk.push_back(printable(folder) + "\n" + facts.text);
+        for (const auto& [name, identity] : facts.subFolders)
+            if (seen.insert(identity).second) queue.push_back(folder + name + "/");
+    }
+    return walk;
+}
+
+std::vector<std::string> walkerWalk(const std::string& root, DirectoryWalker::Options options)
+{
+    std::vector<std::string> walk;
+    std::set<Identity> seen;
+    DirectoryWalker walker(options);
+    walker.submit(root);
+    FolderListing listing;
+    while (walker.take(listing) == DirectoryWalker::Take::Ready) {
+        if (listing.openError == 0) seen.insert({listing.device, listing.inode});
+        FolderFacts facts = walkerFacts(listing);
+        walk.push_back(printable(listing.path) + "\n" + facts.text);
+        for (const auto& [name, identity] : facts.subFolders)
+            if (seen.insert(identity).second) walker.submit(listing.path + name + "/");
+    }
+    return walk;
+}
+
+void compareWalks(const std::vector<std::string>& expected, const std::vector<std::string>& got,
+                  const char* what)
+{
+    CHECK_MSG(expected.size() == got.size(), std::string(what) + ": folder count " +
+                                                 std::to_string(got.size()) + " instead of " +
+                                                 std::to_string(expected.size()));
+    const std::size_t both = std::min(expected.size(), got.size());
+    std::size_t firstDifference = both;
+    for (std::size_t i = 0; i < both && firstDifference == both; ++i)
+        if (expected[i] != got[i]) firstDifference = i;
+    CHECK_MSG(firstDifference == both,
+              std::string(what) + ": folder " + std::to_string(firstDifference) +
+                  " differs\nexpected:\n" +
+                  (firstDifference < both ? expected[firstDifference] : "") + "got:\n" +
+                  (firstDifference < both ? got[firstDifference] : ""));
+}
+
+// Dot-files of each attribute value, "~" names, links to files and folders, a link loop, a
+// dangling link, names with newline, backslash and bytes that are not UTF-8, a FIFO, an
+// unreadable folder and a readable but unsearchable one, and three levels with fan-out.
+void buildHostileTree(const TempDir& dir)
+{
+    const std::string root = dir.path() + "/";
+    makeFile(root + "plain.txt", 10);
+    makeFile(root + ".writable", 1);         // value 34: hidden and archive only
+    makeFile(root + ".readonly", 1, 0444);   // 35
+    makeLink("plain.txt", root + ".linked"); // 1058 through the link
+    makeFolder(root + ".dotfolder");         // 18
+    makeFile(root + "~lock.txt", 3);
+    makeFile(root + "new\nline.txt", 4);
+    makeFile(root + "back\\slash.txt", 5);
+    makeFile(root + "bad\xff\xfe.txt", 6);
+    makeFolder(root + "bad\xff"
+                      "folder");
+    makeFile(root + "bad\xff"
+                    "folder/inside.txt",
+             7);
+    makeLink("plain.txt", root + "to-file");
+    makeLink("level1-0", root + "to-folder");
+    makeLink(".", root + "loop-to-self");
+    makeLink("cycle-b", root + "cycle-a");
+    makeLink("cycle-a", root + "cycle-b");
+    makeLink("nowhere", root + "dangling");
+    makeFifo(root + "pipe");
+    makeFolder(root + "locked");
+    makeFile(root + "locked/secret.txt", 8);
+    ::chmod((root + "locked").c_str(), 0);
+    makeFolder(root + "unsearchable");
+    makeFile(root + "unsearchable/hidden-away.txt", 9);
+    makeFolder(root + "unsearchable/deeper");
+    ::chmod((root + "unsearchable").c_str(), 0444);
+    for (int a = 0; a < 3; ++a) {
+        const std::string one = root + "level1-" + std::to_string(a);
+        makeFolder(one);
+        makeFile(one + "/a" + std::to_string(a) + ".dat", std::size_t(a));
+        makeLink("..", one + "/up");
+        for (int b = 0; b < 4; ++b) {
+            const std::string two = one + "/level2-" + std::to_string(b);
+            makeFolder(two);
+            makeFile(two + "/.writable", 1);
+            for (int c = 0; c < 5; ++c) {
+                const std::string three = two + "/level3-" + std::to_string(c);
+                makeFolder(three);
+                for (int f = 0; f < 6; ++f)
+                    makeFile(three + "/f" + std::to_string(f) + ".txt", std::size_t(f));
+            }
+        }
+    }
+}
+
+void testHostileTree()
+{
+    TempDir dir;
+    buildHostileTree(dir);
+    const std::string root = dir.path() + "/";
+    const std::vector<std::string> reference = referenceWalk(root);
+    CHECK(reference.size() > 3 + 12 + 60);
+
+    compareWalks(reference, walkerWalk(root, {}), "default pool");
+    compareWalks(reference, walkerWalk(root, {1, 1}), "one thread, no lookahead");
+    compareWalks(reference, walkerWalk(root, {16, 3}), "16 threads, short lookahead");
+
+    // The reference's own texts prove the tree holds what it is meant to.
+    const std::string& top = reference.front();
+    CHECK(top.find(".writable type=8 file value=34") != std::string::npos);
+    CHECK(top.find(".readonly type=8 file value=35") != std::string::npos);
+    CHECK(top.find(".linked type=10 file value=1058") != std::string::npos);
+    CHECK(top.find(".dotfolder type=4 folder value=18") != std::string::npos);
+    CHECK(top.find("cycle-a type=10 missing=40") != std::string::npos);
+    CHECK(top.find("pipe type=1 file") != std::string::npos);
+}
+
+void testListingDetails()
+{
+    TempDir dir;
+    buildHostileTree(dir);
+    const FolderListing top = engine::readFolder(dir.path() + "/");
+    CHECK(top.openError == 0 && top.readError == 0 && top.searchable);
+    struct stat self = {};
+    ::stat(dir.path().c_str(), &self);
+    CHECK(top.device == self.st_dev && top.inode == self.st_ino);
+
+    // A regular file by d_type costs no stat; folders, links and dot-names carry one.
+    int plainWithInfo = 0;
+    int othersWithout = 0;
+    for (const engine::DirEntry& entry : top.entries) {
+        const bool plain = entry.type == DT_REG && entry.name[0] != '.';
+        if (plain && entry.info) ++plainWithInfo;
+        if (!plain && entry.type != DT_FIFO && !entry.info) ++othersWithout;
+    }
+    CHECK(plainWithInfo == 0);
+    CHECK(othersWithout == 0);
+
+    // A FIFO is listed from its directory entry and never opened, even as a folder.
+    const auto pipe = std::find_if(top.entries.begin(), top.entries.end(),
+                                   [](const auto& entry) { return entry.name == "pipe"; });
+    CHECK(pipe != top.entries.end() && pipe->existsAsNonFolder() && !pipe->info);
+    CHECK(engine::readFolder(dir / "pipe").openError == ENOTDIR);
+    CHECK(engine::readFolder(dir / "absent/").openError == ENOENT);
+    CHECK(engine::readFolder(dir / "plain.txt/").openError == ENOTDIR);
+
+    const auto loop = std::find_if(top.entries.begin(), top.entries.end(),
+                                   [](const auto& entry) { return entry.name == "loop-to-self"; });
+    CHECK(loop != top.entries.end() && loop->isFolder() && loop->info->isLink &&
+          loop->info->inode == self.st_ino);
+
+    if (!permissionsApply()) {
+        std::printf("skipped: unreadable and unsearchable folders (running as root, where "
+                    "permissions do not block)\n");
+        return;
+    }
+    CHECK(engine::readFolder(dir / "locked/").openError == EACCES);
+    const FolderListing unsearchable = engine::readFolder(dir / "unsearchable/");
+    CHECK(unsearchable.openError == 0 && !unsearchable.searchable);
+    CHECK(unsearchable.entries.size() == 2);
+    for (const engine::DirEntry& entry : unsearchable.entries)
+        CHECK(entry.info && entry.info->error == EACCES && !entry.isFolder() &&
+              !entry.existsAsNonFolder());
+}
+
+// Many folders, each with its own names, submitted at once and interleaved with takes.
+void testOrderOverManyFolders()
+{
+    TempDir dir;
+    const int folders = 300;
+    std::vector<std::string> paths;
+    for (int i = 0; i < folders; ++i) {
+        paths.push_back(dir / numbered("d", i) + "/");
+        makeFolder(paths.back());
+        for (int f = 0; f < i % 7; ++f)
+            makeFile(paths.back() + "f" + std::to_string(i) + "-" + std::to_string(f), 0);
+    }
+    std::vector<std::vector<std::string>> expected;
+    for (const std::string& path : paths) {
+        expected.emplace_back();
+        for (const engine::DirEntry& entry : engine::readFolder(path).entries)
+            expected.back().push_back(entry.name);
+    }
+
+    for (const DirectoryWalker::Options options :
+         {DirectoryWalker::Options{16, 2}, DirectoryWalker::Options{16, 1000},
+          DirectoryWalker::Options{3, 17}}) {
+        DirectoryWalker walker(options);
+        std::size_t submitted = 0;
+        std::size_t taken = 0;
+        int wrongPath = 0;
+        int wrongNames = 0;
+        FolderListing listing;
+        while (taken < paths.size()) {
+            // Submit in uneven bursts so the pool sees both a long queue and a short one.
+            for (std::size_t burst = 0; burst < taken % 5 + 1 && submitted < paths.size(); ++burst)
+                walker.submit(paths[submitted++]);
+            if (walker.take(listing) != DirectoryWalker::Take::Ready) break;
+            std::vector<std::string> names;
+            for (const engine::DirEntry& entry : listing.entries)
+                names.push_back(entry.name);
+            if (listing.path != paths[taken]) ++wrongPath;
+            if (names != expected[taken]) ++wrongNames;
+            ++taken;
+        }
+        CHECK(taken == paths.size());
+        CHECK(wrongPath == 0 && wrongNames == 0);
+        CHECK(walker.pending() == 0);
+        CHECK(walker.take(listing) == DirectoryWalker::Take::Ended);
+    }
+}
+
+void testTimedTake()
+{
+    TempDir dir;
+    DirectoryWalker walker;
+    FolderListing listing;
+    CHECK(walker.takeFor(listing, std::chrono::milliseconds(1)) == DirectoryWalker::Take::Ended);
+    makeFile(dir / "only.txt", 1);
+    walker.submit(dir.path());
+    walker.submit(dir / "absent");
+    CHECK(walker.pending() == 2);
+    // The way a window keeps painting: short waits until the listing is there.
+    DirectoryWalker::Take result;
+    while ((result = walker.takeFor(listing, std::chrono::milliseconds(1))) ==
+           DirectoryWalker::Take::TimedOut) {
+    }
+    CHECK(result == DirectoryWalker::Take::Ready && listing.path == dir.path() &&
+          listing.entries.size() == 1 && listing.entries[0].name == "only.txt");
+    CHECK(walker.take(listing) == DirectoryWalker::Take::Ready && listing.openError == ENOENT &&
+          listing.entries.empty());
+}
+
+void testCancellation()
+{
+    TempDir dir;
+    std::vector<std::string> paths;
+    for (int i = 0; i < 60; ++i) {
+        paths.push_back(dir / numbered("d", i) + "/");
+        makeFolder(paths.back());
+        for (int f = 0; f < 150; ++f)
+            makeFile(paths.back() + std::to_string(f), 0);
+    }
+    const int before = threadCount();
+
+    // Destroyed with most folders still queued or being read.
+    {
+        DirectoryWalker walker({16, 64});
+        CHECK(threadCount() == before + 16);
+        for (const std::string& path : paths)
+            walker.submit(path);
+        FolderListing listing;
+        CHECK(walker.take(listing) == DirectoryWalker::Take::Ready && listing.path == paths[0]);
+    }
+    CHECK(threadCount() == before);
+
+    // Cancelled from another thread while the consumer is taking.
+    {
+        DirectoryWalker walker({8, 8});
+        for (int round = 0; round < 100; ++round)
+            for (const std::string& path : paths)
+                walker.submit(path);
+        std::atomic<bool> started{false};
+        std::thread canceller([&] {
+            while (!started.load())
+                std::this_thread::yield();
+            walker.cancel();
+        });
+        FolderListing listing;
+        std::size_t taken = 0;
+        bool inOrder = true;
+        while (walker.take(listing) == DirectoryWalker::Take::Ready) {
+            inOrder = inOrder && listing.path == paths[taken % paths.size()];
+            ++taken;
+            started.store(true);
+        }
+        canceller.join();
+        CHECK(inOrder);
+        CHECK(taken < 100 * paths.size());
+        CHECK(threadCount() == before);
+        CHECK(walker.pending() == 0);
+        walker.submit(paths[0]); // ignored once cancelled
+        CHECK(walker.take(listing) == DirectoryWalker::Take::Ended);
+        walker.cancel(); // a second cancel is harmless
+    }
+}
+
+} // namespace
+
+void testDirectoryWalker()
+{
+    testHostileTree();
+    testListingDetails();
+    testOrderOverManyFolders();
+    testTimedTake();
+    testCancellation();
+}

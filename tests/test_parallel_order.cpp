@@ -1,0 +1,464 @@
+// The folder scan and the size check read the disk on worker threads. These cases hold their
+// rows, reports and event rounds against plain one-thread walks written here from the steps
+// the commands follow, over trees and lists built to trip them up.
+
+#include "adding/add_folder.h"
+#include "adding/drop_files.h"
+#include "adding/normalize_backslashes.h"
+#include "core/error_trap.h"
+#include "core/units.h"
+#include "platform/directory.h"
+#include "platform/file_system.h"
+#include "platform/platform_error.h"
+#include "support/adding_support.h"
+#include "support/test_main.h"
+
+#include <QRadioButton>
+#include <QScopeGuard>
+#include <cerrno>
+#include <climits>
+#include <dirent.h>
+#include <ftw.h>
+#include <optional>
+#include <set>
+#include <string>
+#include <sys/stat.h>
+#include <utility>
+#include <vector>
+
+namespace {
+
+using Rows = std::vector<std::string>;
+
+Rows rowBytes(const RowList& list)
+{
+    Rows rows;
+    for (int row = 1; row <= list.count(); ++row)
+        rows.emplace_back(list.textUtf8(row));
+    return rows;
+}
+
+std::string native(const QString& path)
+{
+    return QFile::encodeName(path).toStdString();
+}
+
+void makeFile(const std::string& path, mode_t mode = 0644, std::size_t bytes = 1)
+{
+    const int fd = ::open(path.c_str(), O_CREAT | O_WRONLY | O_TRUNC, mode);
+    if (fd < 0) qFatal("cannot create %s", path.c_str());
+    const std::string content(bytes, 'x');
+    if (::write(fd, content.data(), content.size()) != ssize_t(content.size()))
+        qFatal("cannot write %s", path.c_str());
+    ::close(fd);
+    ::chmod(path.c_str(), mode); // past the umask
+}
+
+void makeDir(const std::string& path, mode_t mode = 0755)
+{
+    if (::mkdir(path.c_str(), 0755) != 0) qFatal("cannot make %s", path.c_str());
+    ::chmod(path.c_str(), mode);
+}
+
+void makeLink(const std::string& target, const std::string& link)
+{
+    if (::symlink(target.c_str(), link.c_str()) != 0) qFatal("cannot link %s", link.c_str());
+}
+
+// The attribute value as the platform defines it, from the calls themselves.
+int attributeValue(const std::string& path)
+{
+    struct stat own = {};
+    if (::lstat(path.c_str(), &own) != 0) throw PlatformError::fromErrno(errno);
+    int value = 0;
+    struct stat target = own;
+    if (S_ISLNK(own.st_mode)) {
+        value |= 1024;
+        if (::stat(path.c_str(), &target) != 0) target = own;
+    }
+    if (S_ISDIR(target.st_mode)) value |= 16;
+    if (S_ISREG(target.st_mode)) value |= 32;
+    std::string name = path;
+    while (name.size() > 1 && name.back() == '/')
+        name.pop_back();
+    name = name.substr(name.rfind('/') + 1);
+    if (name.size() > 1 && name[0] == '.' && name != "..") value |= 2;
+    if ((target.st_mode & 0222) == 0 || ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0)
+        value |= 1;
+    return value;
+}
+
+bool isFolder(const std::string& path)
+{
+    try {
+        return (attributeValue(path) & 16) != 0;
+    } catch (const PlatformError&) {
+        return false;
+    }
+}
+
+// The scan done by hand, one call after another, on this thread. Counts the event rounds the
+// steps make; reports nothing, since the trees here give the collector nothing to report.
+class ReferenceScan
+{
+public:
+    explicit ReferenceScan(const QString& pattern) : pattern_(pattern) {}
+
+    Rows addFolderTreeFiles(const std::string& folder)
+    {
+        std::vector<std::string> folders{folder + '/'};
+        collected_.clear();
+        getSubDirectories(folders, true);
+        Rows rows;
+        for (std::string entry : folders) {
+            entry.pop_back();
+            DIR* dir = ::opendir(entry.empty() ? "/" : entry.c_str());
+            if (!dir) continue;
+            while (const dirent* found = ::readdir(dir)) {
+                const std::string name = found->d_name;
+                if (name == "." || name == ".." || found->d_type == DT_DIR) continue;
+                if (!pattern_.matches(name.c_str())) continue;
+                const std::string path = entry + '/' + name;
+                struct stat info = {};
+                if (::stat(path.c_str(), &info) != 0 || S_ISDIR(info.st_mode)) continue;
+                if (name[0] == '~') continue;
+                if (name[0] == '.' && attributeValue(path) == 34) continue;
+                std::string row = path;
+                NormalizeBackslashesInPlace(row);
+                rows.push_back(row);
+            }
+            ::closedir(dir);
+        }
+        return rows;
+    }
+
+    int eventRounds = 0;
+
+private:
+    bool firstVisit(const std::string& path)
+    {
+        struct stat info = {};
+        if (::stat(path.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return false;
+        return collected_.emplace(info.st_dev, info.st_ino).second;
+    }
+
+    static bool mayDescend(const std::string& folder)
+    {
+        const int value = attributeValue(folder);
+        return folder.find_first_not_of('/') == std::string::npos || (value != 22 && value != 1046);
+    }
+
+    void getSubDirectories(std::vector<std::string>& folders, bool recursive)
+    {
+        std::vector<std::string> newFolders;
+        const std::vector<std::string> entries = folders;
+        for (const std::string& folder : entries) {
+            if (!isFolder(folder) || folder.size() >= PATH_MAX) continue;
+            ++eventRounds;
+            if (!mayDescend(folder)) continue;
+            DIR* dir = ::opendir(folder.c_str());
+            if (!dir) {
+                const int error = errno;
+                if (error == EACCES || error == EPERM || error == ENOENT || error == ENOTDIR)
+                    folders.erase(std::find(folders.begin(), folders.end(), folder));
+                continue;
+            }
+            firstVisit(folder + '.');
+            while (const dirent* found = ::readdir(dir)) {
+                const std::string name = found->d_name;
+                if (name == "." || name == "..") continue;
+                if (found->d_type != DT_DIR && found->d_type != DT_LNK &&
+                    found->d_type != DT_UNKNOWN)
+                    continue;
+                ++eventRounds;
+                if (name.size() >= PATH_MAX || AddFolder::HasUnsafeCharactersUtf8(name)) continue;
+                if (!firstVisit(folder + name)) continue;
+                newFolders.push_back(folder + name + '/');
+            }
+            ::closedir(dir);
+        }
+        if (recursive && !newFolders.empty()) getSubDirectories(newFolders, true);
+        for (const std::string& folder : newFolders) {
+            if (!isFolder(folder)) continue;
+            ++eventRounds;
+            if (mayDescend(folder)) folders.push_back(folder);
+        }
+    }
+
+    FileSystem::NamePattern pattern_;
+    std::set<std::pair<dev_t, ino_t>> collected_;
+};
+
+// A tree with every kind of entry the scan treats apart, three levels deep with fan-out.
+void buildHostileTree(const std::string& root)
+{
+    makeDir(root);
+    makeFile(root + "/plain.txt");
+    makeFile(root + "/other.dat");
+    makeFile(root + "/~tilde.txt");
+    makeFile(root + "/.writable", 0666);       // hidden plus archive: 34, left out
+    makeFile(root + "/.readonly", 0444);       // 35: in
+    makeFile(root + "/.nobodys", 0644);        // 34 for root, 35 for anyone else
+    makeLink("plain.txt", root + "/.dotlink"); // 1058: in
+    makeLink("plain.txt", root + "/linked.txt");
+    makeLink("nowhere", root + "/dangling");
+    makeLink(".", root + "/loop");
+    makeFile(root + "/new\nline.txt");
+    makeFile(root + "/back\\slash.txt");
+    makeFile(root + "/bad\xff\xfe.txt");
+    if (::mkfifo((root + "/pipe").c_str(), 0666) != 0) qFatal("cannot make a pipe");
+    if (::mkfifo((root + "/.pipe").c_str(), 0666) != 0) qFatal("cannot make a pipe");
+
+    makeDir(root + "/.dotdir");
+    makeFile(root + "/.dotdir/inside.txt");
+    makeDir(root + "/~folder");
+    makeFile(root + "/~folder/kept.txt");
+    makeFile(root + "/~folder/~not.txt");
+    makeDir(root + "/back\\slash dir");
+    makeFile(root + "/back\\slash dir/in.txt");
+    makeDir(root + "/new\nline dir");
+    makeFile(root + "/new\nline dir/never.txt");
+    makeDir(root + "/bad\xff dir");
+    makeFile(root + "/bad\xff dir/never.txt");
+    makeDir(root + "/what?");
+    makeFile(root + "/what?/never.txt");
+
+    makeDir(root + "/locked");
+    makeFile(root + "/locked/secret.txt");
+    makeDir(root + "/locked/deeper");
+    makeDir(root + "/listonly");
+    makeFile(root + "/listonly/seen.txt");
+    makeDir(root + "/listonly/sub");
+
+    for (int a = 0; a < 3; ++a) {
+        const std::string one = root + "/L" + std::to_string(a);
+        makeDir(one);
+        for (int f = 0; f < 4; ++f)
+            makeFile(one + "/f" + std::to_string(f) + (f % 2 ? ".txt" : ".bin"));
+        for (int b = 0; b < 4; ++b) {
+            const std::string two = one + "/M" + std::to_string(b);
+            makeDir(two);
+            makeFile(two + "/.w" + std::to_string(b), 0666);
+            for (int c = 0; c < 3; ++c) {
+                const std::string three = two + "/N" + std::to_string(c);
+                makeDir(three);
+                for (int f = 0; f < 5; ++f)
+                    makeFile(three + "/g" + std::to_string(f) + ".txt");
+            }
+        }
+    }
+    makeLink("../L1", root + "/L0/toL1");        // a folder reached twice
+    makeLink("../../L2/M3", root + "/L0/M0/up"); // and from a level further down
+    makeLink(root, root + "/L2/M1/N2/top");      // a loop back to the top
+
+    ::chmod((root + "/locked").c_str(), 0);
+    ::chmod((root + "/listonly").c_str(), 0644); // may be read, not searched
+}
+
+// Qt cannot name every entry of the tree, so it goes by hand.
+void removeTree(const std::string& root)
+{
+    ::chmod((root + "/locked").c_str(), 0755);
+    ::chmod((root + "/listonly").c_str(), 0755);
+    ::nftw(
+        root.c_str(),
+        [](const char* path, const struct stat*, int, FTW*) {
+            return ::remove(path) == 0 ? 0 : -1;
+        },
+        16, FTW_DEPTH | FTW_PHYS);
+}
+
+} // namespace
+
+class ParallelOrderTest : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir dir_;
+    std::string root_;
+    bool reachable_ = false;
+
+    // Scans with the program and by hand and compares rows, reports and event rounds.
+    void compareScans(const QString& pattern, bool asOrdinaryUser = false)
+    {
+        for (int round = 0; round < 3; ++round) { // the pool's timing differs each time
+            AddingWindow w;
+            ErrorReporter errors(w.test.dialogs);
+            ReferenceScan reference(pattern);
+            Rows expected;
+            {
+                std::optional<ActingAsOrdinaryUser> user;
+                if (asOrdinaryUser) user.emplace();
+                AddFolder::AddFolderTreeFiles(w.form.fileList(), QFile::decodeName(root_.c_str()),
+                                              pattern, errors, w.test.events);
+                expected = reference.addFolderTreeFiles(root_);
+            }
+            QVERIFY(expected.size() > 100);
+            QCOMPARE(rowBytes(w.form.fileList()), expected);
+            QCOMPARE(w.test.events.calls, reference.eventRounds);
+            QVERIFY(w.test.events.paintCalls > 0); // the file listing paints as it goes
+            QVERIFY(w.test.dialogs.shown().empty());
+        }
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(dir_.isValid());
+        setMode(dir_.path(), 0755);
+        root_ = native(dir_.path()) + "/tree";
+        buildHostileTree(root_);
+        reachable_ = ordinaryUserCanReach(dir_.path());
+    }
+
+    void cleanupTestCase() { removeTree(root_); }
+
+    void init() { removeAllSettings(); }
+
+    void scanMatchesAOneThreadWalk()
+    {
+        compareScans(QStringLiteral("*.*"));
+        compareScans(QStringLiteral("*.txt"));
+    }
+
+    void scanMatchesAOneThreadWalkWhereFoldersDenyAccess()
+    {
+        if (!reachable_) QSKIP("An ordinary user cannot reach the temporary folder here");
+        compareScans(QStringLiteral("*.*"), true);
+    }
+
+    void theCommandGivesTheSameRowsUnderTheBusyPointer()
+    {
+        AddingWindow w;
+        QList<PointerSetting> pointers;
+        w.test.events.onCall = [&] { pointers << w.form.mousePointer(); };
+        w.test.dialogs.answerInput(QStringLiteral("txt"));
+        w.test.dialogs.answerFolder(QFile::decodeName(root_.c_str()));
+        w.form.PushButton10_Click();
+        QCOMPARE(rowBytes(w.form.fileList()),
+                 ReferenceScan(QStringLiteral("*.txt")).addFolderTreeFiles(root_));
+        QVERIFY(!pointers.isEmpty());
+        QVERIFY(!pointers.contains(PointerSetting::Default));
+        QCOMPARE(w.form.mousePointer(), PointerSetting::Default);
+        QCOMPARE(w.test.dialogs.shown().size(), std::size_t(2)); // the two questions
+    }
+
+    void droppedFoldersAndFilesKeepTheirOrder()
+    {
+        AddingWindow w;
+        ErrorReporter errors(w.test.dialogs);
+        const QString l0 = QFile::decodeName((root_ + "/L0").c_str());
+        const QString loose = QFile::decodeName((root_ + "/plain.txt").c_str());
+        const QString l2 = QFile::decodeName((root_ + "/L2/").c_str());
+        DropFiles::addDroppedItems(w.form.fileList(), {l0, loose, l2, l0}, errors, w.test.events);
+
+        ReferenceScan reference(QStringLiteral("*.*"));
+        Rows expected = reference.addFolderTreeFiles(root_ + "/L0");
+        expected.push_back(root_ + "/plain.txt");
+        for (const std::string& row : reference.addFolderTreeFiles(root_ + "/L2/"))
+            expected.push_back(row);
+        for (const std::string& row : reference.addFolderTreeFiles(root_ + "/L0"))
+            expected.push_back(row);
+        QCOMPARE(rowBytes(w.form.fileList()), expected);
+        QVERIFY(w.test.dialogs.shown().empty());
+    }
+
+    // The size check against FileSystem::fileLength row by row, over a list long enough to
+    // keep the pool well ahead, with failures of every kind spread through it.
+    void sizeCheckMatchesAOneThreadLoop()
+    {
+        const std::string folder = root_ + "/sizes";
+        makeDir(folder);
+        makeDir(folder + "/shut");
+        makeFile(folder + "/shut/inside.bin", 0644, 7);
+        ::chmod((folder + "/shut").c_str(), 0);
+        const auto reopen = qScopeGuard([&] { ::chmod((folder + "/shut").c_str(), 0755); });
+        Rows paths;
+        for (int i = 0; i < 6000; ++i) {
+            const std::string path = folder + "/s" + std::to_string(i % 1500);
+            if (i < 1500) makeFile(path, 0644, std::size_t(i % 97));
+            switch (i % 211) {
+            case 3:
+                paths.push_back(folder + "/missing" + std::to_string(i));
+                break;
+            case 17:
+                paths.push_back(folder + "/shut/inside.bin");
+                break;
+            case 29:
+                paths.push_back(folder);
+                break;
+            case 41:
+                paths.push_back(std::string());
+                break;
+            case 53:
+                paths.push_back(std::string("bad\0name", 8));
+                break;
+            case 67:
+                paths.push_back(root_ + "/pipe");
+                break;
+            case 79:
+                paths.push_back(root_ + "/new\nline.txt");
+                break;
+            case 97:
+                paths.push_back(root_ + "/bad\xff\xfe.txt");
+                break;
+            case 101:
+                paths.push_back(root_ + "/dangling");
+                break;
+            case 113:
+                paths.push_back(root_ + "/plain.txt/under");
+                break;
+            default:
+                paths.push_back(path);
+            }
+        }
+
+        const auto check = [&](bool asOrdinaryUser) {
+            LoadedWindow w;
+            w.form.Option1->click();
+            for (const std::string& path : paths)
+                w.form.fileList().addUtf8(path);
+            QList<PointerSetting> pointers;
+            w.test.dialogs.whileShown([&] { pointers << w.form.mousePointer(); });
+            {
+                std::optional<ActingAsOrdinaryUser> user;
+                if (asOrdinaryUser) user.emplace();
+                w.form.PushButton4_Click();
+            }
+
+            QStringList sizes, reports;
+            {
+                std::optional<ActingAsOrdinaryUser> user;
+                if (asOrdinaryUser) user.emplace();
+                for (const std::string& path : paths) {
+                    try {
+                        sizes << ConvertUnitTo(UnitBytes, double(FileSystem::fileLength(path)));
+                    } catch (const PlatformError& error) {
+                        sizes << QString();
+                        reports << ErrorReporter::reportText(
+                            error.description(), QString::fromLatin1(ErrorReporter::kMainProject),
+                            QStringLiteral("Form1"), QStringLiteral("PushButton4_Click"), 130);
+                    }
+                }
+            }
+            reports << QStringLiteral("Done.");
+
+            RowList& results = w.form.resultsList();
+            QCOMPARE(rowBytes(results), paths);
+            QStringList shownSizes;
+            for (int row = 1; row <= results.count(); ++row)
+                shownSizes << results.subItem(row, 1);
+            QCOMPARE(shownSizes, sizes);
+            QCOMPARE(w.test.dialogs.texts(), reports);
+            QVERIFY(reports.size() > 150);
+            // Busy for every report, back to default for "Done.".
+            QCOMPARE(pointers.count(PointerSetting::Busy), pointers.size() - 1);
+            QCOMPARE(pointers.last(), PointerSetting::Default);
+        };
+        check(false);
+        if (reachable_) check(true);
+    }
+};
+
+BYTEMARSH_TEST_MAIN(ParallelOrderTest)
+#include "test_parallel_order.moc"
