@@ -2,6 +2,7 @@
 
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QLabel>
 #include <QMessageBox>
 
 namespace {
@@ -23,6 +24,9 @@ QMessageBox::Icon toQtIcon(BoxIcon icon)
     return QMessageBox::NoIcon;
 }
 
+// The labels name their patterns already; Qt would add its own copy of them.
+constexpr QFileDialog::Options kShowLabelsAsWritten = QFileDialog::HideNameFilterDetails;
+
 } // namespace
 
 int QtDialogs::messageBox(const MessageBoxRequest& request)
@@ -32,6 +36,8 @@ int QtDialogs::messageBox(const MessageBoxRequest& request)
     // The texts use bare carriage returns as line breaks.
     QString shown = request.text;
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
+    // Paths may hold "<b>" or "&amp;": the box shows what the text says, never markup.
+    box.setTextFormat(Qt::PlainText);
     box.setText(shown);
     switch (request.buttons) {
     case BoxButtons::Ok:
@@ -60,10 +66,15 @@ QString QtDialogs::inputBox(const QString& prompt, const QString& title, const Q
 {
     QString shown = prompt;
     shown.replace(u'\r', u'\n');
-    bool ok = false;
-    const QString text = QInputDialog::getText(owner_, titleOrDefault(title), shown,
-                                               QLineEdit::Normal, defaultText, &ok);
-    return ok ? text : QString();
+    QInputDialog dialog(owner_);
+    dialog.setWindowTitle(titleOrDefault(title));
+    dialog.setInputMode(QInputDialog::TextInput);
+    dialog.setTextEchoMode(QLineEdit::Normal);
+    dialog.setLabelText(shown);
+    dialog.setTextValue(defaultText);
+    for (QLabel* label : dialog.findChildren<QLabel*>())
+        label->setTextFormat(Qt::PlainText);
+    return dialog.exec() == QDialog::Accepted ? dialog.textValue() : QString();
 }
 
 QString toQtNameFilters(const QString& classicFilter)
@@ -84,8 +95,10 @@ QString QtDialogs::openFile(const FileDialogRequest& request)
 {
     const QString filters = toQtNameFilters(request.filter);
     if (!request.multiSelect)
-        return QFileDialog::getOpenFileName(owner_, request.title, {}, filters);
-    const QStringList chosen = QFileDialog::getOpenFileNames(owner_, request.title, {}, filters);
+        return QFileDialog::getOpenFileName(owner_, request.title, {}, filters, nullptr,
+                                            kShowLabelsAsWritten);
+    const QStringList chosen = QFileDialog::getOpenFileNames(owner_, request.title, {}, filters,
+                                                             nullptr, kShowLabelsAsWritten);
     return joinSelection(chosen, request.maxResultLength);
 }
 
@@ -93,7 +106,8 @@ QString QtDialogs::saveFile(const FileDialogRequest& request)
 {
     // The command asks its own overwrite question.
     return QFileDialog::getSaveFileName(owner_, request.title, {}, toQtNameFilters(request.filter),
-                                        nullptr, QFileDialog::DontConfirmOverwrite);
+                                        nullptr,
+                                        kShowLabelsAsWritten | QFileDialog::DontConfirmOverwrite);
 }
 
 QString QtDialogs::browseForFolder(const QString& title, const QString& initialFolder)
