@@ -1,9 +1,12 @@
 #include "platform/gui/qt_dialogs.h"
 
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QLabel>
 #include <QMessageBox>
+#include <QWidget>
+#include <qpa/qwindowsysteminterface_p.h>
 
 namespace {
 
@@ -27,10 +30,26 @@ QMessageBox::Icon toQtIcon(BoxIcon icon)
 // The labels name their patterns already; Qt would add its own copy of them.
 constexpr QFileDialog::Options kShowLabelsAsWritten = QFileDialog::HideNameFilterDetails;
 
+// Qt drops a close request that reaches a window a modal box blocks. One that came while a
+// command kept the event loop waiting is honoured before the box opens; the rest of what the
+// user did meanwhile waits for the box, as before.
+void honourPendingCloseRequest(QWidget* owner)
+{
+    if (!owner || !owner->windowHandle()) return;
+    // Takes in what the window system sent, without handing the user's input on.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    using Queue = QWindowSystemInterfacePrivate;
+    auto* request = static_cast<Queue::CloseEvent*>(Queue::peekWindowSystemEvent(Queue::Close));
+    if (!request || request->window != owner->windowHandle()) return;
+    Queue::removeWindowSystemEvent(request);
+    owner->close();
+}
+
 } // namespace
 
 int QtDialogs::messageBox(const MessageBoxRequest& request)
 {
+    honourPendingCloseRequest(owner_);
     QMessageBox box(toQtIcon(request.icon), titleOrDefault(request.title), request.text,
                     QMessageBox::NoButton, owner_);
     // The texts use bare carriage returns as line breaks.
@@ -64,6 +83,7 @@ int QtDialogs::messageBox(const MessageBoxRequest& request)
 
 QString QtDialogs::inputBox(const QString& prompt, const QString& title, const QString& defaultText)
 {
+    honourPendingCloseRequest(owner_);
     QString shown = prompt;
     shown.replace(u'\r', u'\n');
     QInputDialog dialog(owner_);
@@ -93,6 +113,7 @@ QString toQtNameFilters(const QString& classicFilter)
 
 QString QtDialogs::openFile(const FileDialogRequest& request)
 {
+    honourPendingCloseRequest(owner_);
     const QString filters = toQtNameFilters(request.filter);
     if (!request.multiSelect)
         return QFileDialog::getOpenFileName(owner_, request.title, {}, filters, nullptr,
@@ -104,6 +125,7 @@ QString QtDialogs::openFile(const FileDialogRequest& request)
 
 QString QtDialogs::saveFile(const FileDialogRequest& request)
 {
+    honourPendingCloseRequest(owner_);
     // The command asks its own overwrite question.
     return QFileDialog::getSaveFileName(owner_, request.title, {}, toQtNameFilters(request.filter),
                                         nullptr,
@@ -112,5 +134,6 @@ QString QtDialogs::saveFile(const FileDialogRequest& request)
 
 QString QtDialogs::browseForFolder(const QString& title, const QString& initialFolder)
 {
+    honourPendingCloseRequest(owner_);
     return QFileDialog::getExistingDirectory(owner_, title, initialFolder);
 }
