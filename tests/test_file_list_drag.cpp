@@ -6,6 +6,8 @@
 #include <QImage>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -104,6 +106,51 @@ private slots:
         w.moveTo(4); // compared with case: these differ
         QCOMPARE(w.texts(), QStringList({"/f/one", "/f/SAME", "/f/same", "/f/same"}));
         w.release();
+    }
+
+    void namesThatAreNotUtf8KeepTheirBytesThroughDragFilterAndExport()
+    {
+        QTemporaryDir dir;
+        const QByteArray folder = QFile::encodeName(dir.path());
+        const QByteArray odd = folder + "/caf\xff\xe9.bin", plain = folder + "/plain.bin";
+        for (const QByteArray& name : {odd, plain}) { // Qt's file names cannot hold such bytes
+            const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+            QVERIFY(fd >= 0 && ::write(fd, "xyz", 3) == 3 && ::close(fd) == 0);
+        }
+        const auto bytesOf = [](const RowList& list) {
+            QList<QByteArray> rows;
+            for (int row = 1; row <= list.count(); ++row)
+                rows << QByteArray(list.textUtf8(row).data(), qsizetype(list.textUtf8(row).size()));
+            return rows;
+        };
+
+        Window w(QStringList{});
+        w.list().addUtf8({odd.constData(), std::size_t(odd.size())});
+        w.list().addUtf8({plain.constData(), std::size_t(plain.size())});
+        QCoreApplication::processEvents();
+        w.press(1);
+        w.moveTo(2);
+        QCOMPARE(bytesOf(w.list()), QList<QByteArray>({plain, odd}));
+        w.moveTo(1);
+        w.release();
+        QCOMPARE(bytesOf(w.list()), QList<QByteArray>({odd, plain}));
+
+        // The dragged rows still name their files.
+        w.form.PushButton4_Click();
+        QCOMPARE(w.test.dialogs.texts(), QStringList({"Done."}));
+        QCOMPARE(bytesOf(w.form.resultsList()), QList<QByteArray>({odd, plain}));
+        QCOMPARE(w.form.resultsList().subItem(1, 1), w.form.resultsList().subItem(2, 1));
+
+        // A filter removes rows but never rewrites the ones it keeps; the export writes them.
+        w.test.dialogs.answerInput(QStringLiteral("plain"));
+        w.form.PushButton13_Click();
+        QCOMPARE(bytesOf(w.form.resultsList()), QList<QByteArray>({odd}));
+        const QString out = dir.filePath(QStringLiteral("out.txt"));
+        w.test.dialogs.answerSaveFile(out);
+        w.form.PushButton6_Click();
+        QFile written(out);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QCOMPARE(written.readAll(), odd + "\r\n");
     }
 
     void movingWithoutAPressChangesNothing()

@@ -41,6 +41,33 @@ private slots:
         QCOMPARE(rowsOf("x\xEF\xBB\xBF"), QStringList({QStringLiteral("x\uFEFF")})); // not leading
     }
 
+    void utf16ListsAreDecodedByTheirMark()
+    {
+        const QString lines = QStringLiteral("/caf\u00e9/a.txt\r\n\r\n/\U0001F600 b\nc\r\n");
+        const QStringList rows = {QStringLiteral("/caf\u00e9/a.txt"), "",
+                                  QStringLiteral("/\U0001F600 b"), "c"};
+        QByteArray little("\xFF\xFE"), big("\xFE\xFF");
+        for (const QChar c : lines) {
+            const char16_t unit = c.unicode();
+            little += char(unit & 0xFF);
+            little += char(unit >> 8);
+            big += char(unit >> 8);
+            big += char(unit & 0xFF);
+        }
+        QCOMPARE(rowsOf(little), rows);
+        QCOMPARE(rowsOf(big), rows);
+        // Their rows hold UTF-8, as every other road's do.
+        AddingWindow w;
+        w.test.dialogs.answerOpenFile({writeFile(path("le.txt"), little)});
+        w.form.PushButton3_Click();
+        const std::string_view first = w.form.fileList().textUtf8(1);
+        QCOMPARE(QByteArray(first.data(), qsizetype(first.size())),
+                 QByteArray("/caf\xC3\xA9/a.txt"));
+        // Without a mark a list stays UTF-8, whatever bytes it holds.
+        QCOMPARE(rowsOf(QByteArray("\xFE/x\r\n")).size(), 1);
+        QCOMPARE(rowsOf("/plain\r\n"), QStringList({"/plain"}));
+    }
+
     void severalListsLoadInTheDialogsOrder()
     {
         const QString second = writeFile(path("b-list.txt"), "/b1\r\n/b2");

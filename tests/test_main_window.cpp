@@ -3,10 +3,15 @@
 #include "support/test_main.h"
 #include "ui/form1.h"
 
+#include "platform/gui/qt_dialogs.h"
+
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
+#include <qpa/qwindowsysteminterface.h>
 
 namespace {
 
@@ -206,6 +211,40 @@ private slots:
         form.setMousePointer(PointerSetting::Busy);
         QVERIFY(form.close());
         QCOMPARE(ended, 1);
+    }
+
+    void aCloseRequestDuringACheckIsHonouredWhenTheCheckEnds()
+    {
+        QTemporaryDir dir;
+        const QString file = writeFile(dir.filePath(QStringLiteral("one.bin")), "abc");
+        TestPlatform test;
+        QtDialogs boxes; // the real boxes: they are what blocked the request
+        const Platform& p = test.platform();
+        Platform platform{boxes,         p.settings, p.shell,  p.clipboard,
+                          p.spreadsheet, p.events,   p.random, p.programFolder};
+        Form1 form(platform);
+        boxes.setOwner(&form);
+        QVERIFY(loadAndShow(form));
+        for (int row = 0; row < 20000; ++row)
+            form.fileList().add(file);
+        QStringList happened;
+        form.setCloseAction([&] { happened << QStringLiteral("closed"); });
+        QTimer answering; // a person who reads each box and presses OK
+        answering.setInterval(10);
+        QObject::connect(&answering, &QTimer::timeout, [&] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                happened << box->text();
+                box->done(QMessageBox::Ok);
+            }
+        });
+        answering.start();
+
+        // The check lets no event through, so the window system's request waits in its queue
+        // for as long as the check runs, as one made in the middle of it does.
+        QWindowSystemInterface::handleCloseEvent(form.windowHandle());
+        form.PushButton4_Click();
+        QCOMPARE(form.resultsList().count(), 20000);
+        QCOMPARE(happened, QStringList({QStringLiteral("closed"), QStringLiteral("Done.")}));
     }
 
     void clickingAnOptionWritesAllFourKeys()

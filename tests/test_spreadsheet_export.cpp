@@ -5,6 +5,7 @@
 #include "support/test_main.h"
 #include "ui/form1.h"
 
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QUrl>
 #include <QXmlStreamReader>
@@ -304,6 +305,47 @@ private slots:
         qputenv("PATH", savedPath);
         QVERIFY(onPath.found);
         QCOMPARE(onPath.executable, bin + QStringLiteral("/soffice"));
+    }
+
+    void theDesktopIsAskedOncePerExportAndNotForLong()
+    {
+        Window w;
+        const QString folder = dir_.filePath(QStringLiteral("asked"));
+        QDir().mkpath(folder);
+        int looks = 0;
+        w.test.useSpreadsheet(
+            std::make_unique<DesktopSpreadsheetLauncher>(w.test.shell, folder, [&] {
+                ++looks;
+                return SpreadsheetProgram{true, {}};
+            }));
+        w.addResult(QStringLiteral("/a"), QStringLiteral("1 KB"), true);
+        w.form.PushButton12_Click();
+        QCOMPARE(looks, 1);
+        w.form.PushButton12_Click(); // the next click looks again: a program may have come
+        QCOMPARE(looks, 2);
+        QCOMPARE(w.test.shell.urls.size(), qsizetype(2));
+
+        // The real look, against a desktop whose answer never comes.
+        const QString bin = dir_.filePath(QStringLiteral("slow-desktop"));
+        const QString log = bin + QStringLiteral("/asked.log");
+        writeFile(bin + QStringLiteral("/xdg-mime"),
+                  "#!/bin/sh\necho \"$*\" >> '" + log.toUtf8() + "'\nexec /bin/sleep 20\n");
+        QFile::setPermissions(bin + QStringLiteral("/xdg-mime"),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        const QByteArray savedPath = qgetenv("PATH");
+        qputenv("PATH", bin.toUtf8());
+        w.test.useSpreadsheet(std::make_unique<DesktopSpreadsheetLauncher>(w.test.shell, folder));
+        w.test.dialogs.clearShown();
+        QElapsedTimer clock;
+        clock.start();
+        w.form.PushButton12_Click();
+        const qint64 took = clock.elapsed();
+        qputenv("PATH", savedPath);
+        QFile asked(log);
+        QVERIFY(asked.open(QIODevice::ReadOnly));
+        QCOMPARE(asked.readAll().count('\n'), qsizetype(1));
+        QVERIFY2(took < 3000, qPrintable(QStringLiteral("the window waited %1 ms").arg(took)));
+        QCOMPARE(w.test.dialogs.texts(), QStringList({kNotInstalled, kNoFeature}));
     }
 
     void aWorkbookThatCannotBeWrittenIsReported()

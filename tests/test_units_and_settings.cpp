@@ -4,7 +4,31 @@
 #include "platform/settings_store.h"
 #include "support/test_main.h"
 
+#include <QRandomGenerator>
 #include <QSettings>
+#include <algorithm>
+#include <unistd.h>
+
+namespace {
+
+// The text of the error a write raises, or the empty text when it succeeds.
+QString writeError(QtSettingsStore store, const char* key, const char* value)
+{
+    try {
+        store.write(QString::fromLatin1(key), QString::fromLatin1(value));
+    } catch (const PlatformError& error) {
+        return error.description();
+    }
+    return {};
+}
+
+QByteArray contentOf(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+} // namespace
 
 class UnitsAndSettingsTest : public QObject
 {
@@ -33,6 +57,12 @@ private slots:
         row("1023", 1023, {"1023 bytes", "0.99 KB", "0 MB", "0GB"});
         row("1073741824", 1073741824, {"1073741824 bytes", "1048576 KB", "1024 MB", "1GB"});
         row("3 GiB", 3221225472.0, {"3221225472 bytes", "3145728 KB", "3072 MB", "3GB"});
+        // Every digit, never an exponent, up to the largest size a file can have.
+        row("2^50", 0x1p50,
+            {"1125899906842624 bytes", "1099511627776 KB", "1073741824 MB", "1048576GB"});
+        row("2^62", 0x1p62,
+            {"4611686018427387904 bytes", "4503599627370496 KB", "4398046511104 MB",
+             "4294967296GB"});
     }
 
     void workedValues()
@@ -41,6 +71,16 @@ private slots:
         QFETCH(QStringList, texts);
         for (short unit = 0; unit < 4; ++unit)
             QCOMPARE(ConvertUnitTo(unit, size), texts[unit]);
+    }
+
+    void hugeSizesKeepTheirTruncatedDecimalsWithoutExponent()
+    {
+        // 2^61 + 512 bytes are 2^51 and a half kilobytes.
+        QCOMPARE(ConvertUnitTo(UnitKilobytes, 0x1p61 + 512),
+                 QStringLiteral("2251799813685248.5 KB"));
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        QCOMPARE(ConvertUnitTo(UnitKilobytes, 0x1p61 + 512),
+                 QStringLiteral("2251799813685248,5 KB"));
     }
 
     void unknownUnitsGiveTheEmptyText()
@@ -93,6 +133,73 @@ private slots:
         QSettings file(QtSettingsStore::filePath(), QSettings::IniFormat);
         QCOMPARE(file.value("Bytemarsh/Option2").toString(), QStringLiteral("False"));
         QVERIFY(QtSettingsStore::filePath().endsWith("Quillory/Bytemarsh.ini"));
+    }
+
+    void aFileThatIsNoSettingsIsKeptAsideAndNamed()
+    {
+        removeAllSettings();
+        const QString file = QtSettingsStore::filePath();
+        QRandomGenerator random(12);
+        QByteArray garbage(4096, 0);
+        for (char& byte : garbage)
+            byte = char(random.bounded(256));
+        QByteArray moreGarbage = garbage;
+        std::reverse(moreGarbage.begin(), moreGarbage.end());
+
+        for (const QByteArray& bytes : {garbage, moreGarbage}) {
+            writeFile(file, bytes);
+            QtSettingsStore store;
+            QCOMPARE(store.read("Option1", "1"), QStringLiteral("1"));
+            const QString error = writeError(store, "Option1", "True");
+            QVERIFY2(error.contains(QStringLiteral("could not be read as settings")) &&
+                         !error.contains(QStringLiteral("Permission denied")),
+                     qPrintable(error));
+            // Once aside, the store is the program's own again.
+            QCOMPARE(writeError(store, "Option2", "False"), QString());
+            QCOMPARE(store.read("Option1", "x"), QStringLiteral("True"));
+            QCOMPARE(QSettings(file, QSettings::IniFormat).allKeys(),
+                     QStringList({"Bytemarsh/Option1", "Bytemarsh/Option2"}));
+        }
+        QCOMPARE(contentOf(file + ".bad"), garbage);
+        QCOMPARE(contentOf(file + ".bad.1"), moreGarbage);
+        QVERIFY(writeError(QtSettingsStore(), "Option3", "False").isEmpty());
+        QVERIFY(!QFile::exists(file + ".bad.2"));
+        QFile::remove(file + ".bad");
+        QFile::remove(file + ".bad.1");
+        removeAllSettings();
+    }
+
+    void aStoreThatCannotBeWrittenIsReportedForWhatItIs()
+    {
+        removeAllSettings();
+        const QString file = QtSettingsStore::filePath();
+        const QString folder = QFileInfo(file).absolutePath();
+        QtSettingsStore store;
+
+        QVERIFY(QDir().mkpath(file));
+        QCOMPARE(store.read("Option1", "1"), QStringLiteral("1"));
+        QCOMPARE(writeError(store, "Option1", "True"),
+                 QStringLiteral("Path/File access error: %1 is a folder, not a settings file")
+                     .arg(file));
+        QVERIFY(QDir().rmdir(file));
+
+        QVERIFY(QDir(folder).removeRecursively());
+        writeFile(folder, "a file where the folder should be");
+        QCOMPARE(store.read("Option1", "1"), QStringLiteral("1"));
+        QCOMPARE(writeError(store, "Option1", "True"),
+                 QStringLiteral("Path not found: %1 is a file, not a folder").arg(folder));
+        QVERIFY(QFile::remove(folder));
+
+        if (::geteuid() == 0) QSKIP("root may write every file: no permission to deny");
+        writeFile(file, "[Bytemarsh]\nOption1=False\n");
+        QVERIFY(QFile::setPermissions(file, QFile::ReadOwner));
+        QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
+        const QString denied = writeError(store, "Option1", "True");
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner);
+        QCOMPARE(denied, QStringLiteral("Permission denied: cannot write %1").arg(file));
+        QCOMPARE(store.read("Option1", "1"), QStringLiteral("False"));
+        removeAllSettings();
     }
 };
 

@@ -7,6 +7,7 @@
 #include "platform/dialogs.h"
 #include "platform/file_system.h"
 
+#include <QStringDecoder>
 #include <QStringList>
 #include <string>
 #include <string_view>
@@ -19,9 +20,19 @@ void LoadListFile(RowList& list, const QString& path, Dialogs& dialogs)
         dialogs.inform(QStringLiteral("File not found"));
         return;
     }
-    const std::string bytes = FileSystem::readWholeFile(path);
+    std::string bytes = FileSystem::readWholeFile(path);
     std::string_view text(bytes);
-    if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+    if (text.substr(0, 3) == "\xEF\xBB\xBF") {
+        text.remove_prefix(3);
+    } else if (text.substr(0, 2) == "\xFF\xFE" || text.substr(0, 2) == "\xFE\xFF") {
+        // Editors on other desktops save lists as UTF-16; the rows keep UTF-8 like the rest.
+        QStringDecoder decoder(text[0] == '\xFF' ? QStringConverter::Utf16LE
+                                                 : QStringConverter::Utf16BE);
+        const QString decoded =
+            decoder.decode(QByteArrayView(text.data() + 2, qsizetype(text.size() - 2)));
+        bytes = decoded.toStdString();
+        text = bytes;
+    }
 
     while (!text.empty()) {
         // One line: up to a CR, which may be followed by an LF.

@@ -1,8 +1,8 @@
 #include "core/units.h"
 
 #include <QLocale>
-#include <charconv>
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <string_view>
 
@@ -13,14 +13,25 @@ namespace {
 QString render(double value, std::string_view suffix)
 {
     char buffer[96];
-    // Whole numbers, the common case, print the same either way and far quicker as integers.
-    const bool whole = std::fabs(value) < 1e15 && value == std::trunc(value);
+    // Whole numbers, the common case, print as integers: quicker, and every digit shows where
+    // the 15-digit form would switch to an exponent from 10^15 on. Sizes never reach 2^63.
+    const double magnitude = std::fabs(value);
+    const bool whole = magnitude < 0x1p63 && value == std::trunc(value);
+    // Beyond 15 digits the fraction is what the truncation left: two decimals at most.
+    const bool longFraction = !whole && magnitude >= 1e15 && magnitude < 0x1p63;
     const auto result =
-        whole ? std::to_chars(buffer, buffer + 64, static_cast<long long>(value))
-              : std::to_chars(buffer, buffer + 64, value, std::chars_format::general, 15);
-    char* end = std::copy(suffix.begin(), suffix.end(), result.ptr);
-    char* point = std::find(buffer, result.ptr, '.');
-    if (point == result.ptr) return QString::fromLatin1(buffer, end - buffer);
+        whole          ? std::to_chars(buffer, buffer + 64, static_cast<long long>(value))
+        : longFraction ? std::to_chars(buffer, buffer + 64, value, std::chars_format::fixed, 2)
+                       : std::to_chars(buffer, buffer + 64, value, std::chars_format::general, 15);
+    char* digitsEnd = result.ptr;
+    if (longFraction) {
+        while (digitsEnd[-1] == '0')
+            --digitsEnd;
+        if (digitsEnd[-1] == '.') --digitsEnd;
+    }
+    char* end = std::copy(suffix.begin(), suffix.end(), digitsEnd);
+    char* point = std::find(buffer, digitsEnd, '.');
+    if (point == digitsEnd) return QString::fromLatin1(buffer, end - buffer);
 
     const QString separator = QLocale().decimalPoint();
     if (separator.size() == 1 && separator[0].unicode() < 0x80) {

@@ -74,6 +74,11 @@ void RowList::setText(int row, const QString& text)
     setCell(row, 0, text);
 }
 
+void RowList::setTextUtf8(int row, std::string_view text)
+{
+    model_.setText(modelRow(row), 0, text);
+}
+
 QString RowList::subItem(int row, int item) const
 {
     if (item < 1) throw PlatformError::indexOutOfBounds();

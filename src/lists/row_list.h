@@ -29,6 +29,7 @@ public:
     QString text(int row) const;
     std::string_view textUtf8(int row) const; // valid until the list next changes
     void setText(int row, const QString& text);
+    void setTextUtf8(int row, std::string_view text); // the bytes as they are, UTF-8 or not
     QString subItem(int row, int item) const;
     void setSubItem(int row, int item, const QString& text);
     bool checked(int row) const;

@@ -35,6 +35,7 @@ SpreadsheetExport::SpreadsheetExport(RowList& results, WindowPointer& pointer,
 void SpreadsheetExport::run()
 {
     ErrorTrap trap(errors_, QStringLiteral("Form1"), QStringLiteral("PushButton12_Click"));
+    launcher_.beginCommand(); // the test and the export share one look for the program
     if (!trap.test(100, [&] { return SaveResultsAsExcelFileIsExcelInstalled(); })) {
         trap.line(172, [&] {
             dialogs_.inform(QStringLiteral("Excel is not installed on this computer. You need to "

@@ -5,6 +5,7 @@
 #include "platform/shell.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
@@ -28,13 +29,19 @@ PlatformError sheetError()
             QStringLiteral("Application-defined or object-defined error")};
 }
 
+// The window waits for the answer, so a desktop that is slow to give one counts as none.
+constexpr int kQueryLimitMs = 1500;
+
 // The desktop entry registered for a MIME type, or empty when none is or it cannot be asked.
 QString registeredProgramFor(const QString& mimeType)
 {
+    QElapsedTimer clock;
+    clock.start();
     QProcess query;
     query.start(QStringLiteral("xdg-mime"),
                 {QStringLiteral("query"), QStringLiteral("default"), mimeType});
-    if (!query.waitForStarted(2000) || !query.waitForFinished(5000)) {
+    if (!query.waitForStarted(kQueryLimitMs) ||
+        !query.waitForFinished(std::max<int>(1, kQueryLimitMs - int(clock.elapsed())))) {
         query.kill();
         query.waitForFinished(1000);
         return {};
@@ -215,9 +222,15 @@ DesktopSpreadsheetLauncher::DesktopSpreadsheetLauncher(Shell& shell, QString fol
 {
 }
 
+void DesktopSpreadsheetLauncher::beginCommand()
+{
+    found_.reset();
+}
+
 std::unique_ptr<SpreadsheetApplication> DesktopSpreadsheetLauncher::create()
 {
-    const SpreadsheetProgram program = find_ ? find_() : SpreadsheetProgram{};
+    if (!found_) found_ = find_ ? find_() : SpreadsheetProgram{};
+    const SpreadsheetProgram program = *found_;
     if (!program.found)
         throw PlatformError(PlatformError::CannotCreateObject,
                             QStringLiteral("ActiveX component can't create object"));

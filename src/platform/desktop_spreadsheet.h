@@ -7,6 +7,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -85,6 +86,7 @@ public:
                                         Finder find = findSpreadsheetProgram,
                                         DesktopSpreadsheetApplication::Starter start = {});
 
+    void beginCommand() override;
     // Throws PlatformError 429 when no spreadsheet program is found.
     std::unique_ptr<SpreadsheetApplication> create() override;
 
@@ -93,4 +95,5 @@ private:
     QString folder_;
     Finder find_;
     DesktopSpreadsheetApplication::Starter start_;
+    std::optional<SpreadsheetProgram> found_; // asked once per command: the desktop is slow
 };

@@ -5,6 +5,7 @@
 
 #include <QMouseEvent>
 #include <QPixmap>
+#include <string>
 
 // Reordering the file list by dragging a row over the others.
 
@@ -69,10 +70,12 @@ void Form1::ListView1_MouseMove(const QPoint& point, int screenY)
     if (under == 0 || dragged == 0) return;
     if (list.textUtf8(under) == list.textUtf8(dragged)) return;
 
-    // Only the texts trade places; the rows stay where they are.
-    const QString carried = list.text(dragged);
-    list.setText(dragged, list.text(under));
-    list.setText(under, carried);
+    // Only the texts trade places; the rows stay where they are. They trade as bytes, so a
+    // name that is not UTF-8 still names its file afterwards.
+    const std::string carried(list.textUtf8(dragged));
+    const std::string entered(list.textUtf8(under));
+    list.setTextUtf8(dragged, entered);
+    list.setTextUtf8(under, carried);
     list.select(under);
     draggedRow_ = QPersistentModelIndex(list.model().index(under - 1, 0));
 

@@ -40,6 +40,7 @@ private:
     {
     public:
         explicit CurrentSpreadsheet(TestPlatform& owner) : owner_(owner) {}
+        void beginCommand() override { owner_.spreadsheet->beginCommand(); }
         std::unique_ptr<SpreadsheetApplication> create() override
         {
             return owner_.spreadsheet->create();

@@ -1,8 +1,12 @@
 #include "platform/gui/qt_dialogs.h"
 
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QLabel>
 #include <QMessageBox>
+#include <QWidget>
+#include <qpa/qwindowsysteminterface_p.h>
 
 namespace {
 
@@ -23,15 +27,36 @@ QMessageBox::Icon toQtIcon(BoxIcon icon)
     return QMessageBox::NoIcon;
 }
 
+// The labels name their patterns already; Qt would add its own copy of them.
+constexpr QFileDialog::Options kShowLabelsAsWritten = QFileDialog::HideNameFilterDetails;
+
+// Qt drops a close request that reaches a window a modal box blocks. One that came while a
+// command kept the event loop waiting is honoured before the box opens; the rest of what the
+// user did meanwhile waits for the box, as before.
+void honourPendingCloseRequest(QWidget* owner)
+{
+    if (!owner || !owner->windowHandle()) return;
+    // Takes in what the window system sent, without handing the user's input on.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    using Queue = QWindowSystemInterfacePrivate;
+    auto* request = static_cast<Queue::CloseEvent*>(Queue::peekWindowSystemEvent(Queue::Close));
+    if (!request || request->window != owner->windowHandle()) return;
+    Queue::removeWindowSystemEvent(request);
+    owner->close();
+}
+
 } // namespace
 
 int QtDialogs::messageBox(const MessageBoxRequest& request)
 {
+    honourPendingCloseRequest(owner_);
     QMessageBox box(toQtIcon(request.icon), titleOrDefault(request.title), request.text,
                     QMessageBox::NoButton, owner_);
     // The texts use bare carriage returns as line breaks.
     QString shown = request.text;
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
+    // Paths may hold "<b>" or "&amp;": the box shows what the text says, never markup.
+    box.setTextFormat(Qt::PlainText);
     box.setText(shown);
     switch (request.buttons) {
     case BoxButtons::Ok:
@@ -58,12 +83,18 @@ int QtDialogs::messageBox(const MessageBoxRequest& request)
 
 QString QtDialogs::inputBox(const QString& prompt, const QString& title, const QString& defaultText)
 {
+    honourPendingCloseRequest(owner_);
     QString shown = prompt;
     shown.replace(u'\r', u'\n');
-    bool ok = false;
-    const QString text = QInputDialog::getText(owner_, titleOrDefault(title), shown,
-                                               QLineEdit::Normal, defaultText, &ok);
-    return ok ? text : QString();
+    QInputDialog dialog(owner_);
+    dialog.setWindowTitle(titleOrDefault(title));
+    dialog.setInputMode(QInputDialog::TextInput);
+    dialog.setTextEchoMode(QLineEdit::Normal);
+    dialog.setLabelText(shown);
+    dialog.setTextValue(defaultText);
+    for (QLabel* label : dialog.findChildren<QLabel*>())
+        label->setTextFormat(Qt::PlainText);
+    return dialog.exec() == QDialog::Accepted ? dialog.textValue() : QString();
 }
 
 QString toQtNameFilters(const QString& classicFilter)
@@ -82,21 +113,27 @@ QString toQtNameFilters(const QString& classicFilter)
 
 QString QtDialogs::openFile(const FileDialogRequest& request)
 {
+    honourPendingCloseRequest(owner_);
     const QString filters = toQtNameFilters(request.filter);
     if (!request.multiSelect)
-        return QFileDialog::getOpenFileName(owner_, request.title, {}, filters);
-    const QStringList chosen = QFileDialog::getOpenFileNames(owner_, request.title, {}, filters);
+        return QFileDialog::getOpenFileName(owner_, request.title, {}, filters, nullptr,
+                                            kShowLabelsAsWritten);
+    const QStringList chosen = QFileDialog::getOpenFileNames(owner_, request.title, {}, filters,
+                                                             nullptr, kShowLabelsAsWritten);
     return joinSelection(chosen, request.maxResultLength);
 }
 
 QString QtDialogs::saveFile(const FileDialogRequest& request)
 {
+    honourPendingCloseRequest(owner_);
     // The command asks its own overwrite question.
     return QFileDialog::getSaveFileName(owner_, request.title, {}, toQtNameFilters(request.filter),
-                                        nullptr, QFileDialog::DontConfirmOverwrite);
+                                        nullptr,
+                                        kShowLabelsAsWritten | QFileDialog::DontConfirmOverwrite);
 }
 
 QString QtDialogs::browseForFolder(const QString& title, const QString& initialFolder)
 {
+    honourPendingCloseRequest(owner_);
     return QFileDialog::getExistingDirectory(owner_, title, initialFolder);
 }
