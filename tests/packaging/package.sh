@@ -23,7 +23,7 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Version)" = "$version" ] || fail "package version $(field Version)"
 [ "$(field Section)" = utils ] || fail "section $(field Section)"
 [[ "$(field Maintainer)" =~ ^.+\ \<.+@.+\>$ ]] || fail "maintainer $(field Maintainer)"
-for library in libqt6widgets6 libqt6network6 libxlsxwriter4 libc6; do
+for library in libqt6widgets6 libqt6network6 libxlsxwriter4 libc6 "qt6-base-abi (= "; do
     grep -q "$library" <<<"$(field Depends)" || fail "Depends lacks $library: $(field Depends)"
 done
 
