@@ -64,17 +64,19 @@ public:
     // The size of row (1-based), whose text is path; rows are asked for in ascending order.
     engine::SizeResult of(int row, std::string_view path)
     {
-        engine::SizeResult result;
         const std::size_t wanted = std::size_t(row - 1);
-        while (prefetcher_ && taken_ <= wanted) {
-            const auto taken = prefetcher_->takeFor(result, kPaintInterval);
+        while (prefetcher_ && blockEnd() <= wanted) {
+            const auto taken = prefetcher_->takeSomeFor(block_, kBlockRows, kPaintInterval);
             if (taken == engine::SizePrefetcher::Take::TimedOut) {
                 events_.processPaintEvents();
                 continue;
             }
+            blockStart_ += blockUsed_;
+            blockUsed_ = block_.size();
             if (taken == engine::SizePrefetcher::Take::Ended) break;
-            if (taken_++ == wanted && paths_[wanted] == path) return result;
         }
+        if (wanted >= blockStart_ && wanted < blockEnd() && paths_[wanted] == path)
+            return block_[wanted - blockStart_];
         return engine::sizeOf(path);
     }
 
@@ -82,9 +84,15 @@ public:
     void finish() { prefetcher_.reset(); }
 
 private:
+    // Rows are taken a block at a time: one lock for many rows.
+    static constexpr std::size_t kBlockRows = 256;
+    std::size_t blockEnd() const { return blockStart_ + blockUsed_; }
+
     EventPump& events_;
     std::vector<std::string_view> paths_;
-    std::size_t taken_ = 0; // rows whose size was taken from the prefetcher
+    std::vector<engine::SizeResult> block_; // rows blockStart_ onwards, as last taken
+    std::size_t blockStart_ = 0;
+    std::size_t blockUsed_ = 0;
     std::unique_ptr<engine::SizePrefetcher> prefetcher_; // last: its workers read paths_
 };
 

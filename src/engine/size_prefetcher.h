@@ -52,6 +52,9 @@ public:
         std::size_t window = 4096;
         // Rows one worker claims at a time, so the lock is taken once per batch, not per row.
         std::size_t batch = 16;
+        // Workers at work while stats answer from memory: beyond the cores they only take
+        // turns. The rest join in while stats wait on a disk or a network (0: cores + 1).
+        unsigned cpuBoundThreads = 0;
     };
 
     enum class Take { Ready, TimedOut, Ended };
@@ -70,6 +73,11 @@ public:
     Take take(SizeResult& out);
     // The same, waiting at most timeout; TimedOut leaves out unchanged.
     Take takeFor(SizeResult& out, std::chrono::milliseconds timeout);
+    // The results of row next() and of the ready rows right after it, at most `most` of them,
+    // in row order, in place of what out held; waits at most timeout for the first. One lock
+    // for many rows: a consumer that takes row by row contends with every worker.
+    Take takeSomeFor(std::vector<SizeResult>& out, std::size_t most,
+                     std::chrono::milliseconds timeout);
 
     // The row the next take answers for.
     std::size_t next() const;
@@ -86,9 +94,15 @@ private:
     };
 
     void start();
+    // Starts up to `count` more workers; called with the lock held.
+    void spawn(unsigned count);
     void work();
     bool claimable() const;
     Take takeUntil(SizeResult& out, std::optional<std::chrono::steady_clock::time_point> deadline);
+    // Called with the lock held once rows were taken; wakes a worker for each whole batch
+    // that became free.
+    unsigned workersToWake() const;
+    void wake(unsigned workers);
 
     const std::vector<std::string> paths_; // only when the prefetcher owns the list
     const std::size_t rows_;
@@ -101,12 +115,15 @@ private:
     std::vector<Slot> ring_; // row r lives in ring_[r % window] while it is ahead
     std::size_t taken_ = 0;
     std::size_t nextToClaim_ = 0;
-    unsigned idle_ = 0; // workers waiting for rows to claim
+    unsigned idle_ = 0;    // workers waiting for rows to claim
+    unsigned busy_ = 0;    // workers reading a batch
+    unsigned allowed_ = 1; // workers that may be busy at once, after how long stats take
     bool cancelled_ = false;
     std::atomic<bool> stopping_{false}; // read by workers mid-batch, without the lock
 
     std::mutex joinMutex_;
-    std::vector<std::thread> workers_;
+    unsigned maxWorkers_ = 0;
+    std::vector<std::thread> workers_; // grows under the lock, and only before a cancel
 };
 
 } // namespace engine

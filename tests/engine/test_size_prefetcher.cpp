@@ -73,6 +73,37 @@ std::size_t mismatches(SizePrefetcher& prefetcher, const std::vector<Expected>& 
     return wrong;
 }
 
+// The same, taking the ready rows in blocks of at most `most`, as the size check does.
+std::size_t blockMismatches(SizePrefetcher& prefetcher, const std::vector<Expected>& expected,
+                            std::size_t most)
+{
+    std::size_t wrong = 0;
+    std::size_t row = 0;
+    std::vector<SizeResult> block;
+    for (;;) {
+        const auto took = prefetcher.takeSomeFor(block, most, std::chrono::seconds(60));
+        if (took != SizePrefetcher::Take::Ready) {
+            CHECK(took == SizePrefetcher::Take::Ended && block.empty());
+            break;
+        }
+        CHECK(!block.empty() && block.size() <= std::max<std::size_t>(most, 1));
+        for (const SizeResult& result : block) {
+            if (row >= expected.size()) {
+                CHECK_MSG(false, "a row past the end was delivered");
+                return wrong + 1;
+            }
+            if (!matches(result, expected[row])) {
+                if (wrong == 0)
+                    std::printf("first wrong row %zu: %s\n", row, describe(result).c_str());
+                ++wrong;
+            }
+            ++row;
+        }
+    }
+    CHECK_MSG(row == expected.size(), "rows delivered: " + std::to_string(row));
+    return wrong;
+}
+
 // Existing, empty, missing, unreadable and malformed paths, a folder, a FIFO (which would hang
 // a worker that opened it) and links, each where the file-length query would meet it.
 void testMixedList()
@@ -121,6 +152,10 @@ void testMixedList()
         SizePrefetcher prefetcher(paths, options);
         CHECK(prefetcher.rows() == paths.size());
         CHECK(mismatches(prefetcher, expected) == 0);
+        for (const std::size_t most : {std::size_t(0), std::size_t(3), std::size_t(1000)}) {
+            SizePrefetcher inBlocks(paths, options);
+            CHECK(blockMismatches(inBlocks, expected, most) == 0);
+        }
     }
     for (std::size_t row = 0; row < paths.size(); ++row)
         CHECK_MSG(matches(engine::sizeOf(paths[row]), expected[row]),
@@ -152,6 +187,12 @@ void testLongList()
     {
         SizePrefetcher prefetcher(paths);
         CHECK(mismatches(prefetcher, expected) == 0);
+        CHECK(prefetcher.next() == rows);
+    }
+    // In blocks, a window of three batches, so workers and the consumer meet at the ring's end.
+    {
+        SizePrefetcher prefetcher(paths, {16, 192, 64});
+        CHECK(blockMismatches(prefetcher, expected, 256) == 0);
         CHECK(prefetcher.next() == rows);
     }
     // Through the row callback, with a window far smaller than the pool's claims, so the
@@ -202,7 +243,7 @@ void testCancellation()
 
     // Destroyed while the workers are filling the window.
     {
-        SizePrefetcher prefetcher(paths, {16, 4096, 16});
+        SizePrefetcher prefetcher(paths, {16, 4096, 16, 16});
         CHECK(threadCount() == before + 16);
         SizeResult result;
         for (int i = 0; i < 10; ++i)
@@ -239,8 +280,59 @@ void testCancellation()
 
 } // namespace
 
+// Stats that answer from memory keep to a few workers; once they wait (here the row's path
+// takes a sleep to produce, as a slow disk would), the rest of the pool starts and joins in.
+void testWorkersFollowTheWaiting()
+{
+    TempDir dir;
+    makeFile(dir / "file", 7);
+    const std::string path = dir / "file";
+    const int before = threadCount();
+    {
+        SizePrefetcher quick(std::vector<std::string>(20000, path), {12, 4096, 16, 2});
+        CHECK(threadCount() == before + 2);
+        std::vector<SizeResult> block;
+        std::size_t rows = 0;
+        bool allRight = true;
+        while (quick.takeSomeFor(block, 500, std::chrono::seconds(60)) ==
+               SizePrefetcher::Take::Ready) {
+            for (const SizeResult& result : block)
+                allRight = allRight && matches(result, length(7));
+            rows += block.size();
+        }
+        CHECK(rows == 20000 && allRight);
+    }
+    CHECK(threadCount() == before);
+    {
+        std::atomic<int> mostAtOnce{0};
+        std::atomic<int> now{0};
+        SizePrefetcher slow(400,
+                            [&](std::size_t) {
+                                const int at = now.fetch_add(1) + 1;
+                                int most = mostAtOnce.load();
+                                while (at > most && !mostAtOnce.compare_exchange_weak(most, at)) {
+                                }
+                                std::this_thread::sleep_for(std::chrono::microseconds(200));
+                                now.fetch_sub(1);
+                                return std::string_view(path);
+                            },
+                            {12, 4096, 4, 2});
+        SizeResult result;
+        std::size_t rows = 0;
+        while (slow.take(result) == SizePrefetcher::Take::Ready && matches(result, length(7)))
+            ++rows;
+        CHECK(rows == 400);
+        CHECK_MSG(mostAtOnce.load() > 2,
+                  "at most " + std::to_string(mostAtOnce.load()) + " rows were read at once");
+        CHECK(threadCount() <= before + 12);
+        slow.cancel();
+        CHECK(threadCount() == before);
+    }
+}
+
 void testSizePrefetcher()
 {
+    testWorkersFollowTheWaiting();
     testMixedList();
     testLongList();
     testTimedTakeAndEmptyList();
