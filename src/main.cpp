@@ -40,7 +40,7 @@ int main(int argc, char* argv[])
 
     QtPlatform platform;
     Form1 window(platform.platform());
-    platform.dialogs().setOwner(&window);
+    platform.setWindow(&window);
     // Closing ends the program at once, even in the middle of a command that lets events
     // through; every choice was stored when it was made, so nothing is waiting to be saved.
     window.setCloseAction([&instance] {

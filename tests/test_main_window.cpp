@@ -1,4 +1,5 @@
 #include "doubles/test_platform.h"
+#include "platform/gui/close_requests.h"
 #include "support/loaded_window.h"
 #include "support/test_main.h"
 #include "ui/form1.h"
@@ -245,6 +246,27 @@ private slots:
         form.PushButton4_Click();
         QCOMPARE(form.resultsList().count(), 20000);
         QCOMPARE(happened, QStringList({QStringLiteral("closed"), QStringLiteral("Done.")}));
+    }
+
+    void aCloseRequestIsHonouredInAPaintOnlyRound()
+    {
+        TestPlatform test;
+        Form1 form(test.platform());
+        QVERIFY(loadAndShow(form));
+        int ended = 0;
+        form.setCloseAction([&] { ++ended; });
+
+        // A round that lets no user input through holds the request back...
+        QWindowSystemInterface::handleCloseEvent(form.windowHandle());
+        QtEventPump plain(0);
+        plain.processPaintEvents();
+        QCOMPARE(ended, 0);
+
+        // ...unless it is the window's own pump, which carries it out at once.
+        WindowEventPump windowPump;
+        windowPump.setWindow(&form);
+        windowPump.processPaintEvents();
+        QCOMPARE(ended, 1);
     }
 
     void clickingAnOptionWritesAllFourKeys()

@@ -22,9 +22,11 @@ public:
     void processPendingEvents() override;
     void processPaintEvents() override;
 
-private:
+protected:
+    // True at most once every few milliseconds.
     bool due();
 
+private:
     int intervalMs_;
     QElapsedTimer sinceLast_;
 };

@@ -1,12 +1,13 @@
 #include "platform/gui/qt_dialogs.h"
 
+#include "platform/gui/close_requests.h"
+
 #include <QCoreApplication>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QLabel>
 #include <QMessageBox>
 #include <QWidget>
-#include <qpa/qwindowsysteminterface_p.h>
 
 namespace {
 
@@ -29,21 +30,6 @@ QMessageBox::Icon toQtIcon(BoxIcon icon)
 
 // The labels name their patterns already; Qt would add its own copy of them.
 constexpr QFileDialog::Options kShowLabelsAsWritten = QFileDialog::HideNameFilterDetails;
-
-// Qt drops a close request that reaches a window a modal box blocks. One that came while a
-// command kept the event loop waiting is honoured before the box opens; the rest of what the
-// user did meanwhile waits for the box, as before.
-void honourPendingCloseRequest(QWidget* owner)
-{
-    if (!owner || !owner->windowHandle()) return;
-    // Takes in what the window system sent, without handing the user's input on.
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    using Queue = QWindowSystemInterfacePrivate;
-    auto* request = static_cast<Queue::CloseEvent*>(Queue::peekWindowSystemEvent(Queue::Close));
-    if (!request || request->window != owner->windowHandle()) return;
-    Queue::removeWindowSystemEvent(request);
-    owner->close();
-}
 
 } // namespace
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/event_pump.h"
+#include "platform/gui/close_requests.h"
 #include "platform/gui/qt_clipboard.h"
 #include "platform/gui/qt_dialogs.h"
 #include "platform/gui/qt_shell.h"
@@ -20,6 +20,12 @@ public:
 
     Platform& platform() { return platform_; }
     QtDialogs& dialogs() { return dialogs_; }
+    // The window boxes belong to and whose close requests the event pump honours.
+    void setWindow(QWidget* window)
+    {
+        dialogs_.setOwner(window);
+        events_.setWindow(window);
+    }
 
 private:
     QtDialogs dialogs_;
@@ -27,7 +33,7 @@ private:
     QtShell shell_;
     QtClipboard clipboard_;
     std::unique_ptr<SpreadsheetLauncher> spreadsheet_;
-    QtEventPump events_;
+    WindowEventPump events_;
     StdRandomSource random_;
     Platform platform_;
 };
