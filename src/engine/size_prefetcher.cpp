@@ -192,50 +192,40 @@ void SizePrefetcher::work()
 
 SizePrefetcher::Take SizePrefetcher::take(SizeResult& out)
 {
-    return takeUntil(out, std::nullopt);
+    return takeInto(std::nullopt, 1, [&](const SizeResult& result) { out = result; });
 }
 
 SizePrefetcher::Take SizePrefetcher::takeFor(SizeResult& out, std::chrono::milliseconds timeout)
 {
-    return takeUntil(out, std::chrono::steady_clock::now() + timeout);
-}
-
-SizePrefetcher::Take
-SizePrefetcher::takeUntil(SizeResult& out,
-                          std::optional<std::chrono::steady_clock::time_point> deadline)
-{
-    std::unique_lock lock(mutex_);
-    if (cancelled_ || taken_ >= rows_) return Take::Ended;
-    Slot& slot = ring_[taken_ % ring_.size()];
-    const auto done = [&] { return cancelled_ || slot.ready; };
-    if (deadline) {
-        if (!resultReady_.wait_until(lock, *deadline, done)) return Take::TimedOut;
-    } else {
-        resultReady_.wait(lock, done);
-    }
-    if (cancelled_) return Take::Ended;
-    out = slot.result;
-    slot.ready = false;
-    ++taken_;
-    const unsigned workers = workersToWake();
-    lock.unlock();
-    wake(workers);
-    return Take::Ready;
+    return takeInto(std::chrono::steady_clock::now() + timeout, 1,
+                    [&](const SizeResult& result) { out = result; });
 }
 
 SizePrefetcher::Take SizePrefetcher::takeSomeFor(std::vector<SizeResult>& out, std::size_t most,
                                                  std::chrono::milliseconds timeout)
 {
     out.clear();
+    return takeInto(std::chrono::steady_clock::now() + timeout, std::max<std::size_t>(most, 1),
+                    [&](const SizeResult& result) { out.push_back(result); });
+}
+
+template <typename Sink>
+SizePrefetcher::Take
+SizePrefetcher::takeInto(std::optional<std::chrono::steady_clock::time_point> deadline,
+                         std::size_t most, Sink&& sink)
+{
     std::unique_lock lock(mutex_);
     if (cancelled_ || taken_ >= rows_) return Take::Ended;
     const auto ready = [&] { return cancelled_ || ring_[taken_ % ring_.size()].ready; };
-    if (!resultReady_.wait_for(lock, timeout, ready)) return Take::TimedOut;
+    if (!deadline)
+        resultReady_.wait(lock, ready);
+    else if (!resultReady_.wait_until(lock, *deadline, ready))
+        return Take::TimedOut;
     if (cancelled_) return Take::Ended;
-    while (out.size() < std::max<std::size_t>(most, 1) && taken_ < rows_) {
+    for (std::size_t n = 0; n < most && taken_ < rows_; ++n) {
         Slot& slot = ring_[taken_ % ring_.size()];
         if (!slot.ready) break;
-        out.push_back(slot.result);
+        sink(slot.result);
         slot.ready = false;
         ++taken_;
     }

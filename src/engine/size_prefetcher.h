@@ -98,7 +98,10 @@ private:
     void spawn(unsigned count);
     void work();
     bool claimable() const;
-    Take takeUntil(SizeResult& out, std::optional<std::chrono::steady_clock::time_point> deadline);
+    // Hands `sink` the results of row next() and the ready rows after it, at most `most`.
+    template <typename Sink>
+    Take takeInto(std::optional<std::chrono::steady_clock::time_point> deadline, std::size_t most,
+                  Sink&& sink);
     // Called with the lock held once rows were taken; wakes a worker for each whole batch
     // that became free.
     unsigned workersToWake() const;

@@ -38,7 +38,7 @@ echo skip >"$work/files/tree/sub/~skipped.txt"
 echo b >"$work/other/later.txt"
 
 windows() { xdotool search --onlyvisible --name '^Bytemarsh$' 2>/dev/null | wc -l; }
-click() { xdotool mousemove "$1" "$2" click 1; sleep 1; }
+source "$here/window_steps.sh"
 
 # Relative names are taken from the folder the program was started in.
 (cd "$work/files" && exec "$program" "first file.txt" missing.txt tree) &
@@ -51,12 +51,8 @@ sleep 1
 [ "$(windows)" -eq 1 ] || { echo "the second start opened a window of its own"; exit 1; }
 
 # The file list's rows, in order, come back through the results saved as a text file.
-click 795 21                  # Start Checking
-xdotool key Return; sleep 1   # "Done."
-click 664 250                 # Save Results As Text File
 results=$work/results
-xdotool type --delay 20 "$results"
-xdotool key Return; sleep 1.5
+check_and_save_results "$results"
 expected=$(printf '%s\r\n' "$work/files/first file.txt" "$work/files/tree/one.txt" \
     "$work/files/tree/sub/two.txt" "$work/other/later.txt")
 actual=$(cat "$results" 2>/dev/null || true)

@@ -14,9 +14,7 @@ export XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/runtime
 mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 unset QT_QPA_PLATFORM
 
-# Without a window manager the window sits at the screen's top left, so a control's place in
-# the window is its place on the screen.
-click() { xdotool mousemove "$1" "$2" click 1; sleep 1; }
+source "$here/window_steps.sh"
 
 "$program" &
 pid=$!
@@ -25,12 +23,8 @@ pid=$!
 click 400 232                 # Load Sample/Example Files
 xdotool key n; sleep 1        # No: do not open the samples folder
 click 160 311                 # Kilobytes (Kb)
-click 795 21                  # Start Checking
-xdotool key Return; sleep 1   # "Done."
-click 664 250                 # Save Results As Text File
 results=$work/results
-xdotool type --delay 20 "$results"
-xdotool key Return; sleep 1.5
+check_and_save_results "$results"
 
 samples=$(dirname "$program")/Samples
 expected=$(for f in "$samples"/*; do printf '%s\r\n' "$f"; done | sort)
