@@ -45,9 +45,9 @@ QString ScriptedDialogs::inputBox(const QString& prompt, const QString& title,
     return take(inputs_, QString());
 }
 
-QString ScriptedDialogs::openFile(const FileDialogRequest& request)
+void ScriptedDialogs::recordFileDialog(Kind kind, const FileDialogRequest& request)
 {
-    record({Kind::OpenFile,
+    record({kind,
             {},
             request.title,
             BoxIcon::None,
@@ -55,20 +55,18 @@ QString ScriptedDialogs::openFile(const FileDialogRequest& request)
             {},
             request.filter,
             request.multiSelect});
+}
+
+QString ScriptedDialogs::openFile(const FileDialogRequest& request)
+{
+    recordFileDialog(Kind::OpenFile, request);
     const QStringList chosen = take(openFiles_, QStringList());
     return request.multiSelect ? joinSelection(chosen, request.maxResultLength) : chosen.value(0);
 }
 
 QString ScriptedDialogs::saveFile(const FileDialogRequest& request)
 {
-    record({Kind::SaveFile,
-            {},
-            request.title,
-            BoxIcon::None,
-            BoxButtons::OkCancel,
-            {},
-            request.filter,
-            request.multiSelect});
+    recordFileDialog(Kind::SaveFile, request);
     return take(saveFiles_, QString());
 }
 

@@ -46,6 +46,7 @@ public:
 
 private:
     void record(Shown box);
+    void recordFileDialog(Kind kind, const FileDialogRequest& request);
 
     std::deque<int> messages_;
     std::deque<QString> inputs_;

@@ -28,6 +28,12 @@ QMessageBox::Icon toQtIcon(BoxIcon icon)
     return QMessageBox::NoIcon;
 }
 
+// The program's texts break lines with bare carriage returns, alone or before a line feed.
+QString withLineFeeds(QString text)
+{
+    return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
+}
+
 // The labels name their patterns already; Qt would add its own copy of them.
 constexpr QFileDialog::Options kShowLabelsAsWritten = QFileDialog::HideNameFilterDetails;
 
@@ -38,12 +44,9 @@ int QtDialogs::messageBox(const MessageBoxRequest& request)
     honourPendingCloseRequest(owner_);
     QMessageBox box(toQtIcon(request.icon), titleOrDefault(request.title), request.text,
                     QMessageBox::NoButton, owner_);
-    // The texts use bare carriage returns as line breaks.
-    QString shown = request.text;
-    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
     // Paths may hold "<b>" or "&amp;": the box shows what the text says, never markup.
     box.setTextFormat(Qt::PlainText);
-    box.setText(shown);
+    box.setText(withLineFeeds(request.text));
     switch (request.buttons) {
     case BoxButtons::Ok:
         box.setStandardButtons(QMessageBox::Ok);
@@ -70,13 +73,11 @@ int QtDialogs::messageBox(const MessageBoxRequest& request)
 QString QtDialogs::inputBox(const QString& prompt, const QString& title, const QString& defaultText)
 {
     honourPendingCloseRequest(owner_);
-    QString shown = prompt;
-    shown.replace(u'\r', u'\n');
     QInputDialog dialog(owner_);
     dialog.setWindowTitle(titleOrDefault(title));
     dialog.setInputMode(QInputDialog::TextInput);
     dialog.setTextEchoMode(QLineEdit::Normal);
-    dialog.setLabelText(shown);
+    dialog.setLabelText(withLineFeeds(prompt));
     dialog.setTextValue(defaultText);
     for (QLabel* label : dialog.findChildren<QLabel*>())
         label->setTextFormat(Qt::PlainText);
