@@ -1,5 +1,4 @@
 #include "doubles/test_platform.h"
-#include "platform/gui/close_requests.h"
 #include "support/loaded_window.h"
 #include "support/test_main.h"
 #include "ui/form1.h"
@@ -12,7 +11,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
-#include <qpa/qwindowsysteminterface.h>
 
 namespace {
 
@@ -211,61 +209,6 @@ private slots:
         // A folder scan that lets events through: the close arrives while it is busy.
         form.setMousePointer(PointerSetting::Busy);
         QVERIFY(form.close());
-        QCOMPARE(ended, 1);
-    }
-
-    void aCloseRequestDuringACheckIsHonouredWhenTheCheckEnds()
-    {
-        QTemporaryDir dir;
-        const QString file = writeFile(dir.filePath(QStringLiteral("one.bin")), "abc");
-        TestPlatform test;
-        QtDialogs boxes; // the real boxes: they are what blocked the request
-        const Platform& p = test.platform();
-        Platform platform{boxes,         p.settings, p.shell,  p.clipboard,
-                          p.spreadsheet, p.events,   p.random, p.programFolder};
-        Form1 form(platform);
-        boxes.setOwner(&form);
-        QVERIFY(loadAndShow(form));
-        for (int row = 0; row < 20000; ++row)
-            form.fileList().add(file);
-        QStringList happened;
-        form.setCloseAction([&] { happened << QStringLiteral("closed"); });
-        QTimer answering; // a person who reads each box and presses OK
-        answering.setInterval(10);
-        QObject::connect(&answering, &QTimer::timeout, [&] {
-            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                happened << box->text();
-                box->done(QMessageBox::Ok);
-            }
-        });
-        answering.start();
-
-        // The check lets no event through, so the window system's request waits in its queue
-        // for as long as the check runs, as one made in the middle of it does.
-        QWindowSystemInterface::handleCloseEvent(form.windowHandle());
-        form.PushButton4_Click();
-        QCOMPARE(form.resultsList().count(), 20000);
-        QCOMPARE(happened, QStringList({QStringLiteral("closed"), QStringLiteral("Done.")}));
-    }
-
-    void aCloseRequestIsHonouredInAPaintOnlyRound()
-    {
-        TestPlatform test;
-        Form1 form(test.platform());
-        QVERIFY(loadAndShow(form));
-        int ended = 0;
-        form.setCloseAction([&] { ++ended; });
-
-        // A round that lets no user input through holds the request back...
-        QWindowSystemInterface::handleCloseEvent(form.windowHandle());
-        QtEventPump plain(0);
-        plain.processPaintEvents();
-        QCOMPARE(ended, 0);
-
-        // ...unless it is the window's own pump, which carries it out at once.
-        WindowEventPump windowPump;
-        windowPump.setWindow(&form);
-        windowPump.processPaintEvents();
         QCOMPARE(ended, 1);
     }
 

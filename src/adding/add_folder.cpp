@@ -29,8 +29,8 @@ namespace {
 
 // Folder reads mostly wait on the disk, so the pool is sized for that rather than for cores.
 const engine::DirectoryWalker::Options kWalkerOptions{12, 512};
-// How long the window may go unpainted while a folder is still being read.
-constexpr std::chrono::milliseconds kPaintInterval{10};
+// How long a wait for a folder's reading lasts before the window gets a held round.
+constexpr std::chrono::milliseconds kWaitSlice{10};
 
 // A folder in the list is a root when nothing but separators remain.
 bool isRoot(std::string_view folder)
@@ -112,9 +112,9 @@ engine::FolderListing SubFolderCollector::take(const std::string& folder)
 {
     engine::FolderListing listing;
     while (walker_) {
-        const auto taken = walker_->takeFor(listing, kPaintInterval);
+        const auto taken = walker_->takeFor(listing, kWaitSlice);
         if (taken == engine::DirectoryWalker::Take::TimedOut) {
-            events_.processPaintEvents();
+            events_.processHeldEvents();
             continue;
         }
         if (taken == engine::DirectoryWalker::Take::Ready && listing.path == folder) return listing;
@@ -288,7 +288,7 @@ void AddFolderTreeFiles(RowList& list, const QString& folder, const QString& pat
 
     std::string path;
     for (std::string& entry : folders) {
-        events.processPaintEvents();
+        events.processHeldEvents();
         const std::string names = files.takeNames(entry);
         entry.pop_back(); // the trailing separator
         for (std::size_t at = 0; at < names.size();) {

@@ -5,6 +5,7 @@
 #include "core/window_pointer.h"
 #include "lists/row_list.h"
 #include "platform/dialogs.h"
+#include "platform/event_pump.h"
 #include "platform/file_system.h"
 
 #include <QStringDecoder>
@@ -12,9 +13,14 @@
 #include <string>
 #include <string_view>
 
+namespace {
+// Lines between two looks at the clock for a held round.
+constexpr int kLinesPerClockLook = 1024;
+} // namespace
+
 namespace FileToListview1 {
 
-void LoadListFile(RowList& list, const QString& path, Dialogs& dialogs)
+void LoadListFile(RowList& list, const QString& path, Dialogs& dialogs, EventPump& events)
 {
     if (!FileExistsByDate(path)) {
         dialogs.inform(QStringLiteral("File not found"));
@@ -34,7 +40,8 @@ void LoadListFile(RowList& list, const QString& path, Dialogs& dialogs)
         text = bytes;
     }
 
-    while (!text.empty()) {
+    for (int lines = 1; !text.empty(); ++lines) {
+        if (lines % kLinesPerClockLook == 0) events.processHeldEvents();
         // One line: up to a CR, which may be followed by an LF.
         const std::size_t end = text.find('\r');
         std::string_view line = text.substr(0, end);
@@ -57,8 +64,8 @@ void LoadListFile(RowList& list, const QString& path, Dialogs& dialogs)
 } // namespace FileToListview1
 
 LoadFileList::LoadFileList(RowList& files, WindowPointer& pointer, Dialogs& dialogs,
-                           ErrorReporter& errors)
-    : files_(files), pointer_(pointer), dialogs_(dialogs), errors_(errors)
+                           ErrorReporter& errors, EventPump& events)
+    : files_(files), pointer_(pointer), dialogs_(dialogs), errors_(errors), events_(events)
 {
 }
 
@@ -76,6 +83,6 @@ void LoadFileList::run()
     trap.line(102, [&] { paths = SelectedPaths(chosen); });
     trap.line(104, [&] { pointer_.setMousePointer(PointerSetting::Busy); });
     for (const QString& path : paths) // 106
-        trap.line(108, [&] { FileToListview1::LoadListFile(files_, path, dialogs_); });
+        trap.line(108, [&] { FileToListview1::LoadListFile(files_, path, dialogs_, events_); });
     trap.line(114, [&] { pointer_.setMousePointer(PointerSetting::Default); });
 }

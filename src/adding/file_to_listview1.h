@@ -4,6 +4,7 @@
 
 class Dialogs;
 class ErrorReporter;
+class EventPump;
 class RowList;
 class WindowPointer;
 
@@ -12,8 +13,9 @@ namespace FileToListview1 {
 
 // Appends one row per line of the list file, each line unchanged. Lines end at CR or CR LF;
 // a bare LF then splits a line once more. The file is read as UTF-8 and a leading byte-order
-// mark is skipped. A missing file is said so in a box; other failures reach the caller.
-void LoadListFile(RowList& list, const QString& path, Dialogs& dialogs);
+// mark is skipped. A missing file is said so in a box; other failures reach the caller. The
+// window gets held rounds while a long file loads.
+void LoadListFile(RowList& list, const QString& path, Dialogs& dialogs, EventPump& events);
 
 } // namespace FileToListview1
 
@@ -21,7 +23,8 @@ void LoadListFile(RowList& list, const QString& path, Dialogs& dialogs);
 class LoadFileList
 {
 public:
-    LoadFileList(RowList& files, WindowPointer& pointer, Dialogs& dialogs, ErrorReporter& errors);
+    LoadFileList(RowList& files, WindowPointer& pointer, Dialogs& dialogs, ErrorReporter& errors,
+                 EventPump& events);
     void run();
 
 private:
@@ -29,4 +32,5 @@ private:
     WindowPointer& pointer_;
     Dialogs& dialogs_;
     ErrorReporter& errors_;
+    EventPump& events_;
 };

@@ -21,8 +21,10 @@ namespace {
 
 // A stat mostly waits on the disk or the network, so the pool is sized for that.
 const engine::SizePrefetcher::Options kPrefetchOptions{16, 4096, 64};
-// How long the window may go unpainted while a size is still being read.
-constexpr std::chrono::milliseconds kPaintInterval{10};
+// How long a wait for a worker lasts before the window gets a round.
+constexpr std::chrono::milliseconds kWaitSlice{10};
+// Rows between two looks at the clock: the held rounds come by the clock, not by the row.
+constexpr int kRowsPerClockLook = 64;
 
 // The length as FileSystem::fileLength gives it, or the error it raises.
 std::int64_t lengthFrom(const engine::SizeResult& result)
@@ -42,13 +44,14 @@ std::int64_t lengthFrom(const engine::SizeResult& result)
 }
 
 // The sizes of the file list's rows, read ahead on a pool of threads and handed out in row
-// order. The workers read the rows' texts in place: the list is not changed during a run
-// (nothing that could change it runs while the pointer is busy and user input waits), and its
-// texts never move while they live.
+// order. The workers read the rows' texts in place, pinned: nothing changes the list while the
+// check holds the user's input, and should anything do so the texts stay readable until the
+// workers are joined.
 class SizesAhead
 {
 public:
-    SizesAhead(const RowList& files, int rows, EventPump& events) noexcept : events_(events)
+    SizesAhead(const RowList& files, int rows, EventPump& events) noexcept
+        : events_(events), pin_(files.pinTexts())
     {
         try {
             paths_.reserve(std::size_t(std::max(rows, 0)));
@@ -66,9 +69,9 @@ public:
     {
         const std::size_t wanted = std::size_t(row - 1);
         while (prefetcher_ && blockEnd() <= wanted) {
-            const auto taken = prefetcher_->takeSomeFor(block_, kBlockRows, kPaintInterval);
+            const auto taken = prefetcher_->takeSomeFor(block_, kBlockRows, kWaitSlice);
             if (taken == engine::SizePrefetcher::Take::TimedOut) {
-                events_.processPaintEvents();
+                events_.processHeldEvents();
                 continue;
             }
             blockStart_ += blockUsed_;
@@ -89,6 +92,7 @@ private:
     std::size_t blockEnd() const { return blockStart_ + blockUsed_; }
 
     EventPump& events_;
+    TextArena::Pin pin_;
     std::vector<std::string_view> paths_;
     std::vector<engine::SizeResult> block_; // rows blockStart_ onwards, as last taken
     std::size_t blockStart_ = 0;
@@ -119,7 +123,7 @@ void SizeCheck::run()
         SizesAhead sizes(files_, last, events_);
         short unit = UnitBytes;
         for (int i = 1; i <= last; ++i) {
-            std::string_view path; // points into the file list, which this loop never changes
+            std::string_view path; // points into the file list, which nothing changes meanwhile
             int row = 0;
             trap.line(110, [&] { path = files_.textUtf8(i); });
             trap.line(112, [&] { row = results_.addUtf8(path); });
@@ -128,6 +132,7 @@ void SizeCheck::run()
                 const auto size = double(lengthFrom(sizes.of(i, path)));
                 results_.setSubItem(row, 1, ConvertUnitTo(unit, size));
             });
+            if (i % kRowsPerClockLook == 0) events_.processHeldEvents();
         }
         sizes.finish();
         trap.line(134, [&] { pointer_.setMousePointer(PointerSetting::Default); });

@@ -28,6 +28,9 @@ public:
     // Row texts. Column 1 is the row's own text; sub-item k is column k + 1.
     QString text(int row) const;
     std::string_view textUtf8(int row) const; // valid until the list next changes
+    // Keeps the texts of every row there is now readable, views included, until the pin goes,
+    // however the list changes meanwhile.
+    TextArena::Pin pinTexts() const { return model_.store().pinTexts(); }
     void setText(int row, const QString& text);
     void setTextUtf8(int row, std::string_view text); // the bytes as they are, UTF-8 or not
     QString subItem(int row, int item) const;

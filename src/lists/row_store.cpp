@@ -17,7 +17,7 @@ TextArena::Ref TextArena::add(std::string_view text)
     const auto needed = static_cast<std::uint32_t>(text.size() + 1);
     if (chunks_.empty() || chunks_.back().size - chunks_.back().used < needed) {
         const std::uint32_t size = std::max(needed, kChunkSize);
-        chunks_.push_back({std::make_unique<char[]>(size), size, 0});
+        chunks_.push_back({std::shared_ptr<char[]>(new char[size]), size, 0});
         reserved_ += size;
     }
     Chunk& chunk = chunks_.back();
@@ -33,6 +33,15 @@ std::string_view TextArena::view(Ref ref) const
 {
     if (ref.length == 0) return {"", 0};
     return {chunks_[ref.chunk].data.get() + ref.offset, ref.length};
+}
+
+TextArena::Pin TextArena::pin() const
+{
+    Pin pinned;
+    pinned.reserve(chunks_.size());
+    for (const Chunk& chunk : chunks_)
+        pinned.push_back(chunk.data);
+    return pinned;
 }
 
 void TextArena::clear()

@@ -11,6 +11,10 @@
 class TextArena
 {
 public:
+    // Keeps every text the arena holds now readable, whatever becomes of the arena, for as
+    // long as the pin lives: threads that read the texts hold one.
+    using Pin = std::vector<std::shared_ptr<const char[]>>;
+
     struct Ref
     {
         std::uint32_t chunk = 0;
@@ -23,11 +27,12 @@ public:
     std::string_view view(Ref ref) const;
     void clear();
     std::size_t bytesReserved() const { return reserved_; }
+    Pin pin() const;
 
 private:
     struct Chunk
     {
-        std::unique_ptr<char[]> data;
+        std::shared_ptr<char[]> data;
         std::uint32_t size = 0;
         std::uint32_t used = 0;
     };
@@ -58,6 +63,8 @@ public:
     void clear();
 
     std::size_t bytesReserved() const { return arena_.bytesReserved(); }
+    // Keeps the texts of every row there is now readable until the pin goes.
+    TextArena::Pin pinTexts() const { return arena_.pin(); }
 
 private:
     void compactIfWasteful();

@@ -2,7 +2,7 @@
 
 #include <QCoreApplication>
 
-bool QtEventPump::due()
+bool RoundClock::due()
 {
     if (sinceLast_.isValid() && sinceLast_.elapsed() < intervalMs_) return false;
     sinceLast_.start();
@@ -11,14 +11,14 @@ bool QtEventPump::due()
 
 void QtEventPump::processPendingEvents()
 {
-    if (!due()) return;
+    if (!inputRounds_.due()) return;
     QCoreApplication::processEvents();
-    sinceLast_.start();
+    inputRounds_.restart();
 }
 
-void QtEventPump::processPaintEvents()
+void QtEventPump::processHeldEvents()
 {
-    if (!due()) return;
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    sinceLast_.start();
+    if (!heldRounds_.due()) return;
+    QCoreApplication::processEvents();
+    heldRounds_.restart();
 }

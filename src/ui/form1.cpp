@@ -32,7 +32,8 @@ struct Form1::Commands
 };
 
 Form1::Form1(Platform& platform, QWidget* parent)
-    : QWidget(parent), platform_(platform), errors_(platform.dialogs)
+    : QWidget(parent), platform_(platform), errors_(platform.dialogs),
+      running_(platform.events, *this)
 {
     buildLayout();
     ListView1 = std::make_unique<ListView>(ListView1Widget, files_);
@@ -41,7 +42,7 @@ Form1::Form1(Platform& platform, QWidget* parent)
     commands_ = std::make_unique<Commands>(Commands{
         {files_, results_, *unitOptions_, *this, p.dialogs, errors_, p.events},
         {files_, p.dialogs, errors_},
-        {files_, *this, p.dialogs, errors_},
+        {files_, *this, p.dialogs, errors_, p.events},
         {files_, *this, p.dialogs, p.settings, errors_, p.events},
         {results_, *this, p.dialogs, p.events, errors_},
         {results_, *this, p.spreadsheet, p.dialogs, p.events, errors_},
@@ -76,8 +77,11 @@ void Form1::connectHandlers()
     connectDropHandlers();
 }
 
+// Runs as a command that holds input, so paths handed over while it shows a box or records the
+// samples wait until the window is ready for them.
 void Form1::Form_Load()
 {
+    const CommandScope scope(running_, CommandScope::Input::Held);
     ErrorTrap trap(errors_, QStringLiteral("Form1"), QStringLiteral("Form_Load"));
     trap.line(100, [&] { ApplySkin(); });
     const QString handCursor = platform_.programFolder + QStringLiteral("/HAND-M.CUR");
@@ -134,37 +138,37 @@ void Form1::Option_Click(int option)
 
 void Form1::PushButton4_Click()
 {
-    commands_->sizeCheck.run();
+    runCommand(CommandScope::Input::Held, [this] { commands_->sizeCheck.run(); });
 }
 
 void Form1::PushButton3_Click()
 {
-    commands_->loadFileList.run();
+    runCommand(CommandScope::Input::Held, [this] { commands_->loadFileList.run(); });
 }
 
 void Form1::PushButton5_Click()
 {
-    commands_->addFiles.run();
+    runCommand(CommandScope::Input::Held, [this] { commands_->addFiles.run(); });
 }
 
 void Form1::PushButton10_Click()
 {
-    commands_->addFolder.run();
+    runCommand(CommandScope::Input::LetThrough, [this] { commands_->addFolder.run(); });
 }
 
 void Form1::PushButton6_Click()
 {
-    commands_->textExport.run();
+    runCommand(CommandScope::Input::LetThrough, [this] { commands_->textExport.run(); });
 }
 
 void Form1::PushButton12_Click()
 {
-    commands_->spreadsheetExport.run();
+    runCommand(CommandScope::Input::LetThrough, [this] { commands_->spreadsheetExport.run(); });
 }
 
 void Form1::PushButton18_Click()
 {
-    commands_->clipboardCopy.run();
+    runCommand(CommandScope::Input::LetThrough, [this] { commands_->clipboardCopy.run(); });
 }
 
 bool Form1::SaveResultsAsExcelFileIsExcelInstalled()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/command_scope.h"
 #include "core/error_trap.h"
 #include "core/list_editing.h"
 #include "core/window_pointer.h"
@@ -106,13 +107,24 @@ public:
     void ListView1_MouseUp();
 
     // Paths named on the command line or handed over by a later start: each goes in as a drop
-    // of that item would, in order; a path that names nothing is skipped.
+    // of that item would, in order; a path that names nothing is skipped. Paths that come while
+    // a command runs wait for it to end.
     void addGivenPaths(const QStringList& paths);
+
+    // The commands under way; none starts inside one that holds the user's input.
+    const RunningCommands& runningCommands() const { return running_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // Runs one command's steps inside its scope, unless a command that holds input runs.
+    template <typename Steps> void runCommand(CommandScope::Input input, Steps&& steps)
+    {
+        const CommandScope scope(running_, input);
+        if (!scope.refused()) steps();
+    }
+
     void buildLayout();
     void connectHandlers();
     void restoreUnitOption(int option);
@@ -133,6 +145,7 @@ private:
 
     Platform& platform_;
     ErrorReporter errors_;
+    RunningCommands running_;
     RowList files_{1, false};
     RowList results_{2, true};
     std::unique_ptr<ListView> ListView1;

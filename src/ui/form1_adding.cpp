@@ -40,5 +40,7 @@ void Form1::ListView1_OLEDragDrop(QDropEvent* event)
     // The event may not outlive the events processed during a long folder scan.
     const QStringList paths = DropFiles::droppedPaths(*data);
     event->acceptProposedAction();
-    DropFiles::addDroppedItems(files_, paths, errors_, platform_.events);
+    // A dropped folder's scan lets the user's events through, as the folder scan does.
+    runCommand(CommandScope::Input::LetThrough,
+               [&] { DropFiles::addDroppedItems(files_, paths, errors_, platform_.events); });
 }

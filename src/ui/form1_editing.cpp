@@ -29,24 +29,30 @@ void Form1::PushButton14_Click()
 
 void Form1::removeBySubstring(const QString& procedure, RowList& list, SubstringFilter filter)
 {
-    ErrorTrap trap(errors_, QStringLiteral("Form1"), procedure);
-    RunSubstringCommand(trap, platform_.dialogs, *this, list, filter);
+    runCommand(CommandScope::Input::Held, [&] {
+        ErrorTrap trap(errors_, QStringLiteral("Form1"), procedure);
+        RunSubstringCommand(trap, platform_.dialogs, *this, list, filter);
+    });
 }
 
 // Clear List of the file list: a folder scan that processes events may still be adding rows.
 void Form1::PushButton11_Click()
 {
-    ErrorTrap trap(errors_, QStringLiteral("Form1"), QStringLiteral("PushButton11_Click"));
-    trap.line(100, [&] {
-        if (!isBusy()) fileList().clear();
+    runCommand(CommandScope::Input::Held, [this] {
+        ErrorTrap trap(errors_, QStringLiteral("Form1"), QStringLiteral("PushButton11_Click"));
+        trap.line(100, [&] {
+            if (!isBusy()) fileList().clear();
+        });
     });
 }
 
 // Clear List of the results list works even while busy: emptying it can lose no work.
 void Form1::PushButton9_Click()
 {
-    ErrorTrap trap(errors_, QStringLiteral("Form1"), QStringLiteral("PushButton9_Click"));
-    trap.line(100, [&] { resultsList().clear(); });
+    runCommand(CommandScope::Input::Held, [this] {
+        ErrorTrap trap(errors_, QStringLiteral("Form1"), QStringLiteral("PushButton9_Click"));
+        trap.line(100, [&] { resultsList().clear(); });
+    });
 }
 
 void Form1::ListView1_DblClick()

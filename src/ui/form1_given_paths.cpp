@@ -6,11 +6,14 @@
 
 void Form1::addGivenPaths(const QStringList& paths)
 {
-    QStringList present;
-    for (const QString& path : paths) {
-        // A drop only ever carries what exists; a typed path may name nothing. A dangling link
-        // is still an entry, as the drop would take it.
-        if (FileSystem::entryExists(path)) present << path;
-    }
-    DropFiles::addDroppedItems(files_, present, errors_, platform_.events);
+    running_.whenIdle([this, paths] {
+        QStringList present;
+        for (const QString& path : paths) {
+            // A drop only ever carries what exists; a typed path may name nothing. A dangling
+            // link is still an entry, as the drop would take it.
+            if (FileSystem::entryExists(path)) present << path;
+        }
+        runCommand(CommandScope::Input::LetThrough,
+                   [&] { DropFiles::addDroppedItems(files_, present, errors_, platform_.events); });
+    });
 }

@@ -73,12 +73,14 @@ void Form1::installPointerRules()
 
 void Form1::PushButton7_Click()
 {
-    ErrorTrap trap(errors_, QStringLiteral("Form1"), QStringLiteral("PushButton7_Click"));
-    trap.line(100, [&] {
-        platform_.dialogs.messageBox(
-            {QStringLiteral("Questions? Please contact Team Quillory at ") + kContactPage,
-             {},
-             BoxIcon::None,
-             BoxButtons::Ok});
+    runCommand(CommandScope::Input::Held, [this] {
+        ErrorTrap trap(errors_, QStringLiteral("Form1"), QStringLiteral("PushButton7_Click"));
+        trap.line(100, [&] {
+            platform_.dialogs.messageBox(
+                {QStringLiteral("Questions? Please contact Team Quillory at ") + kContactPage,
+                 {},
+                 BoxIcon::None,
+                 BoxButtons::Ok});
+        });
     });
 }

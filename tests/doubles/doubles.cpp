@@ -30,8 +30,8 @@ void CountingEventPump::processPendingEvents()
     if (onCall) onCall();
 }
 
-void CountingEventPump::processPaintEvents()
+void CountingEventPump::processHeldEvents()
 {
-    ++paintCalls;
-    if (onPaintCall) onPaintCall();
+    ++heldCalls;
+    if (onHeldCall) onHeldCall();
 }

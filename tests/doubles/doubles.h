@@ -42,12 +42,15 @@ class CountingEventPump : public EventPump
 {
 public:
     void processPendingEvents() override;
-    void processPaintEvents() override;
+    void processHeldEvents() override;
+    void holdInput() override { ++holds; }
+    void releaseInput() override { --holds; }
 
     int calls = 0;
-    int paintCalls = 0; // counted apart: they let no command in, so the steps never make them
+    int heldCalls = 0; // counted apart: they let no command in, so the steps never make them
+    int holds = 0;     // input holds now in force
     std::function<void()> onCall;
-    std::function<void()> onPaintCall;
+    std::function<void()> onHeldCall;
 };
 
 // Draws a fixed number.

@@ -1,6 +1,6 @@
 #include "platform/gui/qt_dialogs.h"
 
-#include "platform/gui/close_requests.h"
+#include "platform/gui/window_event_pump.h"
 
 #include <QCoreApplication>
 #include <QFileDialog>
@@ -39,9 +39,14 @@ constexpr QFileDialog::Options kShowLabelsAsWritten = QFileDialog::HideNameFilte
 
 } // namespace
 
+void QtDialogs::hearPendingClose()
+{
+    if (events_) events_->processHeldEventsNow();
+}
+
 int QtDialogs::messageBox(const MessageBoxRequest& request)
 {
-    honourPendingCloseRequest(owner_);
+    hearPendingClose();
     QMessageBox box(toQtIcon(request.icon), titleOrDefault(request.title), request.text,
                     QMessageBox::NoButton, owner_);
     // Paths may hold "<b>" or "&amp;": the box shows what the text says, never markup.
@@ -72,7 +77,7 @@ int QtDialogs::messageBox(const MessageBoxRequest& request)
 
 QString QtDialogs::inputBox(const QString& prompt, const QString& title, const QString& defaultText)
 {
-    honourPendingCloseRequest(owner_);
+    hearPendingClose();
     QInputDialog dialog(owner_);
     dialog.setWindowTitle(titleOrDefault(title));
     dialog.setInputMode(QInputDialog::TextInput);
@@ -100,7 +105,7 @@ QString toQtNameFilters(const QString& classicFilter)
 
 QString QtDialogs::openFile(const FileDialogRequest& request)
 {
-    honourPendingCloseRequest(owner_);
+    hearPendingClose();
     const QString filters = toQtNameFilters(request.filter);
     if (!request.multiSelect)
         return QFileDialog::getOpenFileName(owner_, request.title, {}, filters, nullptr,
@@ -112,7 +117,7 @@ QString QtDialogs::openFile(const FileDialogRequest& request)
 
 QString QtDialogs::saveFile(const FileDialogRequest& request)
 {
-    honourPendingCloseRequest(owner_);
+    hearPendingClose();
     // The command asks its own overwrite question.
     return QFileDialog::getSaveFileName(owner_, request.title, {}, toQtNameFilters(request.filter),
                                         nullptr,
@@ -121,6 +126,6 @@ QString QtDialogs::saveFile(const FileDialogRequest& request)
 
 QString QtDialogs::browseForFolder(const QString& title, const QString& initialFolder)
 {
-    honourPendingCloseRequest(owner_);
+    hearPendingClose();
     return QFileDialog::getExistingDirectory(owner_, title, initialFolder);
 }

@@ -3,6 +3,7 @@
 #include "platform/dialogs.h"
 
 class QWidget;
+class WindowEventPump;
 
 // The real boxes and dialogs, owned by the main window.
 class QtDialogs : public Dialogs
@@ -10,6 +11,9 @@ class QtDialogs : public Dialogs
 public:
     explicit QtDialogs(QWidget* owner = nullptr) : owner_(owner) {}
     void setOwner(QWidget* owner) { owner_ = owner; }
+    // The pump whose held round runs before a box opens: the window system drops a close
+    // that reaches a window a box blocks, so one that is waiting is heard first.
+    void setEventPump(WindowEventPump* events) { events_ = events; }
 
     int messageBox(const MessageBoxRequest& request) override;
     QString inputBox(const QString& prompt, const QString& title,
@@ -19,7 +23,10 @@ public:
     QString browseForFolder(const QString& title, const QString& initialFolder) override;
 
 private:
+    void hearPendingClose();
+
     QWidget* owner_;
+    WindowEventPump* events_ = nullptr;
 };
 
 // "Label|pattern|Label|pattern|" to Qt's ";;"-separated name filters. "*.*" becomes "*"

@@ -9,6 +9,7 @@ QtPlatform::QtPlatform()
       platform_{dialogs_,      settings_, shell_,  clipboard_,
                 *spreadsheet_, events_,   random_, QCoreApplication::applicationDirPath()}
 {
+    dialogs_.setEventPump(&events_);
 }
 
 QtPlatform::~QtPlatform() = default;

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "platform/gui/close_requests.h"
 #include "platform/gui/qt_clipboard.h"
 #include "platform/gui/qt_dialogs.h"
 #include "platform/gui/qt_shell.h"
+#include "platform/gui/window_event_pump.h"
 #include "platform/platform.h"
 #include "platform/random_source.h"
 #include "platform/settings_store.h"
@@ -20,7 +20,8 @@ public:
 
     Platform& platform() { return platform_; }
     QtDialogs& dialogs() { return dialogs_; }
-    // The window boxes belong to and whose close requests the event pump honours.
+    WindowEventPump& events() { return events_; }
+    // The window boxes belong to and whose input the event pump holds during a command.
     void setWindow(QWidget* window)
     {
         dialogs_.setOwner(window);

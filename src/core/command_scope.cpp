@@ -1,0 +1,64 @@
+#include "core/command_scope.h"
+
+#include "core/window_pointer.h"
+#include "platform/event_pump.h"
+
+#include <QTimer>
+
+RunningCommands::RunningCommands(EventPump& events, WindowPointer& pointer)
+    : events_(events), pointer_(pointer)
+{
+}
+
+RunningCommands::~RunningCommands() = default;
+
+void RunningCommands::whenIdle(std::function<void()> action)
+{
+    if (!any() && waiting_.empty()) {
+        action();
+        return;
+    }
+    waiting_.push_back(std::move(action));
+    if (!any()) runWaiting();
+}
+
+// One waiting action at a time, each from the event loop, so none runs inside the handler
+// whose end let it in, and one that starts a command makes the rest wait for that one too.
+void RunningCommands::runWaiting()
+{
+    if (runScheduled_ || waiting_.empty()) return;
+    runScheduled_ = true;
+    QTimer::singleShot(0, this, [this] {
+        runScheduled_ = false;
+        if (any() || waiting_.empty()) return;
+        const std::function<void()> action = std::move(waiting_.front());
+        waiting_.pop_front();
+        action();
+        if (!any()) runWaiting();
+    });
+}
+
+CommandScope::CommandScope(RunningCommands& running, Input input)
+    : running_(running), input_(input), refused_(running.holdingInput())
+{
+    if (refused_) return;
+    ++running_.depth_;
+    if (input_ == Input::Held) {
+        ++running_.holds_;
+        running_.events_.holdInput();
+    }
+}
+
+CommandScope::~CommandScope()
+{
+    if (refused_) return;
+    if (input_ == Input::Held) {
+        running_.events_.releaseInput();
+        --running_.holds_;
+    }
+    if (--running_.depth_ > 0) return;
+    // Every command ends by restoring the pointer; one that was cut short must not leave the
+    // window looking busy.
+    if (running_.pointer_.isBusy()) running_.pointer_.setMousePointer(PointerSetting::Default);
+    running_.runWaiting();
+}
