@@ -1,14 +1,115 @@
-# Steps a person takes in the real window, shared by the end-to-end scripts (sourced).
-# Without a window manager the window sits at the screen's top left, so a control's place in
-# the window is its place on the screen.
+# Steps a person takes in the real window, shared by the end-to-end scripts (sourced). Without
+# a window manager the window sits at the screen's top left, so a control's place in the window
+# is its place on the screen. Every wait is for a condition, with a deadline.
 
-click() { xdotool mousemove "$1" "$2" click 1; sleep 1; }
+x11() { /usr/bin/python3 "$(dirname "${BASH_SOURCE[0]}")/x11_window.py" "$@"; }
+
+START_CHECKING="795 21"
+SAVE_AS_TEXT="664 250"
+CLEAR_RESULTS="928 284"
+LOAD_LIST_FILE="136 199"
+LOAD_SAMPLES="400 232"
+KILOBYTES="160 311"
+FILE_LIST="268 77"
+# A spot of the window's own background that no box covers: the pointer shows the window's
+# setting there, busy or not.
+BACKGROUND="1060 300"
+
+# Boxes and the window share the application title.
+windows_titled() { xdotool search --onlyvisible --name "$1" 2>/dev/null | wc -l; }
+
+# Waits until $1 windows titled $2 show (or are gone, for 0).
+await_windows() {
+    local count=$1 title=$2
+    for _ in $(seq 400); do
+        [ "$(windows_titled "$title")" -eq "$count" ] && return 0
+        sleep 0.05
+    done
+    echo "FAIL: expected $count windows titled '$title', saw $(windows_titled "$title")"
+    exit 1
+}
+
+# Waits for the main window and notes what the pointer looks like over it when it is idle.
+await_window() {
+    x11 size Bytemarsh >/dev/null
+    xdotool mousemove $BACKGROUND
+    await_windows 1 '^Bytemarsh$'
+    IDLE_POINTER=$(x11 cursor)
+}
+
+# Waits until the window has shown its idle pointer for a while: the command has ended.
+await_idle() {
+    xdotool mousemove $BACKGROUND
+    x11 wait-cursor SETTLE "$IDLE_POINTER" 60
+}
+
+click() { xdotool mousemove "$1" "$2" click 1; }
+
+# Presses a button and waits until the window shows the busy pointer.
+press_and_see_busy() {
+    xdotool mousemove "$1" "$2"
+    x11 wait-cursor CHANGE "$IDLE_POINTER" 10 # the hand over a button
+    local over_button
+    over_button=$(x11 cursor)
+    xdotool click 1
+    x11 wait-cursor CHANGE "$over_button" 10
+}
+
+# Confirms the box that a command shows (titled as the window is) and waits for it to go.
+await_box_and_confirm() {
+    await_windows 2 '^Bytemarsh$'
+    xdotool key Return
+    await_windows 1 '^Bytemarsh$'
+}
+
+# Types a path into the file dialog titled $1 once it shows.
+type_into_dialog() {
+    await_windows 1 "$1"
+    xdotool type --delay 10 "$2"
+}
+
+open_list_file_dialog() {
+    click $LOAD_LIST_FILE
+    type_into_dialog '^Load List' "$1"
+}
+
+# Confirms the dialog or box that has the keyboard and waits for the busy pointer.
+submit_and_see_busy() {
+    xdotool mousemove $BACKGROUND
+    xdotool key Return
+    x11 wait-cursor CHANGE "$IDLE_POINTER" 10
+}
+
+answer_yes_and_see_busy() {
+    await_windows 2 '^Bytemarsh$'
+    xdotool mousemove $BACKGROUND
+    xdotool key y
+    x11 wait-cursor CHANGE "$IDLE_POINTER" 10
+}
+
+load_list_file() {
+    open_list_file_dialog "$1"
+    xdotool key Return
+    await_windows 0 '^Load List'
+    await_idle
+}
+
+check_and_confirm() {
+    click $START_CHECKING
+    await_box_and_confirm
+}
+
+# Saves the results as a text file at $1; a question about an existing file is left open.
+save_results_as_text() {
+    click $SAVE_AS_TEXT
+    type_into_dialog '^Save$' "$1"
+    xdotool key Return
+    await_windows 0 '^Save$'
+}
 
 # Start Checking, confirm "Done.", and save the results as a text file at $1.
 check_and_save_results() {
-    click 795 21                  # Start Checking
-    xdotool key Return; sleep 1   # "Done."
-    click 664 250                 # Save Results As Text File
-    xdotool type --delay 20 "$1"
-    xdotool key Return; sleep 1.5
+    check_and_confirm
+    save_results_as_text "$1"
+    await_idle
 }

@@ -1,12 +1,28 @@
 #!/usr/bin/python3
-"""Small X11 helper for the end-to-end tests: find a window, read its size, close it."""
+"""X11 helper for the end-to-end tests, a client of the real X server as a window manager, a
+file manager or a person's pointer would be:
+
+  size TITLE                 the window's client size, WIDTHxHEIGHT
+  icon TITLE                 how many values the window's icon property holds
+  close TITLE                ask the window to close, as a window manager's close button does
+  cursor                     an identifier of the pointer's current image
+  wait-cursor CHANGE ID SECONDS
+                             wait until the pointer's image differs from ID
+  wait-cursor SETTLE ID SECONDS
+                             wait until the pointer's image has been ID for a third of a second
+  drop TITLE X Y PATH...     drag PATHs from outside and drop them at X,Y of the window (XDND);
+                             prints "accepted" or "refused"
+"""
+import hashlib
 import sys
 import time
+import urllib.parse
 
-from Xlib import X, display, protocol
+from Xlib import X, Xatom, display, protocol
+from Xlib.ext import xfixes  # noqa: F401 (registers the extension's requests)
 
 
-def find(d, title, timeout):
+def find(d, title, timeout=20):
     deadline = time.time() + timeout
     while time.time() < deadline:
         for window in d.screen().root.query_tree().children:
@@ -14,14 +30,119 @@ def find(d, title, timeout):
                 name = candidate.get_wm_name()
                 if name == title and candidate.get_attributes().map_state == X.IsViewable:
                     return candidate
-        time.sleep(0.1)
+        time.sleep(0.05)
     sys.exit(f"no window titled {title!r}")
 
 
+def client_message(d, window, kind, values):
+    values = (list(values) + [0] * 5)[:5]
+    return protocol.event.ClientMessage(window=window, client_type=d.intern_atom(kind),
+                                        data=(32, values))
+
+
+def close(d, window):
+    delete = d.intern_atom("WM_DELETE_WINDOW")
+    window.send_event(client_message(d, window, "WM_PROTOCOLS", [delete, X.CurrentTime]))
+    # A round trip, so the server has the request before this client goes away.
+    d.sync()
+
+
+def cursor_id(d):
+    d.xfixes_query_version()
+    image = d.xfixes_get_cursor_image(d.screen().root)
+    pixels = bytes(str(list(image.cursor_image)), "ascii")
+    return f"{image.width}x{image.height}-" + hashlib.sha1(pixels).hexdigest()[:12]
+
+
+def wait_cursor(d, mode, reference, seconds):
+    deadline = time.time() + float(seconds)
+    settled_since = None
+    while time.time() < deadline:
+        now = cursor_id(d)
+        if mode == "CHANGE" and now != reference:
+            return
+        if mode == "SETTLE":
+            if now != reference:
+                settled_since = None
+            elif settled_since is None:
+                settled_since = time.time()
+            elif time.time() - settled_since >= 0.33:
+                return
+        time.sleep(0.02)
+    sys.exit(f"the pointer did not {'change' if mode == 'CHANGE' else 'settle'} in time")
+
+
+def server_time(d, window):
+    """A timestamp from the server itself, as a real drag source uses."""
+    window.change_attributes(event_mask=X.PropertyChangeMask)
+    window.change_property(d.intern_atom("BYTEMARSH_TIME"), Xatom.STRING, 8, b"")
+    while True:
+        event = d.next_event()
+        if event.type == X.PropertyNotify:
+            return event.time
+
+
+def drop(d, target, x, y, paths):
+    """Plays the source's part of an XDND drag and drop. The target's answers decide."""
+    uri_list = "".join("file://" + urllib.parse.quote(p) + "\r\n" for p in paths).encode()
+    source = d.screen().root.create_window(0, 0, 1, 1, 0, X.CopyFromParent)
+    stamp = server_time(d, source)
+    selection = d.intern_atom("XdndSelection")
+    uri_type = d.intern_atom("text/uri-list")
+    targets = d.intern_atom("TARGETS")
+    copy = d.intern_atom("XdndActionCopy")
+    source.set_selection_owner(selection, stamp)
+
+    root_x = target.get_geometry().x + x
+    root_y = target.get_geometry().y + y
+    target.send_event(client_message(d, target, "XdndEnter", [source.id, 5 << 24, uri_type]))
+    target.send_event(client_message(
+        d, target, "XdndPosition", [source.id, 0, (root_x << 16) | root_y, stamp, copy]))
+    d.flush()
+
+    status = None
+    dropped = False
+    deadline = time.time() + 10
+    while time.time() < deadline:
+        if not d.pending_events():
+            time.sleep(0.01)
+            continue
+        event = d.next_event()
+        if event.type == X.SelectionRequest and event.selection == selection:
+            if event.target == targets:
+                event.requestor.change_property(event.property, Xatom.ATOM, 32, [uri_type])
+            else:
+                event.requestor.change_property(event.property, uri_type, 8, uri_list)
+            event.requestor.send_event(protocol.event.SelectionNotify(
+                time=event.time, requestor=event.requestor, selection=event.selection,
+                target=event.target, property=event.property))
+            d.flush()
+        elif event.type == X.ClientMessage:
+            kind = d.get_atom_name(event.client_type)
+            values = event.data[1]
+            if kind == "XdndStatus" and status is None:
+                status = bool(values[1] & 1)
+                # A refused drag is dropped all the same: the window must still take nothing.
+                target.send_event(client_message(d, target, "XdndDrop", [source.id, 0, stamp]))
+                d.flush()
+                dropped = True
+            elif kind == "XdndFinished" and dropped:
+                accepted = bool(values[1] & 1)
+                print("accepted" if status and accepted else "refused")
+                return
+    sys.exit("the window never finished the drop")
+
+
 def main():
-    command, title = sys.argv[1], sys.argv[2]
+    command = sys.argv[1]
     d = display.Display()
-    window = find(d, title, 20)
+    if command == "cursor":
+        print(cursor_id(d))
+        return
+    if command == "wait-cursor":
+        wait_cursor(d, sys.argv[2], sys.argv[3], sys.argv[4])
+        return
+    window = find(d, sys.argv[2])
     if command == "size":
         geometry = window.get_geometry()
         print(f"{geometry.width}x{geometry.height}")
@@ -30,13 +151,11 @@ def main():
         prop = window.get_full_property(atom, X.AnyPropertyType)
         print(0 if prop is None else len(prop.value))
     elif command == "close":
-        protocols = d.intern_atom("WM_PROTOCOLS")
-        delete = d.intern_atom("WM_DELETE_WINDOW")
-        event = protocol.event.ClientMessage(
-            window=window, client_type=protocols, data=(32, [delete, X.CurrentTime, 0, 0, 0]))
-        window.send_event(event)
-        # A round trip, so the server has the request before this client goes away.
-        d.sync()
+        close(d, window)
+    elif command == "drop":
+        drop(d, window, int(sys.argv[3]), int(sys.argv[4]), sys.argv[5:])
+    else:
+        sys.exit(f"unknown command {command!r}")
 
 
 if __name__ == "__main__":

@@ -63,7 +63,7 @@ bool InputHoldFilter::eventFilter(QObject* watched, QEvent* event)
     return true;
 }
 
-WindowEventPump::WindowEventPump() = default;
+WindowEventPump::WindowEventPump(int heldIntervalMs) : QtEventPump(10, heldIntervalMs) {}
 
 WindowEventPump::~WindowEventPump()
 {

@@ -32,7 +32,7 @@ private:
 class WindowEventPump : public QtEventPump
 {
 public:
-    WindowEventPump();
+    explicit WindowEventPump(int heldIntervalMs = kHeldRoundMs);
     ~WindowEventPump() override;
 
     void setWindow(QWidget* window) { filter_.setWindow(window); }

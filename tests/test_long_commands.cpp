@@ -1,0 +1,278 @@
+#include "core/command_scope.h"
+#include "core/list_editing.h"
+#include "desktop/single_instance.h"
+#include "doubles/test_platform.h"
+#include "platform/gui/window_event_pump.h"
+#include "support/loaded_window.h"
+#include "support/test_main.h"
+#include "ui/form1.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QTimer>
+#include <QUrl>
+#include <atomic>
+#include <thread>
+
+namespace {
+
+class PlainPointer : public WindowPointer
+{
+public:
+    PointerSetting mousePointer() const override { return setting_; }
+    void setMousePointer(PointerSetting setting) override { setting_ = setting; }
+
+private:
+    PointerSetting setting_ = PointerSetting::Default;
+};
+
+// The window on the test platform, but with the real rounds: held rounds by the clock, and the
+// user's input discarded by the filter while a command holds it.
+struct RealRoundsWindow
+{
+    explicit RealRoundsWindow(int heldIntervalMs = EventPump::kHeldRoundMs) : events(heldIntervalMs)
+    {
+        events.setWindow(&form);
+        loadAndShow(form);
+        test.dialogs.clearShown();
+    }
+
+    TestPlatform test;
+    WindowEventPump events;
+    Platform platform{test.dialogs,
+                      test.settings,
+                      test.shell,
+                      test.clipboard,
+                      test.platform().spreadsheet,
+                      events,
+                      test.random,
+                      test.programFolder()};
+    Form1 form{platform};
+};
+
+// What a drag from the file manager carries.
+std::unique_ptr<QMimeData> draggedPaths(const QStringList& paths)
+{
+    auto data = std::make_unique<QMimeData>();
+    QList<QUrl> urls;
+    for (const QString& path : paths)
+        urls << QUrl::fromLocalFile(path);
+    data->setUrls(urls);
+    return data;
+}
+
+// Drags paths over the file list and drops them there; true when the list took them.
+bool dropOnFileList(Form1& form, const QStringList& paths)
+{
+    QWidget* target = form.ListView1Widget->viewport();
+    const auto data = draggedPaths(paths);
+    const QPoint at = target->rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    if (!enter.isAccepted()) return false;
+    QDropEvent drop(at, Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &drop);
+    return drop.isAccepted();
+}
+
+void fillFileList(Form1& form, const QString& path, int rows)
+{
+    for (int row = 0; row < rows; ++row)
+        form.fileList().add(path);
+}
+
+} // namespace
+
+class LongCommandsTest : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir dir_;
+    QString path(const QString& name) const { return dir_.filePath(name); }
+
+private slots:
+    void init() { removeAllSettings(); }
+
+    void whatComesFromOutsideWaitsForTheLastCommandAndNothingNestsInAHeldOne()
+    {
+        CountingEventPump events;
+        PlainPointer pointer;
+        RunningCommands running(events, pointer);
+        QStringList happened;
+        running.whenIdle([&] { happened << QStringLiteral("at once"); });
+        QCOMPARE(happened, QStringList({"at once"}));
+
+        {
+            const CommandScope outer(running, CommandScope::Input::LetThrough);
+            QVERIFY(!outer.refused());
+            QCOMPARE(events.holds, 0);
+            // The first waiting action starts a command of its own: the second waits for it.
+            running.whenIdle([&] {
+                const CommandScope command(running, CommandScope::Input::LetThrough);
+                happened << QStringLiteral("first");
+                QCoreApplication::processEvents();
+                happened << QStringLiteral("first ends");
+            });
+            running.whenIdle([&] { happened << QStringLiteral("second"); });
+            {
+                const CommandScope inner(running, CommandScope::Input::Held);
+                QVERIFY(!inner.refused()); // a person may start one during a scan's rounds
+                QCOMPARE(events.holds, 1);
+                const CommandScope nested(running, CommandScope::Input::LetThrough);
+                QVERIFY(nested.refused());
+                QCOMPARE(events.holds, 1);
+            }
+            QCOMPARE(events.holds, 0);
+            pointer.setMousePointer(PointerSetting::Busy);
+            QCoreApplication::processEvents();
+            QCOMPARE(happened.size(), 1);
+        }
+        QCOMPARE(pointer.mousePointer(), PointerSetting::Default); // never left looking busy
+        QCOMPARE(happened.size(), 1); // not inside the handler that just ended
+        QTRY_COMPARE(happened, QStringList({"at once", "first", "first ends", "second"}));
+    }
+
+    void aCheckRepaintsAndDiscardsWhatThePersonDoesMeanwhile()
+    {
+        const QString file = writeFile(path(QStringLiteral("one.bin")), "abc");
+        const QString folder = path(QStringLiteral("dropped"));
+        QDir().mkpath(folder + QStringLiteral("/sub"));
+        writeFile(folder + QStringLiteral("/a.txt"), "a");
+        writeFile(folder + QStringLiteral("/sub/b.txt"), "b");
+
+        RealRoundsWindow w(5);
+        constexpr int kRows = 200000;
+        fillFileList(w.form, file, kRows);
+        int rowsAtFirstRound = -1;
+        bool dragTaken = true;
+        QTimer::singleShot(0, &w.form, [&] {
+            rowsAtFirstRound = w.form.resultsList().count();
+            QTest::mouseClick(w.form.PushButton9, Qt::LeftButton); // Clear List (results)
+            QTest::keyClick(w.form.ListView2Widget, Qt::Key_Delete);
+            dragTaken = dropOnFileList(w.form, {folder});
+            w.form.addGivenPaths({folder}); // a later start's hand-over
+        });
+        QTest::mouseClick(w.form.PushButton4, Qt::LeftButton); // Start Checking
+
+        // The first round came while the check was under way, though no size kept it waiting.
+        QVERIFY2(rowsAtFirstRound > 0 && rowsAtFirstRound < kRows,
+                 qPrintable(QString::number(rowsAtFirstRound)));
+        QVERIFY(!dragTaken);
+        QVERIFY(w.events.filter().discarded() >= 3);
+        QCOMPARE(w.form.resultsList().count(), kRows);
+        QCOMPARE(w.test.dialogs.texts(), QStringList({"Done."}));
+        // The hand-over comes in once the check has ended; the discarded clicks never do.
+        QCOMPARE(w.form.fileList().count(), kRows);
+        QTRY_COMPARE(w.form.fileList().count(), kRows + 2);
+        QCOMPARE(w.form.resultsList().count(), kRows);
+
+        // With the check over, the same actions are taken again.
+        QVERIFY(dropOnFileList(w.form, {folder}));
+        QCOMPARE(w.form.fileList().count(), kRows + 4);
+        QTest::mouseClick(w.form.PushButton9, Qt::LeftButton);
+        QCOMPARE(w.form.resultsList().count(), 0);
+    }
+
+    void boxesStayUsableWhileTheWindowHoldsInput()
+    {
+        RealRoundsWindow w;
+        w.form.resultsList().add(QStringLiteral("kept"));
+        w.events.holdInput();
+        QMessageBox box(QMessageBox::NoIcon, QStringLiteral("t"), QStringLiteral("text"),
+                        QMessageBox::Ok, &w.form);
+        box.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&box));
+        QTest::mouseClick(box.button(QMessageBox::Ok), Qt::LeftButton);
+        QCOMPARE(box.result(), int(QMessageBox::Ok));
+        QTest::mouseClick(w.form.PushButton9, Qt::LeftButton);
+        QCOMPARE(w.form.resultsList().count(), 1);
+        w.events.releaseInput();
+        QTest::mouseClick(w.form.PushButton9, Qt::LeftButton);
+        QCOMPARE(w.form.resultsList().count(), 0);
+    }
+
+    // Should anything ever change the list during a check, the workers still read live memory:
+    // the address sanitizer build proves it.
+    void aCheckReadsItsRowsSafelyWhateverBecomesOfTheList()
+    {
+        const QString file = writeFile(path(QString(200, u'n')), "abc");
+        LoadedWindow w;
+        constexpr int kRows = 60000; // 12 MB of text: removing it all rebuilds the list's store
+        fillFileList(w.form, file, kRows);
+        bool emptied = false;
+        w.test.events.onHeldCall = [&] {
+            if (emptied) return;
+            emptied = true;
+            RemoveRowsContaining(w.form.fileList(), QStringLiteral("n"));
+            w.form.fileList().add(QString(300, u'x'));
+        };
+        w.form.PushButton4_Click();
+        QVERIFY(emptied);
+        {
+            QStringList t = w.test.dialogs.texts();
+            t.removeDuplicates();
+            qDebug() << t.size() << t.mid(0, 5) << w.test.dialogs.texts().size();
+        }
+        QCOMPARE(w.form.resultsList().count(), kRows);
+        QCOMPARE(w.form.resultsList().subItem(1, 1), QStringLiteral("3 bytes"));
+        QCOMPARE(w.test.dialogs.texts().last(), QStringLiteral("Done."));
+    }
+
+    void dropsAndHandOversAtRandomTimesDuringAHundredChecks()
+    {
+        const QString file = writeFile(path(QStringLiteral("sized.bin")), "abcd");
+        const QString folder = path(QStringLiteral("tree"));
+        QDir().mkpath(folder);
+        writeFile(folder + QStringLiteral("/x.txt"), "x");
+        writeFile(folder + QStringLiteral("/y.txt"), "y");
+        const QString socket = path(QStringLiteral("hand-over"));
+
+        RealRoundsWindow w(1);
+        InstanceServer server;
+        QVERIFY(server.listen(socket));
+        connect(&server, &InstanceServer::pathsReceived, &w.form,
+                [&](const QStringList& paths) { w.form.addGivenPaths(paths); });
+        fillFileList(w.form, file, 3000);
+
+        // Later starts, each handing over one file at a random moment.
+        constexpr int kHandOvers = 60;
+        std::atomic<int> taken{0};
+        std::thread laterStarts([&] {
+            for (int i = 0; i < kHandOvers; ++i) {
+                std::this_thread::sleep_for(
+                    std::chrono::milliseconds(QRandomGenerator::global()->bounded(15)));
+                if (SingleInstance::handOver(socket, {file}, ::geteuid(), 5000) ==
+                    SingleInstance::HandOver::Taken)
+                    ++taken;
+            }
+        });
+
+        int droppedFiles = 0;
+        int expectedResults = 0;
+        for (int check = 0; check < 100; ++check) {
+            QTimer drop;
+            drop.setSingleShot(true);
+            connect(&drop, &QTimer::timeout, &w.form, [&] {
+                if (dropOnFileList(w.form, {folder})) droppedFiles += 2;
+            });
+            drop.start(QRandomGenerator::global()->bounded(6));
+            QCoreApplication::processEvents(); // what came between two checks goes in
+            const int rows = w.form.fileList().count();
+            const int before = w.form.resultsList().count();
+            w.form.PushButton4_Click();
+            QCOMPARE(w.form.resultsList().count() - before, rows); // every row, once
+            expectedResults += rows;
+        }
+        laterStarts.join();
+        QTRY_COMPARE(w.form.fileList().count(), 3000 + taken + droppedFiles);
+        QCOMPARE(w.form.resultsList().count(), expectedResults);
+        QVERIFY(taken > 0);
+        server.close();
+    }
+};
+
+BYTEMARSH_TEST_MAIN(LongCommandsTest)
+#include "test_long_commands.moc"
