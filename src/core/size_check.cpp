@@ -123,10 +123,12 @@ void SizeCheck::run()
         SizesAhead sizes(files_, last, events_);
         short unit = UnitBytes;
         for (int i = 1; i <= last; ++i) {
-            std::string_view path; // points into the file list, which nothing changes meanwhile
+            // A step that fails leaves its variable empty, said outright: the optimiser may
+            // otherwise reuse the storage on the way out of the failed step.
+            std::string_view path; // points into the file list's pinned texts
+            if (!trap.line(110, [&] { path = files_.textUtf8(i); })) path = {};
             int row = 0;
-            trap.line(110, [&] { path = files_.textUtf8(i); });
-            trap.line(112, [&] { row = results_.addUtf8(path); });
+            if (!trap.line(112, [&] { row = results_.addUtf8(path); })) row = 0;
             trap.line(114, [&] { unit = selectedUnit(units_, unit); });
             trap.line(130, [&] {
                 const auto size = double(lengthFrom(sizes.of(i, path)));
