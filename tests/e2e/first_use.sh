@@ -18,11 +18,11 @@ source "$here/window_steps.sh"
 
 "$program" &
 pid=$!
-/usr/bin/python3 "$here/x11_window.py" size Bytemarsh >/dev/null # waits for the window
+await_window
 
-click 400 232                 # Load Sample/Example Files
-xdotool key n; sleep 1        # No: do not open the samples folder
-click 160 311                 # Kilobytes (Kb)
+click $LOAD_SAMPLES
+answer_box n                  # No: do not open the samples folder
+click $KILOBYTES
 results=$work/results
 check_and_save_results "$results"
 

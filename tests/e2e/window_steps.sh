@@ -55,12 +55,14 @@ press_and_see_busy() {
     x11 wait-cursor CHANGE "$over_button" 10
 }
 
-# Confirms the box that a command shows (titled as the window is) and waits for it to go.
-await_box_and_confirm() {
+# Answers the box that a command shows (titled as the window is) with a key and waits for it
+# to go.
+answer_box() {
     await_windows 2 '^Bytemarsh$'
-    xdotool key Return
+    xdotool key "$1"
     await_windows 1 '^Bytemarsh$'
 }
+await_box_and_confirm() { answer_box Return; }
 
 # Types a path into the file dialog titled $1 once it shows.
 type_into_dialog() {
