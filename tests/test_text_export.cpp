@@ -148,7 +148,8 @@ private slots:
         w.addResult(QStringLiteral("/data/b c.bin"), QStringLiteral("1.5 KB"));
         w.addResult(QStringLiteral("/data/é/ü.txt"), QString());
         w.form.resultsList().setChecked(2, true);
-        const QString out = path(QStringLiteral("three.txt"));
+        QDir().mkpath(path(QStringLiteral("new")));
+        const QString out = path(QStringLiteral("new/three.txt"));
         w.test.dialogs.answerSaveFile(out);
         QList<PointerSetting> pointerWhileWriting;
         w.test.events.onCall = [&] { pointerWhileWriting << w.form.mousePointer(); };
@@ -157,6 +158,12 @@ private slots:
 
         QCOMPARE(contentOf(out), QByteArray("/data/a.txt\r\n/data/b c.bin\r\n"
                                             "/data/\xc3\xa9/\xc3\xbc.txt\r\n"));
+        // A new file gets what any new file gets there.
+        const mode_t umask = ::umask(0);
+        ::umask(umask);
+        QCOMPARE(statOf(out).st_mode & 07777, 0666 & ~umask);
+        QCOMPARE(statOf(out).st_uid, ::geteuid());
+        QCOMPARE(namesIn(path(QStringLiteral("new"))), QStringList({QStringLiteral("three.txt")}));
         const auto& shown = w.test.dialogs.shown();
         QCOMPARE(shown.size(), std::size_t(1));
         QCOMPARE(shown[0].kind, ScriptedDialogs::Kind::SaveFile);
@@ -463,27 +470,41 @@ private slots:
         QCOMPARE(texts[2], texts[1]);
     }
 
-    void anotherUsersFileInAStickyFolderKeepsItsOwner()
+    // Replacing would change whose file it is, or is not allowed at all: the lines are kept in
+    // a place of the saver's own and written into the file itself.
+    void filesTheSaverMayNotReplaceAreWrittenInPlace_data()
     {
-        if (!haveSaver()) QSKIP(qPrintable(noSaver()));
-        const QString shared = sharedFolder(QStringLiteral("sticky"));
-        const QString theirs = writeFile(shared + QStringLiteral("/theirs.txt"), "theirs\r\n");
-        QCOMPARE(::chown(native(theirs).constData(), nobody()->pw_uid, nobody()->pw_gid), 0);
-        QCOMPARE(::chmod(native(theirs).constData(), 0666), 0);
-        const struct stat before = statOf(theirs);
+        QTest::addColumn<bool>("sticky");
+        QTest::newRow("another user's file in a sticky folder") << true;
+        QTest::newRow("the saver's file in a folder the saver cannot write") << false;
+    }
 
-        const ProbeRun run = runSaveProbe(theirs, 3, saver_->name());
+    void filesTheSaverMayNotReplaceAreWrittenInPlace()
+    {
+        QFETCH(bool, sticky);
+        if (!haveSaver()) QSKIP(qPrintable(noSaver()));
+        const QString folder =
+            sticky ? sharedFolder(QStringLiteral("sticky")) : path(QStringLiteral("closed"));
+        QDir().mkpath(folder);
+        const QString out = writeFile(folder + QStringLiteral("/results.txt"), "old\r\n");
+        const uid_t owner = sticky ? nobody()->pw_uid : saver_->uid();
+        const gid_t group = sticky ? nobody()->pw_gid : saver_->gid();
+        QCOMPARE(::chown(native(out).constData(), owner, group), 0);
+        QCOMPARE(::chmod(native(out).constData(), sticky ? 0666 : 0640), 0);
+        const struct stat before = statOf(out);
+
+        const ProbeRun run = runSaveProbe(out, 3, saver_->name());
 
         QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
-        QCOMPARE(run.texts, QStringList({QStringLiteral("Save"), question(theirs)}));
-        QCOMPARE(contentOf(theirs), probeRows(3));
-        const struct stat after = statOf(theirs);
-        QCOMPARE(after.st_uid, nobody()->pw_uid);
-        QCOMPARE(after.st_gid, nobody()->pw_gid);
+        QCOMPARE(run.texts, QStringList({QStringLiteral("Save"), question(out)}));
+        QCOMPARE(contentOf(out), probeRows(3));
+        const struct stat after = statOf(out);
+        QCOMPARE(after.st_uid, owner);
+        QCOMPARE(after.st_gid, group);
         QCOMPARE(after.st_mode, before.st_mode);
         QCOMPARE(after.st_nlink, nlink_t(1));
         QCOMPARE(after.st_ino, before.st_ino);
-        QCOMPARE(namesIn(shared), QStringList({QStringLiteral("theirs.txt")}));
+        QCOMPARE(namesIn(folder), QStringList({QStringLiteral("results.txt")}));
     }
 
     // A file the user owns alone is replaced by a new one that takes on all it carried; one
