@@ -1,6 +1,7 @@
 #include "core/error_trap.h"
 #include "doubles/test_platform.h"
 #include "platform/desktop_spreadsheet.h"
+#include "platform/platform_error.h"
 #include "support/loaded_window.h"
 #include "support/test_main.h"
 #include "ui/form1.h"
@@ -362,6 +363,66 @@ private slots:
                  QStringList({report(QStringLiteral("Path not found"), 168)}));
         QVERIFY(w.test.shell.urls.isEmpty());
         QCOMPARE(w.form.mousePointer(), PointerSetting::Default);
+    }
+
+    // Results row r goes to sheet row r + 1, so from results row 1,048,576 on there is no room.
+    void tickedRowsPastTheSheetsEndAreCountedInOneMessage()
+    {
+        Window w;
+        RecordingSpreadsheet& sheet = w.test.recordSpreadsheet();
+        RowList& results = w.form.resultsList();
+        const int lastThatFits = kSheetRows - 1;
+        for (int row = 1; row <= kSheetRows + 3; ++row)
+            results.addUtf8("/r");
+        for (int row : {1, lastThatFits, lastThatFits + 1, lastThatFits + 2, lastThatFits + 4}) {
+            results.setText(row, QStringLiteral("/data/%1").arg(row));
+            results.setSubItem(row, 1, QStringLiteral("%1 KB").arg(row));
+            results.setChecked(row, true);
+        }
+
+        w.form.PushButton12_Click();
+
+        QCOMPARE(w.test.dialogs.texts(),
+                 QStringList({QStringLiteral("A sheet holds at most 1,048,576 rows. 3 ticked rows "
+                                             "past the last one were left out.")}));
+        QCOMPARE(w.test.dialogs.shown()[0].icon, BoxIcon::None);
+        QCOMPARE(w.test.dialogs.shown()[0].buttons, BoxButtons::Ok);
+        const Cells expected = {{{1, 1}, QStringLiteral("Filename")},
+                                {{1, 2}, QStringLiteral("File Size")},
+                                {{2, 1}, QStringLiteral("/data/1")},
+                                {{2, 2}, QStringLiteral("1 KB")},
+                                {{kSheetRows, 1}, QStringLiteral("/data/%1").arg(lastThatFits)},
+                                {{kSheetRows, 2}, QStringLiteral("%1 KB").arg(lastThatFits)}};
+        QCOMPARE(sheet.cells, expected);
+        QCOMPARE(sheet.calls.mid(sheet.calls.size() - 2),
+                 QStringList({"autofit all", "visible true"}));
+        QCOMPARE(w.form.mousePointer(), PointerSetting::Default);
+
+        // One left out is said so.
+        results.setChecked(lastThatFits + 1, false);
+        results.setChecked(lastThatFits + 4, false);
+        w.test.dialogs.clearShown();
+        w.form.PushButton12_Click();
+        QCOMPARE(w.test.dialogs.texts(),
+                 QStringList({QStringLiteral("A sheet holds at most 1,048,576 rows. 1 ticked row "
+                                             "past the last one was left out.")}));
+    }
+
+    void theWorkbookRefusesCellsPastTheSheetsEnd()
+    {
+        XlsxWorkbook workbook;
+        workbook.setCell(kSheetRows, kSheetColumns, QStringLiteral("last"));
+        for (const auto& [row, column] :
+             {std::pair(kSheetRows + 1, 1), std::pair(1, kSheetColumns + 1), std::pair(0, 1)}) {
+            try {
+                workbook.setCell(row, column, QStringLiteral("x"));
+                QFAIL(
+                    qPrintable(QStringLiteral("row %1, column %2 was taken").arg(row).arg(column)));
+            } catch (const PlatformError& error) {
+                QCOMPARE(error.description(),
+                         QStringLiteral("Application-defined or object-defined error"));
+            }
+        }
     }
 };
 

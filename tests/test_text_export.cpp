@@ -1,6 +1,7 @@
 #include "core/error_trap.h"
 #include "doubles/test_platform.h"
 #include "support/loaded_window.h"
+#include "support/saving_support.h"
 #include "support/test_main.h"
 #include "ui/form1.h"
 
@@ -43,6 +44,56 @@ QString report(const QString& description, int line)
                                      line);
 }
 
+QString question(const QString& path)
+{
+    return QStringLiteral("Are you sure you wish to overwrite ") + path + QStringLiteral(" ?");
+}
+
+// The rows the probe writes, as they land in the file.
+QByteArray probeRows(int rows)
+{
+    QByteArray text;
+    for (int row = 1; row <= rows; ++row)
+        text += "/results/row " + QByteArray::number(row) + " of the probe's list\r\n";
+    return text;
+}
+
+QStringList namesIn(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                  QDir::NoDotAndDotDot);
+}
+
+const passwd* nobody()
+{
+    return ::getpwnam("nobody");
+}
+
+// An access ACL that also lets `reader` read: user::rw- user:reader:r-- group::r-- mask::r--
+// other::r--, in the kernel's own xattr form.
+QByteArray aclLettingRead(uid_t reader)
+{
+    QByteArray acl;
+    const auto put32 = [&](quint32 value) {
+        for (int shift = 0; shift < 32; shift += 8)
+            acl += char((value >> shift) & 0xff);
+    };
+    const auto entry = [&](quint16 tag, quint16 permissions, quint32 id) {
+        acl += char(tag & 0xff);
+        acl += char(tag >> 8);
+        acl += char(permissions & 0xff);
+        acl += char(permissions >> 8);
+        put32(id);
+    };
+    put32(2); // the format's version
+    entry(0x01, 6, quint32(-1));
+    entry(0x02, 4, reader);
+    entry(0x04, 4, quint32(-1));
+    entry(0x10, 4, quint32(-1));
+    entry(0x20, 4, quint32(-1));
+    return acl;
+}
+
 } // namespace
 
 class TextExportTest : public QObject
@@ -50,9 +101,44 @@ class TextExportTest : public QObject
     Q_OBJECT
 
     QTemporaryDir dir_;
+    std::unique_ptr<ThrowawayUser> saver_; // saves as an ordinary user would; root only
     QString path(const QString& name) const { return dir_.filePath(name); }
 
+    // A folder like /tmp: everyone may add names, only their owners remove them.
+    QString sharedFolder(const QString& name) const
+    {
+        const QString folder = path(name);
+        QDir().mkpath(folder);
+        ::chmod(native(folder).constData(), 01777);
+        return folder;
+    }
+
+    // A folder the saver owns, beside the rest.
+    QString saversFolder(const QString& name) const
+    {
+        const QString folder = path(name);
+        QDir().mkpath(folder);
+        ::chown(native(folder).constData(), saver_->uid(), saver_->gid());
+        return folder;
+    }
+
+    bool haveSaver() const { return saver_ && saver_->exists(); }
+    QString noSaver() const
+    {
+        return ::geteuid() != 0 ? QStringLiteral("needs root, to save as another user")
+                                : QStringLiteral("no user to save as: ") + saver_->whyNot();
+    }
+
 private slots:
+    void initTestCase()
+    {
+        // Other users must reach the folders inside.
+        QCOMPARE(::chmod(native(dir_.path()).constData(), 0755), 0);
+        if (::geteuid() == 0) saver_ = std::make_unique<ThrowawayUser>();
+    }
+
+    void cleanupTestCase() { saver_.reset(); }
+
     void init() { removeAllSettings(); }
 
     void threeRowsGiveTheirPathsOnePerLine()
@@ -62,7 +148,8 @@ private slots:
         w.addResult(QStringLiteral("/data/b c.bin"), QStringLiteral("1.5 KB"));
         w.addResult(QStringLiteral("/data/é/ü.txt"), QString());
         w.form.resultsList().setChecked(2, true);
-        const QString out = path(QStringLiteral("three.txt"));
+        QDir().mkpath(path(QStringLiteral("new")));
+        const QString out = path(QStringLiteral("new/three.txt"));
         w.test.dialogs.answerSaveFile(out);
         QList<PointerSetting> pointerWhileWriting;
         w.test.events.onCall = [&] { pointerWhileWriting << w.form.mousePointer(); };
@@ -71,6 +158,12 @@ private slots:
 
         QCOMPARE(contentOf(out), QByteArray("/data/a.txt\r\n/data/b c.bin\r\n"
                                             "/data/\xc3\xa9/\xc3\xbc.txt\r\n"));
+        // A new file gets what any new file gets there.
+        const mode_t umask = ::umask(0);
+        ::umask(umask);
+        QCOMPARE(statOf(out).st_mode & 07777, 0666 & ~umask);
+        QCOMPARE(statOf(out).st_uid, ::geteuid());
+        QCOMPARE(namesIn(path(QStringLiteral("new"))), QStringList({QStringLiteral("three.txt")}));
         const auto& shown = w.test.dialogs.shown();
         QCOMPARE(shown.size(), std::size_t(1));
         QCOMPARE(shown[0].kind, ScriptedDialogs::Kind::SaveFile);
@@ -131,7 +224,7 @@ private slots:
         QCOMPARE(w.test.dialogs.texts().last(), question);
     }
 
-    void aFileThatCannotBeCreatedIsReportedThenEachRow()
+    void aFileThatCannotBeCreatedIsReportedOnceAndTheCommandEnds()
     {
         Window w;
         w.addResult(QStringLiteral("/one"), QString());
@@ -144,14 +237,13 @@ private slots:
         w.form.PushButton6_Click();
 
         const QStringList expected = {QStringLiteral("Save"),
-                                      report(QStringLiteral("Path not found"), 130),
-                                      report(QStringLiteral("Bad file name or number"), 136),
-                                      report(QStringLiteral("Bad file name or number"), 136)};
+                                      report(QStringLiteral("Path not found"), 130)};
         QCOMPARE(w.test.dialogs.texts(), expected);
         QCOMPARE(w.test.dialogs.shown()[1].title, QStringLiteral("Application Error"));
         QCOMPARE(w.test.dialogs.shown()[1].icon, BoxIcon::Exclamation);
-        QCOMPARE(pointerDuringReports.mid(1), QList<PointerSetting>(3, PointerSetting::Busy));
+        QCOMPARE(pointerDuringReports.mid(1), QList<PointerSetting>(1, PointerSetting::Busy));
         QCOMPARE(w.form.mousePointer(), PointerSetting::Default);
+        QCOMPARE(w.test.events.calls, 0);
         QVERIFY(!QFileInfo::exists(out));
     }
 
@@ -212,9 +304,7 @@ private slots:
             const QStringList expected = {QStringLiteral("Save"),
                                           QStringLiteral("Are you sure you wish to overwrite ") +
                                               target + QStringLiteral(" ?"),
-                                          report(QStringLiteral("Path/File access error"), 130),
-                                          report(QStringLiteral("Bad file name or number"), 136),
-                                          report(QStringLiteral("Bad file name or number"), 136)};
+                                          report(QStringLiteral("Path/File access error"), 130)};
             QCOMPARE(w.test.dialogs.texts(), expected);
             QCOMPARE(w.form.mousePointer(), PointerSetting::Default);
         }
@@ -257,7 +347,8 @@ private slots:
         QCOMPARE(filesBeside(), QStringList({QStringLiteral("old.txt")}));
         QStringList texts = w.test.dialogs.texts();
         QCOMPARE(texts.size(), 3);
-        QCOMPARE(texts[1], QStringLiteral("Are you sure you wish to overwrite ") + out +
+        // The question names the file the link leads to: that is what will be written.
+        QCOMPARE(texts[1], QStringLiteral("Are you sure you wish to overwrite ") + old +
                                QStringLiteral(" ?"));
         QVERIFY2(texts[2].startsWith(QStringLiteral("Path/File access error (File too large)")) &&
                      texts[2].contains(QStringLiteral("at line 140")),
@@ -279,52 +370,85 @@ private slots:
         QCOMPARE(filesBeside(), QStringList({QStringLiteral("old.txt")}));
     }
 
+    // Either road: a file of the user's own is replaced, one with a second link is written in
+    // place. The disk fills while the lines are kept (a long list fails at a row, a short one
+    // when it is closed), or, in place, when the new length is reserved.
+    void aFullFileSystemLeavesTheOldFileAsItWas_data()
+    {
+        QTest::addColumn<bool>("secondLink");
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<bool>("roomToKeepTheLines");
+        QTest::addColumn<int>("reportLine");
+        QTest::newRow("replace, short list") << false << 1000 << false << 140;
+        QTest::newRow("replace, long list") << false << 40000 << false << 136;
+        QTest::newRow("in place, short list") << true << 6000 << true << 140;
+        QTest::newRow("in place, long list") << true << 40000 << true << 140;
+        QTest::newRow("in place, no room to keep them") << true << 40000 << false << 136;
+    }
+
     void aFullFileSystemLeavesTheOldFileAsItWas()
     {
+        QFETCH(bool, secondLink);
+        QFETCH(int, rows);
+        QFETCH(bool, roomToKeepTheLines);
+        QFETCH(int, reportLine);
         if (::geteuid() != 0) QSKIP("mounting a small file system to fill needs root");
         const QString mountPoint = path(QStringLiteral("small"));
         QDir().mkpath(mountPoint);
-        const QByteArray where = QFile::encodeName(mountPoint);
-        if (::mount("bytemarsh-test", where.constData(), "tmpfs", 0, "size=64k") != 0)
-            QSKIP(qPrintable(QStringLiteral("no tmpfs could be mounted here: %1")
-                                 .arg(QString::fromLocal8Bit(std::strerror(errno)))));
-        struct Unmount
-        {
-            QByteArray where;
-            ~Unmount() { ::umount2(where.constData(), MNT_DETACH); }
-        } unmount{where};
+        SmallFileSystem small(mountPoint, "size=8m");
+        if (!small.mounted())
+            QSKIP(qPrintable("no tmpfs could be mounted here: " + small.whyNot()));
 
         const QString out = writeFile(mountPoint + QStringLiteral("/old.txt"), "old results\r\n");
-        // What is left of the file system, less than the new results need.
+        const QString other = mountPoint + QStringLiteral("/same file.txt");
+        if (secondLink) QCOMPARE(::link(native(out).constData(), native(other).constData()), 0);
+        const QStringList names = namesIn(mountPoint);
+        Window w;
+        qint64 length = 0;
+        for (int row = 0; row < rows; ++row) {
+            const QString text = QStringLiteral("/results/row %1 of a list that no longer fits");
+            w.addResult(text.arg(row), QString());
+            length += text.arg(row).size() + 2;
+        }
+        // Room to keep the lines but not to give the file their length as well; or less than
+        // the lines need.
+        const qint64 leave = roomToKeepTheLines ? length + 64 * 1024 : qMin(length / 2, 512 * 1024);
         QFile filler(mountPoint + QStringLiteral("/filler"));
         QVERIFY(filler.open(QIODevice::WriteOnly));
-        filler.write(QByteArray(64 * 1024 - 16 * 1024, 'f'));
+        filler.write(QByteArray((small.freeBytes() - leave) / 4096 * 4096, 'f'));
         filler.close();
-        Window w;
-        for (int row = 0; row < 1000; ++row)
-            w.addResult(QStringLiteral("/results/row %1 of a list that no longer fits").arg(row),
-                        QString());
+        const struct stat before = statOf(out);
+
         w.test.dialogs.answerSaveFile(out);
         w.test.dialogs.answerMessage(AnswerYes);
         w.form.PushButton6_Click();
 
         QCOMPARE(contentOf(out), QByteArray("old results\r\n"));
-        QCOMPARE(QDir(mountPoint).entryList(QDir::Files | QDir::Hidden),
-                 QStringList({QStringLiteral("filler"), QStringLiteral("old.txt")}));
+        if (secondLink) QCOMPARE(contentOf(other), QByteArray("old results\r\n"));
+        QStringList namesWithFiller = names + QStringList({QStringLiteral("filler")});
+        namesWithFiller.sort();
+        QCOMPARE(namesIn(mountPoint), namesWithFiller);
         const QStringList texts = w.test.dialogs.texts();
-        QCOMPARE(texts.size(), 3);
+        QCOMPARE(texts.size(), 3); // the dialog, the question and one report
         QVERIFY2(texts[2].startsWith(QStringLiteral("Path/File access error (No space left")) &&
-                     texts[2].contains(QStringLiteral("at line 140")),
+                     texts[2].contains(QStringLiteral("at line %1\r").arg(reportLine)),
                  qPrintable(texts[2]));
+        // A failed write ends the rows: the rest were never asked for.
+        if (reportLine == 136) QVERIFY(w.test.events.calls < rows);
+        QCOMPARE(w.form.mousePointer(), PointerSetting::Default);
 
-        // With room again the same save replaces the file.
+        // With room again the same save replaces the content, and the file stays what it was.
         QVERIFY(QFile::remove(filler.fileName()));
+        w.test.dialogs.clearShown();
         w.test.dialogs.answerSaveFile(out);
         w.test.dialogs.answerMessage(AnswerYes);
         w.form.PushButton6_Click();
+        QCOMPARE(w.test.dialogs.texts().size(), 2);
+        QCOMPARE(contentOf(out).size(), length);
         QVERIFY(contentOf(out).startsWith("/results/row 0 of"));
-        QCOMPARE(QDir(mountPoint).entryList(QDir::Files | QDir::Hidden),
-                 QStringList({QStringLiteral("old.txt")}));
+        if (secondLink) QCOMPARE(contentOf(other), contentOf(out));
+        QCOMPARE(statOf(out).st_nlink, before.st_nlink);
+        QCOMPARE(namesIn(mountPoint), names);
     }
 
     void rowsRemovedWhileWritingFailOnTheirOwnLine()
@@ -344,6 +468,237 @@ private slots:
         QCOMPARE(texts.size(), 3);
         QCOMPARE(texts[1], report(QStringLiteral("Index out of bounds"), 136));
         QCOMPARE(texts[2], texts[1]);
+    }
+
+    // Replacing would change whose file it is, or is not allowed at all: the lines are kept in
+    // a place of the saver's own and written into the file itself.
+    void filesTheSaverMayNotReplaceAreWrittenInPlace_data()
+    {
+        QTest::addColumn<bool>("sticky");
+        QTest::newRow("another user's file in a sticky folder") << true;
+        QTest::newRow("the saver's file in a folder the saver cannot write") << false;
+    }
+
+    void filesTheSaverMayNotReplaceAreWrittenInPlace()
+    {
+        QFETCH(bool, sticky);
+        if (!haveSaver()) QSKIP(qPrintable(noSaver()));
+        const QString folder =
+            sticky ? sharedFolder(QStringLiteral("sticky")) : path(QStringLiteral("closed"));
+        QDir().mkpath(folder);
+        const QString out = writeFile(folder + QStringLiteral("/results.txt"), "old\r\n");
+        const uid_t owner = sticky ? nobody()->pw_uid : saver_->uid();
+        const gid_t group = sticky ? nobody()->pw_gid : saver_->gid();
+        QCOMPARE(::chown(native(out).constData(), owner, group), 0);
+        QCOMPARE(::chmod(native(out).constData(), sticky ? 0666 : 0640), 0);
+        const struct stat before = statOf(out);
+
+        const ProbeRun run = runSaveProbe(out, 3, saver_->name());
+
+        QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
+        QCOMPARE(run.texts, QStringList({QStringLiteral("Save"), question(out)}));
+        QCOMPARE(contentOf(out), probeRows(3));
+        const struct stat after = statOf(out);
+        QCOMPARE(after.st_uid, owner);
+        QCOMPARE(after.st_gid, group);
+        QCOMPARE(after.st_mode, before.st_mode);
+        QCOMPARE(after.st_nlink, nlink_t(1));
+        QCOMPARE(after.st_ino, before.st_ino);
+        QCOMPARE(namesIn(folder), QStringList({QStringLiteral("results.txt")}));
+    }
+
+    // A file the user owns alone is replaced by a new one that takes on all it carried; one
+    // with a second link is written in place. Either way it stays the same file to its users.
+    void aSavedFileKeepsItsLinksAttributesAndAcl_data()
+    {
+        QTest::addColumn<bool>("secondLink");
+        QTest::addColumn<bool>("userAttribute");
+        QTest::addColumn<bool>("acl");
+        QTest::newRow("two hard links") << true << false << false;
+        QTest::newRow("user.x") << false << true << false;
+        QTest::newRow("ACL") << false << false << true;
+        QTest::newRow("user.x, ACL and two hard links") << true << true << true;
+    }
+
+    void aSavedFileKeepsItsLinksAttributesAndAcl()
+    {
+        QFETCH(bool, secondLink);
+        QFETCH(bool, userAttribute);
+        QFETCH(bool, acl);
+        const QString folder = path(QStringLiteral("identity/%1").arg(QTest::currentDataTag()));
+        const QString out = writeFile(folder + QStringLiteral("/results.txt"), "old\r\n");
+        const QString other = folder + QStringLiteral("/elsewhere.txt");
+        QCOMPARE(::chmod(native(out).constData(), 0640), 0);
+        // Root can show that the group is kept too.
+        if (::geteuid() == 0)
+            QCOMPARE(::chown(native(out).constData(), uid_t(-1), nobody()->pw_gid), 0);
+        if (secondLink) QCOMPARE(::link(native(out).constData(), native(other).constData()), 0);
+        if (userAttribute && ::setxattr(native(out).constData(), "user.x", "kept", 4, 0) != 0)
+            QSKIP(qPrintable("this file system keeps no user attributes: " + errnoText()));
+        const QByteArray wantedAcl = aclLettingRead(nobody()->pw_uid);
+        if (acl && ::setxattr(native(out).constData(), "system.posix_acl_access",
+                              wantedAcl.constData(), wantedAcl.size(), 0) != 0)
+            QSKIP(qPrintable("this file system keeps no ACLs: " + errnoText()));
+        const struct stat before = statOf(out);
+        const std::optional<QByteArray> aclBefore = attributeOf(out, "system.posix_acl_access");
+        QCOMPARE(aclBefore.has_value(), acl);
+
+        Window w;
+        w.addResult(QStringLiteral("/new/one"), QString());
+        w.addResult(QStringLiteral("/new/two"), QString());
+        w.test.dialogs.answerSaveFile(out);
+        w.test.dialogs.answerMessage(AnswerYes);
+        w.form.PushButton6_Click();
+
+        QCOMPARE(w.test.dialogs.texts(), QStringList({QStringLiteral("Save"), question(out)}));
+        QCOMPARE(contentOf(out), QByteArray("/new/one\r\n/new/two\r\n"));
+        if (secondLink) QCOMPARE(contentOf(other), contentOf(out));
+        const struct stat after = statOf(out);
+        QCOMPARE(after.st_uid, before.st_uid);
+        QCOMPARE(after.st_gid, before.st_gid);
+        QCOMPARE(after.st_mode, before.st_mode);
+        QCOMPARE(after.st_nlink, before.st_nlink);
+        // Only a file with one link is replaced by another.
+        QCOMPARE(after.st_ino == before.st_ino, secondLink);
+        QCOMPARE(attributeOf(out, "user.x"),
+                 userAttribute ? std::optional<QByteArray>("kept") : std::nullopt);
+        QCOMPARE(attributeOf(out, "system.posix_acl_access"), aclBefore);
+        QCOMPARE(namesIn(folder).size(), secondLink ? 2 : 1);
+    }
+
+    // A close from the desktop ends the process at once, in any event round of the export.
+    void aSaveEndedMidwayLeavesNothingBehind_data()
+    {
+        QTest::addColumn<bool>("fileThere");
+        QTest::newRow("over a file") << true;
+        QTest::newRow("a new file") << false;
+    }
+
+    void aSaveEndedMidwayLeavesNothingBehind()
+    {
+        QFETCH(bool, fileThere);
+        const QString folder = path(QStringLiteral("ended/%1").arg(QTest::currentDataTag()));
+        QDir().mkpath(folder);
+        const QString out = folder + QStringLiteral("/results.txt");
+        if (fileThere) writeFile(out, "old results\r\n");
+
+        // Over two megabytes, ended past the first one, which has gone to the disk by then.
+        const ProbeRun ended = runSaveProbe(out, 60000, {}, 50000);
+
+        QVERIFY2(ended.exitCode == 0, qPrintable(ended.errors));
+        QVERIFY(ended.texts.isEmpty()); // it never got as far as telling
+        QCOMPARE(namesIn(folder),
+                 fileThere ? QStringList({QStringLiteral("results.txt")}) : QStringList());
+        if (fileThere) QCOMPARE(contentOf(out), QByteArray("old results\r\n"));
+
+        const ProbeRun finished = runSaveProbe(out, 60000);
+        QVERIFY2(finished.exitCode == 0, qPrintable(finished.errors));
+        QCOMPARE(contentOf(out), probeRows(60000));
+        QCOMPARE(namesIn(folder), QStringList({QStringLiteral("results.txt")}));
+    }
+
+    // Another user plants a link in a shared sticky folder, aimed at one of the saver's files,
+    // and waits for the saver to save under that name. With the kernel's own guard on or off,
+    // the link is not followed; the saver's own link there is.
+    void aLinkPlantedByAnotherUserIsNeverFollowed_data()
+    {
+        QTest::addColumn<QByteArray>("protectedSymlinks");
+        QTest::newRow("fs.protected_symlinks=1") << QByteArray("1");
+        QTest::newRow("fs.protected_symlinks=0") << QByteArray("0");
+    }
+
+    void aLinkPlantedByAnotherUserIsNeverFollowed()
+    {
+        QFETCH(QByteArray, protectedSymlinks);
+        if (!haveSaver()) QSKIP(qPrintable(noSaver()));
+        const HeldSysctl guard("/proc/sys/fs/protected_symlinks", protectedSymlinks);
+        if (!guard.held()) QSKIP("fs.protected_symlinks cannot be set here");
+        const QString tag = QString::fromLatin1(protectedSymlinks);
+        const QString home = saversFolder(QStringLiteral("home-") + tag);
+        const QString notes = writeFile(home + QStringLiteral("/notes.txt"), "my notes\r\n");
+        QCOMPARE(::chown(native(notes).constData(), saver_->uid(), saver_->gid()), 0);
+        const QString shared = sharedFolder(QStringLiteral("shared-") + tag);
+        const QString planted = shared + QStringLiteral("/res.txt");
+        QVERIFY(QFile::link(notes, planted));
+        QCOMPARE(::lchown(native(planted).constData(), nobody()->pw_uid, nobody()->pw_gid), 0);
+
+        const ProbeRun refused = runSaveProbe(planted, 3, saver_->name());
+
+        QVERIFY2(refused.exitCode == 0, qPrintable(refused.errors));
+        // Something is there, so the user is asked about the name they chose, and then told.
+        QCOMPARE(refused.texts, QStringList({QStringLiteral("Save"), question(planted),
+                                             report(QStringLiteral("Permission denied"), 130)}));
+        QCOMPARE(contentOf(notes), QByteArray("my notes\r\n"));
+        QVERIFY(QFileInfo(planted).isSymLink());
+        QCOMPARE(namesIn(shared), QStringList({QStringLiteral("res.txt")}));
+
+        // The saver's own link in the same folder leads where it says, and the question names
+        // that file.
+        const QString own = shared + QStringLiteral("/mine.txt");
+        QVERIFY(QFile::link(notes, own));
+        QCOMPARE(::lchown(native(own).constData(), saver_->uid(), saver_->gid()), 0);
+        const ProbeRun followed = runSaveProbe(own, 3, saver_->name());
+        QVERIFY2(followed.exitCode == 0, qPrintable(followed.errors));
+        QCOMPARE(followed.texts, QStringList({QStringLiteral("Save"), question(notes)}));
+        QCOMPARE(contentOf(notes), probeRows(3));
+        QVERIFY(QFileInfo(own).isSymLink());
+    }
+
+    void aTargetThatCannotBeOpenedIsReportedOnce_data()
+    {
+        QTest::addColumn<QString>("setup");
+        QTest::addColumn<QString>("named");
+        QTest::addColumn<QString>("description");
+        QTest::newRow("a link to /dev/full") << "link"
+                                             << "/dev/full"
+                                             << "Path/File access error";
+        QTest::newRow("a read-only file system")
+            << "read-only"
+            << ""
+            << "Path/File access error (Read-only file system)";
+        QTest::newRow("a folder deleted after it was chosen") << "deleted"
+                                                              << ""
+                                                              << "Path not found";
+    }
+
+    void aTargetThatCannotBeOpenedIsReportedOnce()
+    {
+        QFETCH(QString, setup);
+        QFETCH(QString, named);
+        QFETCH(QString, description);
+        const QString folder = path(QStringLiteral("unopened-") + setup);
+        QDir().mkpath(folder);
+        QString out = writeFile(folder + QStringLiteral("/results.txt"), "old results\r\n");
+        std::unique_ptr<SmallFileSystem> small;
+        if (setup == u"link") {
+            QVERIFY(QFile::remove(out));
+            QVERIFY(QFile::link(QStringLiteral("/dev/full"), out));
+        } else if (setup == u"read-only") {
+            if (::geteuid() != 0) QSKIP("mounting a read-only file system needs root");
+            small = std::make_unique<SmallFileSystem>(folder, "size=1m");
+            if (!small->mounted()) QSKIP(qPrintable("no tmpfs here: " + small->whyNot()));
+            out = writeFile(folder + QStringLiteral("/results.txt"), "old results\r\n");
+            QVERIFY(small->makeReadOnly());
+        }
+        Window w;
+        for (int row = 0; row < 1000; ++row)
+            w.addResult(QStringLiteral("/row/%1").arg(row), QString());
+        w.test.dialogs.answerSaveFile(out);
+        w.test.dialogs.answerMessage(AnswerYes);
+        if (setup == u"deleted")
+            w.test.dialogs.whileShown([&] {
+                if (w.test.dialogs.shown().back().text.startsWith(QStringLiteral("Are you")))
+                    QDir(folder).removeRecursively();
+            });
+
+        w.form.PushButton6_Click();
+
+        QCOMPARE(w.test.dialogs.texts(),
+                 QStringList({QStringLiteral("Save"), question(named.isEmpty() ? out : named),
+                              report(description, 130)}));
+        QCOMPARE(w.test.events.calls, 0);
+        QCOMPARE(w.form.mousePointer(), PointerSetting::Default);
+        if (setup == u"read-only") QCOMPARE(contentOf(out), QByteArray("old results\r\n"));
     }
 };
 

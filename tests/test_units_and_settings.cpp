@@ -28,6 +28,31 @@ QByteArray contentOf(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
+// The four options as a person leaves them: one selected.
+class Options : public UnitOptions
+{
+public:
+    explicit Options(int selected) : selected_(selected) {}
+    bool isSelected(int option) const override { return option == selected_; }
+    void setSelected(int option, bool selected) override
+    {
+        if (selected) selected_ = option;
+    }
+
+private:
+    int selected_;
+};
+
+QStringList storedUnitKeys()
+{
+    QSettings file(QtSettingsStore::filePath(), QSettings::IniFormat);
+    QStringList values;
+    for (int option = 1; option <= 4; ++option)
+        values
+            << file.value(QStringLiteral("Bytemarsh/Option%1").arg(option), "missing").toString();
+    return values;
+}
+
 } // namespace
 
 class UnitsAndSettingsTest : public QObject
@@ -199,6 +224,53 @@ private slots:
         QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner);
         QCOMPARE(denied, QStringLiteral("Permission denied: cannot write %1").arg(file));
         QCOMPARE(store.read("Option1", "1"), QStringLiteral("False"));
+        removeAllSettings();
+    }
+
+    // The file goes bad while the program runs, between two unit clicks.
+    void theUnitKeysAreWrittenTogetherAfterTheFileGoesBad_data()
+    {
+        QTest::addColumn<QByteArray>("bad");
+        QByteArray noise(2048, 0);
+        QRandomGenerator random(5);
+        for (char& byte : noise)
+            byte = char(random.bounded(256));
+        QTest::newRow("random bytes") << noise;
+        // No NUL anywhere, every line a key, but bytes no UTF-8 text has.
+        QTest::newRow("not UTF-8")
+            << QByteArray("[Bytemarsh]\nOption1=\xff\xfe\xfd\nOption2=\xc3\n");
+    }
+
+    void theUnitKeysAreWrittenTogetherAfterTheFileGoesBad()
+    {
+        QFETCH(QByteArray, bad);
+        removeAllSettings();
+        const QString file = QtSettingsStore::filePath();
+        QtSettingsStore store;
+        saveUnitOptions(Options(2), store);
+        QCOMPARE(storedUnitKeys(), QStringList({"False", "True", "False", "False"}));
+
+        writeFile(file, bad);
+        QString error;
+        try {
+            saveUnitOptions(Options(3), store);
+        } catch (const PlatformError& failure) {
+            error = failure.description();
+        }
+
+        QCOMPARE(error, QStringLiteral("Path/File access error: %1 could not be read as settings; "
+                                       "it is kept as %2 and a fresh one begun")
+                            .arg(file, file + ".bad"));
+        QCOMPARE(contentOf(file + ".bad"), bad);
+        QCOMPARE(storedUnitKeys(), QStringList({"False", "False", "True", "False"}));
+        for (int option = 1; option <= 4; ++option)
+            QCOMPARE(store.readBoolean(QStringLiteral("Option%1").arg(option), option != 3),
+                     option == 3);
+        // Moved aside once: the next click finds the program's own file again.
+        saveUnitOptions(Options(4), store);
+        QCOMPARE(storedUnitKeys(), QStringList({"False", "False", "False", "True"}));
+        QVERIFY(!QFile::exists(file + ".bad.1"));
+        QFile::remove(file + ".bad");
         removeAllSettings();
     }
 };

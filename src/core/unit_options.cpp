@@ -12,6 +12,9 @@ short selectedUnit(const UnitOptions& options, short previous)
 
 void saveUnitOptions(const UnitOptions& options, SettingsStore& settings)
 {
+    // Together, so a failure never leaves a start-up to restore a half-written choice.
+    std::vector<std::pair<QString, QString>> keys;
     for (int option = 1; option <= 4; ++option)
-        settings.writeBoolean(SettingsKey::unitOption(option), options.isSelected(option));
+        keys.emplace_back(SettingsKey::unitOption(option), booleanText(options.isSelected(option)));
+    settings.writeAll(keys);
 }

@@ -16,5 +16,6 @@ public:
 // the previous choice stands.
 short selectedUnit(const UnitOptions& options, short previous);
 
-// What every option click does: writes "Option1" to "Option4" from the options' states.
+// What every option click does: writes "Option1" to "Option4" from the options' states, all
+// four or none.
 void saveUnitOptions(const UnitOptions& options, SettingsStore& settings);

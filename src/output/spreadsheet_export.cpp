@@ -8,6 +8,7 @@
 #include "platform/platform_error.h"
 #include "platform/spreadsheet.h"
 
+#include <QLocale>
 #include <exception>
 #include <memory>
 
@@ -20,6 +21,16 @@ template <typename Object> Object& existing(Object* object)
         throw PlatformError(PlatformError::ObjectNotSet,
                             QStringLiteral("Object variable or With block variable not set"));
     return *object;
+}
+
+QString sheetFullText(int leftOut)
+{
+    const QLocale english(QLocale::English, QLocale::UnitedStates);
+    return QStringLiteral("A sheet holds at most %1 rows. %2 ticked %3 past the last one %4 left "
+                          "out.")
+        .arg(english.toString(kSheetRows), english.toString(leftOut),
+             leftOut == 1 ? QStringLiteral("row") : QStringLiteral("rows"),
+             leftOut == 1 ? QStringLiteral("was") : QStringLiteral("were"));
 }
 
 } // namespace
@@ -64,10 +75,14 @@ void SpreadsheetExport::run()
 
     int j = 2; // 136
     int rows = 0;
+    int leftOut = 0; // ticked rows past the sheet's last row
     trap.line(138, [&] { rows = results_.count(); });
     for (int r = 1; r <= rows; ++r) {
         trap.line(140, [&] { events_.processPendingEvents(); });
-        if (trap.test(142, [&] { return results_.checked(r); })) {
+        const bool ticked = trap.test(142, [&] { return results_.checked(r); });
+        // Every cell past the sheet's end would fail alike: the user is told once, after the rows.
+        if (ticked && j > kSheetRows) ++leftOut;
+        if (ticked && j <= kSheetRows) {
             i = 1;                               // 144
             for (int k = 1; k <= columns; ++k) { // 146
                 trap.line(148, [&] { events_.processPendingEvents(); });
@@ -84,6 +99,7 @@ void SpreadsheetExport::run()
         }
         ++j; // 162
     }
+    if (leftOut > 0) trap.line(164, [&] { dialogs_.inform(sheetFullText(leftOut)); });
     trap.line(166, [&] { existing(workbook).autofitAllColumns(); });
     trap.line(168, [&] { existing(application.get()).setVisible(true); });
     trap.line(170, [&] { pointer_.setMousePointer(PointerSetting::Default); });

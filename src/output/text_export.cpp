@@ -5,7 +5,7 @@
 #include "lists/row_list.h"
 #include "platform/dialogs.h"
 #include "platform/event_pump.h"
-#include "platform/file_system.h"
+#include "platform/save_target.h"
 #include "platform/text_output_file.h"
 
 TextExport::TextExport(RowList& results, WindowPointer& pointer, Dialogs& dialogs,
@@ -25,10 +25,13 @@ void TextExport::run()
     if (trap.test(118, [&] { return chosen == QString(); })) return;
 
     int answer = AnswerNo;
-    if (trap.test(120, [&] { return FileExistsByDate(chosen); })) {
+    // The question names what will really be written: the file a link there leads to. A link
+    // the save refuses to follow counts as there, so the user is asked and then told.
+    SavePreview target{false, chosen};
+    if (trap.test(120, [&] { return (target = previewSave(chosen)).exists; })) {
         trap.line(122, [&] {
             answer = dialogs_.messageBox({QStringLiteral("Are you sure you wish to overwrite ") +
-                                              chosen + QStringLiteral(" ?"),
+                                              target.writtenPath + QStringLiteral(" ?"),
                                           {},
                                           BoxIcon::None,
                                           BoxButtons::YesNo});
@@ -43,7 +46,9 @@ void TextExport::run()
     trap.line(130, [&] { file.open(chosen); });
     int last = 0;
     trap.line(132, [&] { last = results_.count(); });
-    for (int i = 1; i <= last; ++i) {
+    // A file that could not be opened, or that failed a write, was reported once and is
+    // closed: the rows have nowhere to go.
+    for (int i = 1; i <= last && file.isOpen(); ++i) {
         trap.line(134, [&] { events_.processPendingEvents(); });
         trap.line(136, [&] { file.writeLine(results_.textUtf8(i)); });
     }

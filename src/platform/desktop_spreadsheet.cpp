@@ -19,8 +19,6 @@
 namespace {
 
 constexpr auto kXlsxType = "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet";
-constexpr int kMaxRows = 1048576;
-constexpr int kMaxColumns = 16384;
 constexpr double kMaxWidth = 255;
 
 PlatformError sheetError()
@@ -120,7 +118,7 @@ QString reserveWorkbookFile(const QString& folder)
 
 void XlsxWorkbook::setCell(int row, int column, const QString& text)
 {
-    if (row < 1 || row > kMaxRows || column < 1 || column > kMaxColumns) throw sheetError();
+    if (row < 1 || row > kSheetRows || column < 1 || column > kSheetColumns) throw sheetError();
     cells_[{row, column}] = text;
 }
 
@@ -134,7 +132,7 @@ double XlsxWorkbook::fittedWidth(int column) const
 
 void XlsxWorkbook::autofitColumn(int column)
 {
-    if (column < 1 || column > kMaxColumns) throw sheetError();
+    if (column < 1 || column > kSheetColumns) throw sheetError();
     const bool hasContent = std::any_of(cells_.begin(), cells_.end(), [&](const auto& cell) {
         return cell.first.second == column && !cell.second.isEmpty();
     });

@@ -67,8 +67,9 @@ bool holdsSettings(const QByteArray& native)
         throw permissionDenied(QStringLiteral("cannot read ") + file.fileName());
     const QByteArray bytes = file.readAll();
     if (bytes.contains('\0')) return false;
+    // The decoder works only when its result is taken.
     QStringDecoder utf8(QStringDecoder::Utf8);
-    (void)utf8.decode(bytes);
+    const QString text = utf8.decode(bytes);
     if (utf8.hasError()) return false;
     return QSettings(file.fileName(), QSettings::IniFormat).status() == QSettings::NoError;
 }
@@ -139,15 +140,17 @@ QString QtSettingsStore::read(const QString& key, const QString& defaultText) co
     return value.isValid() ? value.toString() : defaultText;
 }
 
-void QtSettingsStore::write(const QString& key, const QString& value)
+void QtSettingsStore::writeAll(const std::vector<std::pair<QString, QString>>& values)
 {
     const QString path = filePath();
     QString kept;
     if (examine(path) == StoreFile::NotSettings) kept = keepAside(path);
 
     QSettings store = openStore();
-    store.setValue(qualified(key), value);
-    // Written the moment the choice is made, never at exit.
+    for (const auto& [key, value] : values)
+        store.setValue(qualified(key), value);
+    // Written the moment the choice is made, never at exit; the file is replaced whole, so the
+    // keys land together or not at all.
     store.sync();
     if (store.status() != QSettings::NoError) {
         const QFileInfo file(path);

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QString>
+#include <utility>
+#include <vector>
 
 // The per-user settings store: application "Quillory", section "Bytemarsh", values as text.
 class SettingsStore
@@ -10,8 +12,10 @@ public:
 
     // The stored text, or the default when the key is missing. Never creates a key.
     virtual QString read(const QString& key, const QString& defaultText) const = 0;
-    // Creates or replaces the key and writes it through at once; throws PlatformError on failure.
-    virtual void write(const QString& key, const QString& value) = 0;
+    // Creates or replaces the keys and writes them through at once: all of them or none.
+    // Throws PlatformError on failure.
+    virtual void writeAll(const std::vector<std::pair<QString, QString>>& values) = 0;
+    void write(const QString& key, const QString& value) { writeAll({{key, value}}); }
 
     bool readBoolean(const QString& key, bool defaultValue) const;
     void writeBoolean(const QString& key, bool value);
@@ -30,7 +34,7 @@ public:
     static constexpr auto kSection = "Bytemarsh";
 
     QString read(const QString& key, const QString& defaultText) const override;
-    void write(const QString& key, const QString& value) override;
+    void writeAll(const std::vector<std::pair<QString, QString>>& values) override;
 
     static QString filePath();
 };

@@ -3,6 +3,10 @@
 #include <QString>
 #include <memory>
 
+// The rows and columns of one sheet, as the application has them.
+constexpr int kSheetRows = 1048576;
+constexpr int kSheetColumns = 16384;
+
 // The spreadsheet application the results are handed to, driven with the classic
 // automation calls in their order: create, add a workbook, fill cells, fit columns, show.
 class SpreadsheetWorkbook

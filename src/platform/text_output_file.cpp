@@ -1,42 +1,20 @@
 #include "platform/text_output_file.h"
 
-#include "platform/file_system.h"
+#include "platform/file_identity.h"
 #include "platform/platform_error.h"
 
 #include <QRandomGenerator>
+#include <algorithm>
 #include <cerrno>
-#include <climits>
+#include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
 constexpr std::size_t kFlushAt = 1 << 20;
-
-QByteArray folderOf(const QByteArray& path)
-{
-    const qsizetype slash = path.lastIndexOf('/');
-    if (slash < 0) return QByteArrayLiteral(".");
-    return slash == 0 ? QByteArrayLiteral("/") : path.left(slash);
-}
-
-// The path a chain of links ends in; the last one may name a file yet to be made.
-QByteArray followLinks(QByteArray path)
-{
-    for (int hops = 0; hops < 40; ++hops) {
-        char target[PATH_MAX];
-        const ssize_t length = ::readlink(path.constData(), target, sizeof target);
-        if (length < 0) {
-            if (errno == EINVAL || errno == ENOENT) return path; // no link (left)
-            throw PlatformError::fromErrno(errno);
-        }
-        if (std::size_t(length) == sizeof target) throw PlatformError::badFileName();
-        const QByteArray next(target, length);
-        path = next.startsWith('/') ? next : folderOf(path) + '/' + next;
-    }
-    throw PlatformError::fromErrno(ELOOP);
-}
 
 // A pipe, socket or device would block the window or swallow the results.
 PlatformError notAFile(mode_t mode)
@@ -44,79 +22,110 @@ PlatformError notAFile(mode_t mode)
     return S_ISDIR(mode) ? PlatformError::fromErrno(EISDIR) : PlatformError::pathFileAccess();
 }
 
-// A new empty file beside `target`, its name unused so far; -1 with errno when none can be made.
-int createBeside(const QByteArray& target, QByteArray& name)
+PlatformError openError(int err)
 {
-    const QByteArray folder = folderOf(target);
-    const QByteArray base = target.mid(target.lastIndexOf('/') + 1);
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        name = folder + "/." + base.left(200) + '.' +
-               QByteArray::number(QRandomGenerator::global()->generate(), 36) + ".part";
-        const int fd =
-            ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NONBLOCK | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST) return fd;
+    if (err == ENOENT || err == ENOTDIR) return PlatformError::pathNotFound();
+    // O_NOFOLLOW met a link put there since the file was chosen.
+    if (err == ELOOP) return PlatformError::fromErrno(EACCES);
+    return PlatformError::fromErrno(err);
+}
+
+struct ProcPath
+{
+    explicit ProcPath(int fd) { std::snprintf(text, sizeof text, "/proc/self/fd/%d", fd); }
+    char text[32];
+};
+
+bool sameFile(const struct stat& a, const struct stat& b)
+{
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// The file found by the kernel's rules, now open for writing. Without /proc the name is opened
+// again, and must still be that file.
+UniqueFd openForWriting(const SaveTarget& target)
+{
+    constexpr int flags = O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+    UniqueFd fd(::open(ProcPath(target.file()).text, flags));
+    if (!fd && errno == ENOENT)
+        fd.reset(::openat(target.folder(), target.name().constData(), flags | target.nameFlags()));
+    if (!fd) throw openError(errno);
+    struct stat found = {}, opened = {};
+    if (::fstat(target.file(), &found) != 0 || ::fstat(fd.get(), &opened) != 0)
+        throw PlatformError::fromErrno(errno);
+    if (!sameFile(found, opened)) throw notAFile(opened.st_mode);
+    return fd;
+}
+
+// O_TMPFILE needs a file system that has it; a folder that takes no new names refuses it too.
+bool tmpfileUnsupported(int err)
+{
+    return err == EOPNOTSUPP || err == EISDIR || err == EINVAL;
+}
+
+// A place of the user's own, for lines that cannot wait beside the target.
+UniqueFd stagePrivately()
+{
+    std::vector<QByteArray> places;
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    if (runtime.startsWith('/')) places.push_back(runtime);
+    places.push_back(QByteArrayLiteral("/tmp"));
+    int err = ENOENT;
+    for (const QByteArray& place : places) {
+        UniqueFd fd(::open(place.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600));
+        if (fd) return fd;
+        err = errno;
     }
-    errno = EEXIST;
-    return -1;
+    throw PlatformError::fromErrno(err);
+}
+
+// So the new name survives a power cut with the content it names.
+void syncFolder(int folder)
+{
+    const UniqueFd fd(::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (fd) (void)::fsync(fd.get());
 }
 
 } // namespace
 
-TextOutputFile::~TextOutputFile()
-{
-    discard();
-}
-
 void TextOutputFile::open(const QString& path)
 {
     close();
-    failed_ = false;
-    const QByteArray target = followLinks(FileSystem::requiredNativePath(path));
-
-    struct stat existing = {};
-    const bool exists = ::stat(target.constData(), &existing) == 0;
-    if (!exists && errno != ENOENT) throw PlatformError::fromErrno(errno);
-    if (exists) {
-        if (!S_ISREG(existing.st_mode)) throw notAFile(existing.st_mode);
+    SaveTarget target = SaveTarget::find(path);
+    UniqueFd writable;
+    if (target.file() >= 0) {
+        struct stat info = {};
+        if (::fstat(target.file(), &info) != 0) throw PlatformError::fromErrno(errno);
+        if (!S_ISREG(info.st_mode)) throw notAFile(info.st_mode);
         // The user must be allowed to change the file itself, not only its folder.
-        const int probe = ::open(target.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-        if (probe < 0) throw PlatformError::fromErrno(errno);
-        ::close(probe);
+        writable = openForWriting(target);
     }
-
-    QByteArray temporary;
-    int fd = createBeside(target, temporary);
-    if (fd < 0 && errno == ENOENT) throw PlatformError::pathNotFound(); // a folder on the way
-    if (fd < 0 && !exists) throw PlatformError::fromErrno(errno);
-    if (fd < 0) {
-        // A writable file in a folder that takes no new names can only be rewritten in place.
-        temporary.clear();
-        fd = ::open(target.constData(), O_WRONLY | O_TRUNC | O_NONBLOCK | O_CLOEXEC);
-        if (fd < 0) throw PlatformError::fromErrno(errno);
-        struct stat opened = {};
-        if (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode)) {
-            const mode_t mode = opened.st_mode;
-            ::close(fd);
-            throw notAFile(mode);
-        }
-    } else if (exists) {
-        // The replacement keeps what the old file's owner gave it.
-        if (::fchown(fd, existing.st_uid, existing.st_gid) != 0) {
-            // Only the owner's group can be kept by an ordinary user; the rest stays.
-            (void)::fchown(fd, uid_t(-1), existing.st_gid);
-        }
-        ::fchmod(fd, existing.st_mode & 07777);
+    // Made as any new file there would be (umask, the folder's default ACL); with no name,
+    // nobody but this process can reach it.
+    UniqueFd staged(::openat(target.folder(), ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0666));
+    const bool beside = bool(staged);
+    if (!staged) {
+        const int err = errno;
+        const bool creating = target.file() < 0 && !target.throughLink();
+        if (creating && !tmpfileUnsupported(err)) throw openError(err);
+        if (creating && ::faccessat(target.folder(), ".", W_OK | X_OK, AT_EACCESS) != 0)
+            throw openError(errno);
+        staged = stagePrivately();
     }
-    fd_ = fd;
-    target_ = target;
-    temporary_ = temporary;
+    target_ = std::move(target);
+    writable_ = std::move(writable);
+    staged_ = std::move(staged);
+    stagedBeside_ = beside;
+    buffer_.clear();
+    length_ = 0;
 }
 
 void TextOutputFile::writeLine(std::string_view utf8)
 {
-    if (fd_ < 0) throw PlatformError::badFileName();
+    if (!staged_) throw PlatformError::badFileName();
     buffer_.append(utf8);
     buffer_.append("\r\n", 2);
+    length_ += std::int64_t(utf8.size()) + 2;
     if (buffer_.size() >= kFlushAt) flush();
 }
 
@@ -124,12 +133,13 @@ void TextOutputFile::flush()
 {
     std::size_t done = 0;
     while (done < buffer_.size()) {
-        const ssize_t written = ::write(fd_, buffer_.data() + done, buffer_.size() - done);
+        const ssize_t written =
+            ::write(staged_.get(), buffer_.data() + done, buffer_.size() - done);
         if (written < 0) {
             if (errno == EINTR) continue;
             const int err = errno;
-            buffer_.clear(); // those lines are lost; later lines still get their chance
-            failed_ = true;  // but the file is incomplete and never takes the target's place
+            // The lines are incomplete and never reach the target; the space goes back now.
+            discard();
             throw PlatformError::fromErrno(err);
         }
         done += std::size_t(written);
@@ -139,36 +149,115 @@ void TextOutputFile::flush()
 
 void TextOutputFile::discard()
 {
-    if (fd_ < 0) return;
-    ::close(fd_);
-    fd_ = -1;
+    staged_.reset();
+    writable_.reset();
+    target_ = SaveTarget();
     buffer_.clear();
-    if (!temporary_.isEmpty()) ::unlink(temporary_.constData());
+    buffer_.shrink_to_fit();
+    length_ = 0;
 }
 
 void TextOutputFile::close()
 {
-    if (fd_ < 0) return;
+    if (!staged_) return;
     try {
         flush();
-        if (!temporary_.isEmpty() && ::fsync(fd_) != 0) throw PlatformError::fromErrno(errno);
+        commit();
     } catch (...) {
         discard();
         throw;
     }
-    // A write that failed earlier was reported then; the old file stays as it was.
-    if (failed_) return discard();
-    const int fd = fd_;
-    fd_ = -1;
-    if (::close(fd) != 0 && errno != EINTR) {
-        const int err = errno;
-        if (!temporary_.isEmpty()) ::unlink(temporary_.constData());
-        throw PlatformError::fromErrno(err);
+    discard();
+}
+
+void TextOutputFile::commit()
+{
+    if (stagedBeside_ && !target_.throughLink() && (target_.file() < 0 ? linkNew() : replace()))
+        return;
+    writeInPlace();
+}
+
+// No file there yet: the finished file takes the name in one step, or not at all.
+bool TextOutputFile::linkNew()
+{
+    if (::fsync(staged_.get()) != 0) throw PlatformError::fromErrno(errno);
+    if (::linkat(AT_FDCWD, ProcPath(staged_.get()).text, target_.folder(),
+                 target_.name().constData(), AT_SYMLINK_FOLLOW) != 0)
+        return false;
+    syncFolder(target_.folder());
+    return true;
+}
+
+bool TextOutputFile::replace()
+{
+    struct stat old = {};
+    if (::fstat(writable_.get(), &old) != 0) throw PlatformError::fromErrno(errno);
+    // Someone else's file would become the user's, and a second link would keep the old one.
+    // Owning the file also settles a sticky folder.
+    if (old.st_uid != ::geteuid() || old.st_nlink != 1) return false;
+    if (::faccessat(target_.folder(), ".", W_OK | X_OK, AT_EACCESS) != 0) return false;
+    if (!carryIdentity(writable_.get(), staged_.get())) return false;
+    if (::fsync(staged_.get()) != 0) throw PlatformError::fromErrno(errno);
+
+    QByteArray hidden;
+    bool linked = false;
+    for (int attempt = 0; attempt < 100 && !linked; ++attempt) {
+        hidden = '.' + target_.name().left(200) + '.' +
+                 QByteArray::number(QRandomGenerator::global()->generate(), 36) + ".new";
+        linked = ::linkat(AT_FDCWD, ProcPath(staged_.get()).text, target_.folder(),
+                          hidden.constData(), AT_SYMLINK_FOLLOW) == 0;
+        if (!linked && errno != EEXIST) return false;
     }
-    if (temporary_.isEmpty()) return;
-    if (::rename(temporary_.constData(), target_.constData()) != 0) {
-        const int err = errno;
-        ::unlink(temporary_.constData());
-        throw PlatformError::fromErrno(err);
+    if (!linked) return false;
+    // The name must still be the file the user agreed to replace.
+    struct stat now = {};
+    const bool unchanged =
+        ::fstatat(target_.folder(), target_.name().constData(), &now, AT_SYMLINK_NOFOLLOW) == 0 &&
+        sameFile(now, old);
+    if (!unchanged || ::renameat(target_.folder(), hidden.constData(), target_.folder(),
+                                 target_.name().constData()) != 0) {
+        ::unlinkat(target_.folder(), hidden.constData(), 0);
+        return false;
     }
+    syncFolder(target_.folder());
+    return true;
+}
+
+void TextOutputFile::writeInPlace()
+{
+    UniqueFd created;
+    int out = writable_.get();
+    if (out < 0) {
+        created.reset(::openat(
+            target_.folder(), target_.name().constData(),
+            O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | target_.nameFlags(), 0666));
+        if (!created) throw openError(errno);
+        struct stat info = {};
+        if (::fstat(created.get(), &info) != 0) throw PlatformError::fromErrno(errno);
+        if (!S_ISREG(info.st_mode)) throw notAFile(info.st_mode);
+        out = created.get();
+    }
+    const off_t length = off_t(length_);
+    // Reserved beyond the end, so the old content stays as it is until the copy begins.
+    if (length > 0 && ::fallocate(out, FALLOC_FL_KEEP_SIZE, 0, length) != 0 &&
+        errno != EOPNOTSUPP && errno != ENOSYS)
+        throw PlatformError::fromErrno(errno);
+
+    std::vector<char> block(std::size_t(std::min<off_t>(length, off_t(kFlushAt))));
+    for (off_t at = 0; at < length;) {
+        const ssize_t got =
+            ::pread(staged_.get(), block.data(),
+                    std::size_t(std::min<off_t>(length - at, off_t(block.size()))), at);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) throw PlatformError::fromErrno(got < 0 ? errno : EIO);
+        for (ssize_t put = 0; put < got;) {
+            const ssize_t wrote =
+                ::pwrite(out, block.data() + put, std::size_t(got - put), at + put);
+            if (wrote < 0 && errno == EINTR) continue;
+            if (wrote < 0) throw PlatformError::fromErrno(errno);
+            put += wrote;
+        }
+        at += got;
+    }
+    if (::ftruncate(out, length) != 0 || ::fsync(out) != 0) throw PlatformError::fromErrno(errno);
 }

@@ -1,44 +1,59 @@
 #pragma once
 
-#include <QByteArray>
+#include "platform/save_target.h"
+#include "platform/unique_fd.h"
+
 #include <QString>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
 // A sequential text file opened for output: created, or replaced when it exists. Lines are
-// written as UTF-8 and end with CR LF. Writing to a file that could not be opened fails each
-// time, as the classic file number did.
+// written as UTF-8 and end with CR LF.
 //
-// The lines go to a new file beside the target, which takes the target's place only when
-// every line reached the disk: a failed save leaves an existing file as it was. A link is
-// followed, so the file it names is replaced and the link stays. Only regular files are
-// written; nothing here ever waits on a pipe or a device.
+// Nothing reaches the target before close(). Until then the lines wait in a file without a
+// name (O_TMPFILE), in the target's folder where it takes one, otherwise in the user's runtime
+// folder or /tmp; a process that ends on the way leaves nothing behind and the old file whole.
+// close() puts the lines in place without waiting on anything, by one of two roads:
+//
+// - replace: the new file is linked into the target's folder and renamed over the target, when
+//   that keeps the file the same file: no file there yet, or the user's own regular file with
+//   one link, in a folder the user may change, whose group, mode, ACLs and extended attributes
+//   the new file can take on;
+// - in place otherwise: the target is rewritten through the file the user chose, as the classic
+//   open for output did, after its full length is reserved where the file system allows, so a
+//   full disk fails before the old content is touched. Owner, links, ACLs and attributes stay.
+//
+// A link is followed as the kernel follows it (see SaveTarget), and the file it leads to is
+// rewritten in place. Only regular files are written; nothing here waits on a pipe or device.
 class TextOutputFile
 {
 public:
-    TextOutputFile() = default;
-    ~TextOutputFile();
-    TextOutputFile(const TextOutputFile&) = delete;
-    TextOutputFile& operator=(const TextOutputFile&) = delete;
-
-    // Throws PlatformError when the file cannot be created or replaced, or names no regular
+    // Throws PlatformError when the file cannot be created or written, or names no regular
     // file.
     void open(const QString& path);
-    bool isOpen() const { return fd_ >= 0; }
+    // False once closed, and once a write failed: the lines are then dropped, the target as it
+    // was.
+    bool isOpen() const { return bool(staged_); }
     // Throws PlatformError 52 when the file is not open, or the system's error when the
-    // buffered text cannot be written.
+    // buffered text cannot be kept, which closes the file.
     void writeLine(std::string_view utf8);
-    // Writes what is buffered and puts the file in place; closing a file that is not open does
-    // nothing. After a failed write the target is left untouched.
+    // Puts the lines in place; closing a file that is not open does nothing. When they cannot
+    // be put in place the target keeps its old content.
     void close();
 
 private:
     void flush();
     void discard();
+    void commit();
+    bool linkNew();
+    bool replace();
+    void writeInPlace();
 
-    int fd_ = -1;
+    SaveTarget target_;
+    UniqueFd writable_; // the file already there, open for writing
+    UniqueFd staged_;
+    bool stagedBeside_ = false; // in the target's folder, so it can be linked there
     std::string buffer_;
-    QByteArray target_;    // the file to replace, links resolved
-    QByteArray temporary_; // the new file beside it; empty when writing the target in place
-    bool failed_ = false;
+    std::int64_t length_ = 0;
 };
