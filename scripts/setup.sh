@@ -8,10 +8,9 @@ packages=(
     # build
     build-essential cmake ninja-build pkg-config git ca-certificates
     qt6-base-dev libgl-dev libxlsxwriter-dev zlib1g-dev
-    # the window system's queue of requests: a close a modal box would drop is honoured
-    qt6-base-private-dev
     # tests
-    fonts-liberation2 xvfb xauth x11-utils xdotool python3 python3-xlib unzip
+    fonts-liberation2 xvfb xauth x11-utils x11-apps xdotool python3 python3-xlib unzip
+    weston qt6-wayland
     # benchmarks' anchors
     findutils coreutils gdu fd-find
     # packaging
