@@ -132,8 +132,11 @@ void Form1::closeEvent(QCloseEvent* event)
 
 void Form1::Option_Click(int option)
 {
-    ErrorTrap trap(errors_, QStringLiteral("Form1"), QStringLiteral("Option%1_Click").arg(option));
-    trap.line(100, [&] { saveUnitOptions(*unitOptions_, platform_.settings); });
+    runCommand(CommandScope::Input::Held, [&] {
+        ErrorTrap trap(errors_, QStringLiteral("Form1"),
+                       QStringLiteral("Option%1_Click").arg(option));
+        trap.line(100, [&] { saveUnitOptions(*unitOptions_, platform_.settings); });
+    });
 }
 
 void Form1::PushButton4_Click()
