@@ -22,27 +22,31 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationVersion(QStringLiteral(BYTEMARSH_VERSION));
 
-    InstanceServer instance;
-    if (!command.newWindow) {
-        const QString socket = SingleInstance::socketPath();
-        switch (SingleInstance::handOver(socket, command.paths)) {
-        case SingleInstance::HandOver::Taken:
-            return 0;
-        case SingleInstance::HandOver::Failed:
-            std::fputs("bytemarsh: the open window did not take the paths\n", stderr);
-            return 1;
-        case SingleInstance::HandOver::NoWindow:
-            // Without the socket this window still works; it just cannot be handed paths.
-            if (!socket.isEmpty()) instance.listen(socket);
-            break;
-        }
-    }
+    // Paths go to the window already open when it takes them within a second; otherwise, and
+    // for every start without paths, this start opens a window of its own.
+    const QString socket = command.newWindow ? QString() : SingleInstance::socketPath();
+    if (!command.paths.isEmpty() &&
+        SingleInstance::handOver(socket, command.paths) == SingleInstance::HandOver::Taken)
+        return 0;
 
     QtPlatform platform;
     Form1 window(platform.platform());
     platform.setWindow(&window);
-    // Closing ends the program at once, even in the middle of a command that lets events
-    // through; every choice was stored when it was made, so nothing is waiting to be saved.
+
+    // Connected before it listens, so nothing handed over is lost; what comes while the window
+    // starts up waits for start-up to end.
+    InstanceServer instance;
+    QObject::connect(&instance, &InstanceServer::pathsReceived, &window,
+                     [&window](const QStringList& paths) {
+                         window.addGivenPaths(paths);
+                         // A request: whether it comes forward is the desktop's decision.
+                         window.activateWindow();
+                     });
+    // Without the socket this window still works; it just cannot be handed paths.
+    if (!socket.isEmpty()) instance.listen(socket);
+
+    // Closing ends the program at once, even in the middle of a command: every choice was
+    // stored when it was made, and nothing is ever half-written.
     window.setCloseAction([&instance] {
         instance.close();
         std::fflush(nullptr);
@@ -50,13 +54,6 @@ int main(int argc, char* argv[])
     });
     window.Form_Load();
     window.show();
-
-    QObject::connect(&instance, &InstanceServer::pathsReceived, &window,
-                     [&window](const QStringList& paths) {
-                         window.raise();
-                         window.activateWindow();
-                         window.addGivenPaths(paths);
-                     });
     // Once the window is up, as if the paths were dropped on it.
     if (!command.paths.isEmpty())
         QMetaObject::invokeMethod(

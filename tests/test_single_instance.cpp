@@ -1,6 +1,7 @@
 #include "desktop/single_instance.h"
 #include "support/test_main.h"
 
+#include <QElapsedTimer>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QSignalSpy>
@@ -149,6 +150,38 @@ private slots:
         server.close();
         QVERIFY(!QFileInfo::exists(socket));
         QCOMPARE(handOver(socket, {"/fifth"}), HandOver::NoWindow);
+    }
+
+    void aStartThatGaveUpWaitingIsNeverAddedTwice()
+    {
+        const QString socket = path("slow.socket");
+        InstanceServer server;
+        QVERIFY(server.listen(socket));
+        QSignalSpy received(&server, &InstanceServer::pathsReceived);
+
+        // The window is busy elsewhere: the start stops waiting after its second and goes on
+        // to open a window of its own.
+        QElapsedTimer waited;
+        waited.start();
+        QCOMPARE(handOver(socket, {"/mine"}, me_, 300), HandOver::Failed);
+        QVERIFY(waited.elapsed() < 3000);
+        // When the window comes to the message at last, the start has gone: nothing is added.
+        QTest::qWait(200);
+        QCOMPARE(received.size(), 0);
+
+        // A start that hears the answer but never says it leaves the paths is not added either.
+        QLocalSocket quiet;
+        quiet.connectToServer(socket);
+        QVERIFY(quiet.waitForConnected(2000));
+        quiet.write(encode({"/quiet"}));
+        QTRY_VERIFY(quiet.bytesAvailable() > 0);
+        quiet.abort();
+        QTest::qWait(100);
+        QCOMPARE(received.size(), 0);
+
+        QCOMPARE(handOverBeside(socket, {"/patient"}), HandOver::Taken);
+        QTRY_COMPARE(received.size(), 1);
+        QCOMPARE(received[0][0].toStringList(), QStringList({"/patient"}));
     }
 
     void withoutAWindowTheStartBecomesTheWindow()

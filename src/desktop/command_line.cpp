@@ -29,7 +29,7 @@ QString usage()
         "\n"
         "Each FILE is added to the file list as one row and each FOLDER adds every file\n"
         "inside it and its sub-folders, as if they were dropped on the list. When a window\n"
-        "is already open, the paths go to that window.\n"
+        "is already open, the paths go to that window; without paths, a new window opens.\n"
         "\n"
         "  --new-window   open a separate window instead of using the one already open\n"
         "  -h, --help     show this help and exit\n"

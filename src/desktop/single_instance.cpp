@@ -1,8 +1,10 @@
 #include "desktop/single_instance.h"
 
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QLocalSocket>
 #include <QtEndian>
+#include <algorithm>
 #include <cerrno>
 #include <sys/stat.h>
 
@@ -14,7 +16,11 @@ constexpr char kMagic[4] = {'B', 'M', 'P', '1'};
 // Anything larger is no message of ours; refusing it keeps a stray writer from filling memory.
 constexpr quint32 kMaxPathBytes = 1u << 20;
 constexpr quint32 kMaxPaths = 1u << 22;
+// The window's answer, and the later start's word that it has heard it and leaves the paths to
+// the window. A window keeps paths only once that word comes, so a start that gave up waiting
+// (and opens its own window with them) never has them added twice.
 constexpr char kTaken = 'K';
+constexpr char kLeft = 'L';
 
 void appendNumber(QByteArray& bytes, quint32 number)
 {
@@ -112,17 +118,26 @@ Decoded decode(const QByteArray& bytes, QStringList& paths)
 HandOver handOver(const QString& socketPath, const QStringList& paths, uid_t user, int timeoutMs)
 {
     if (socketPath.isEmpty() || !isSocketOf(socketPath, user)) return HandOver::NoWindow;
+    const QDeadlineTimer deadline(timeoutMs);
+    const auto remaining = [&] { return int(std::max<qint64>(deadline.remainingTime(), 1)); };
     QLocalSocket socket;
     socket.connectToServer(socketPath);
     // A socket file nobody listens on is what a killed program leaves.
-    if (!socket.waitForConnected(timeoutMs)) return HandOver::NoWindow;
-    socket.write(encode(paths));
-    while (socket.bytesToWrite() > 0)
-        if (!socket.waitForBytesWritten(timeoutMs)) return HandOver::Failed;
+    if (!socket.waitForConnected(remaining())) return HandOver::NoWindow;
+    const auto sent = [&](const QByteArray& bytes) {
+        socket.write(bytes);
+        while (socket.bytesToWrite() > 0)
+            if (deadline.hasExpired() || !socket.waitForBytesWritten(remaining())) return false;
+        return true;
+    };
+    if (!sent(encode(paths))) return HandOver::Failed;
     while (socket.bytesAvailable() == 0)
-        if (!socket.waitForReadyRead(timeoutMs)) return HandOver::Failed;
+        if (deadline.hasExpired() || !socket.waitForReadyRead(remaining())) return HandOver::Failed;
     char answer = 0;
-    return socket.getChar(&answer) && answer == kTaken ? HandOver::Taken : HandOver::Failed;
+    if (!socket.getChar(&answer) || answer != kTaken) return HandOver::Failed;
+    if (!sent(QByteArray(1, kLeft))) return HandOver::Failed;
+    socket.disconnectFromServer();
+    return HandOver::Taken;
 }
 
 } // namespace SingleInstance
@@ -179,23 +194,32 @@ void InstanceServer::read(QLocalSocket* connection)
 {
     auto entry = pending_.find(connection);
     if (entry == pending_.end()) return;
-    entry.value() += connection->readAll();
-    QStringList paths;
-    switch (SingleInstance::decode(entry.value(), paths)) {
+    Pending& pending = entry.value();
+    pending.bytes += connection->readAll();
+    if (pending.answered) {
+        // The later start has heard the answer: the paths are this window's now.
+        if (pending.bytes.isEmpty()) return;
+        const bool left = pending.bytes.front() == SingleInstance::kLeft;
+        const QStringList paths = std::move(pending.paths);
+        pending_.erase(entry);
+        connection->disconnectFromServer();
+        if (left) emit pathsReceived(paths);
+        return;
+    }
+    switch (SingleInstance::decode(pending.bytes, pending.paths)) {
     case SingleInstance::Decoded::Incomplete:
+        pending.paths.clear();
         return;
     case SingleInstance::Decoded::Invalid:
         pending_.erase(entry);
         connection->abort();
         return;
     case SingleInstance::Decoded::Complete:
-        pending_.erase(entry);
-        // Answer first: the second program may end while this window works through a large
-        // folder.
+        // Answered at once, whatever the window is doing, so the later start need not wait.
+        pending.bytes.clear();
+        pending.answered = true;
         connection->putChar(SingleInstance::kTaken);
         connection->flush();
-        connection->disconnectFromServer();
-        emit pathsReceived(paths);
         return;
     }
 }

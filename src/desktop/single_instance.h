@@ -36,11 +36,12 @@ Decoded decode(const QByteArray& bytes, QStringList& paths);
 
 enum class HandOver {
     Taken,    // a running window has the paths
-    NoWindow, // nobody of this user listens: become the window
-    Failed,   // a window is there but did not take the paths
+    NoWindow, // nobody of this user listens
+    Failed,   // a window is there but did not take the paths in time; it will not add them
 };
+// Offers the paths to the running window of `user`, waiting at most `timeoutMs` in all.
 HandOver handOver(const QString& socketPath, const QStringList& paths, uid_t user = ::geteuid(),
-                  int timeoutMs = 10000);
+                  int timeoutMs = 1000);
 
 } // namespace SingleInstance
 
@@ -68,7 +69,16 @@ private:
     void accept();
     void read(QLocalSocket* connection);
 
+    // A connection's message as it arrives; once answered, the paths wait for the word that
+    // the later start has left them to this window.
+    struct Pending
+    {
+        QByteArray bytes;
+        QStringList paths;
+        bool answered = false;
+    };
+
     QLocalServer server_;
-    QHash<QLocalSocket*, QByteArray> pending_;
+    QHash<QLocalSocket*, Pending> pending_;
     QString error_;
 };

@@ -57,10 +57,12 @@ press_and_see_busy() {
 
 # Answers the box that a command shows (titled as the window is) with a key and waits for it
 # to go.
+# MAIN_WINDOWS says how many of the program's windows are open besides the box.
+MAIN_WINDOWS=1
 answer_box() {
-    await_windows 2 '^Bytemarsh$'
+    await_windows $((MAIN_WINDOWS + 1)) '^Bytemarsh$'
     xdotool key "$1"
-    await_windows 1 '^Bytemarsh$'
+    await_windows "$MAIN_WINDOWS" '^Bytemarsh$'
 }
 await_box_and_confirm() { answer_box Return; }
 
@@ -83,7 +85,7 @@ submit_and_see_busy() {
 }
 
 answer_yes_and_see_busy() {
-    await_windows 2 '^Bytemarsh$'
+    await_windows $((MAIN_WINDOWS + 1)) '^Bytemarsh$'
     xdotool mousemove $BACKGROUND
     xdotool key y
     x11 wait-cursor CHANGE "$IDLE_POINTER" 10
