@@ -4,7 +4,6 @@
 #include "ui/form1.h"
 
 #include <QApplication>
-#include <QDir>
 #include <cstdio>
 #include <cstdlib>
 
@@ -12,14 +11,17 @@ int main(int argc, char* argv[])
 {
     // Read before the toolkit starts, so the answers need no display.
     const CommandLine command = CommandLine::parse(CommandLine::fromArgv(argc, argv),
-                                                   QDir::currentPath(), BYTEMARSH_VERSION);
+                                                   CommandLine::currentFolder(), BYTEMARSH_VERSION);
     if (command.action != CommandLine::Action::OpenWindow) {
         std::fputs(command.output.toLocal8Bit().constData(),
                    command.exitCode() == 0 ? stdout : stderr);
         return command.exitCode();
     }
 
-    QApplication app(argc, argv);
+    // The toolkit reads its own options (-style, -qwindowtitle, ...) from what it is given:
+    // everything after "--" is a path, and it never sees those.
+    int toolkitArgc = CommandLine::toolkitArgumentCount(argc, argv);
+    QApplication app(toolkitArgc, argv);
     QApplication::setApplicationVersion(QStringLiteral(BYTEMARSH_VERSION));
 
     // Paths go to the window already open when it takes them within a second; otherwise, and
@@ -37,7 +39,7 @@ int main(int argc, char* argv[])
     // starts up waits for start-up to end.
     InstanceServer instance;
     QObject::connect(&instance, &InstanceServer::pathsReceived, &window,
-                     [&window](const QStringList& paths) {
+                     [&window](const QByteArrayList& paths) {
                          window.addGivenPaths(paths);
                          // A request: whether it comes forward is the desktop's decision.
                          window.activateWindow();

@@ -65,9 +65,9 @@ private slots:
         QCOMPARE(command.action, CommandLine::Action::OpenWindow);
         QVERIFY(!command.newWindow);
         // ".." is left for the file system: through a linked folder it leads elsewhere.
-        QCOMPARE(command.paths, QStringList({"/home/u/b.txt", "/abs/a", "/home/u/sub/c",
-                                             "/home/u/../up", "/home/u/x/y"}));
-        QCOMPARE(parse({}).paths, QStringList());
+        QCOMPARE(command.paths, QByteArrayList({"/home/u/b.txt", "/abs/a", "/home/u/sub/c",
+                                                "/home/u/../up", "/home/u/x/y"}));
+        QCOMPARE(parse({}).paths, QByteArrayList());
     }
 
     void optionLikeNamesAfterTheMarkerArePaths()
@@ -76,7 +76,7 @@ private slots:
             parse({QStringLiteral("--new-window"), QStringLiteral("--"), QStringLiteral("--help")});
         QCOMPARE(command.action, CommandLine::Action::OpenWindow);
         QVERIFY(command.newWindow);
-        QCOMPARE(command.paths, QStringList({"/home/u/--help"}));
+        QCOMPARE(command.paths, QByteArrayList({"/home/u/--help"}));
     }
 
     void toolkitOptionsAreLeftToTheToolkit()
@@ -84,15 +84,35 @@ private slots:
         const CommandLine command = parse({QStringLiteral("-platform"), QStringLiteral("xcb"),
                                            QStringLiteral("-reverse"), QStringLiteral("f")});
         QCOMPARE(command.action, CommandLine::Action::OpenWindow);
-        QCOMPARE(command.paths, QStringList({"/home/u/f"})); // "xcb" is the option's value
+        QCOMPARE(command.paths, QByteArrayList({"/home/u/f"})); // "xcb" is the option's value
     }
 
     void argvIsReadAsTheFileSystemNamesIt()
     {
         char program[] = "bytemarsh";
         char name[] = "caf\xc3\xa9";
-        char* argv[] = {program, name};
-        QCOMPARE(CommandLine::fromArgv(2, argv), QStringList({"bytemarsh", "café"}));
+        char latin[] = "caf\xe9 \xff\xc3";
+        char* argv[] = {program, name, latin};
+        const QStringList arguments = CommandLine::fromArgv(3, argv);
+        QCOMPARE(arguments.mid(0, 2), QStringList({"bytemarsh", "café"}));
+        // Bytes that are not UTF-8 come back exactly, as a path and after the parse.
+        QCOMPARE(CommandLine::nativeBytes(arguments[2]), QByteArray(latin));
+        const CommandLine command =
+            CommandLine::parse(arguments, QStringLiteral("/h\u00e9re"), QStringLiteral("1.0"));
+        QCOMPARE(command.paths,
+                 QByteArrayList({"/h\xc3\xa9re/caf\xc3\xa9", QByteArray("/h\xc3\xa9re/") + latin}));
+        for (const QByteArray& bytes : {QByteArray("\xed\xb2\x80"), QByteArray("\xf4\x90\x80\x80"),
+                                        QByteArray("a\xe2\x82"), QByteArray("\xf0\x9f\x98\x80")})
+            QCOMPARE(CommandLine::nativeBytes(CommandLine::fromNativeBytes(bytes)), bytes);
+    }
+
+    void onlyWhatComesBeforeTheMarkerIsTheToolkits()
+    {
+        char program[] = "bytemarsh", style[] = "-style", fusion[] = "fusion", marker[] = "--",
+             title[] = "-qwindowtitle", x[] = "X";
+        char* argv[] = {program, style, fusion, marker, title, x};
+        QCOMPARE(CommandLine::toolkitArgumentCount(6, argv), 3);
+        QCOMPARE(CommandLine::toolkitArgumentCount(3, argv), 3);
     }
 
     // What the window does with the paths: each as a drop of that item.
@@ -104,7 +124,9 @@ private slots:
         writeFile(path("tree/sub/two"), "2");
         writeFile(path("tree/sub/~skip"), "~");
         AddingWindow w;
-        w.form.addGivenPaths({loose, path("vanished"), QString(), path("tree"), tilde, loose});
+        w.form.addGivenPaths({QFile::encodeName(loose), QFile::encodeName(path("vanished")),
+                              QByteArray(), QFile::encodeName(path("tree")),
+                              QFile::encodeName(tilde), QFile::encodeName(loose)});
         QCOMPARE(w.rows(),
                  QStringList({loose, path("tree/one.doc"), path("tree/sub/two"), tilde, loose}));
         QVERIFY(w.test.dialogs.shown().empty());
@@ -116,8 +138,31 @@ private slots:
         const QString link = path("dangling");
         QVERIFY(QFile::link(path("nowhere"), link));
         AddingWindow w;
-        w.form.addGivenPaths({link});
+        w.form.addGivenPaths({QFile::encodeName(link)});
         QCOMPARE(w.rows(), QStringList({link}));
+    }
+
+    void namesThatAreNotUtf8KeepTheirBytes()
+    {
+        const QByteArray folder = QFile::encodeName(path("bytes"));
+        QVERIFY(QDir().mkpath(path("bytes")));
+        const QByteArray loose = folder + "/caf\xe9.txt";
+        const QByteArray inside = folder + "/\xff\xfe";
+        QCOMPARE(::mkdir(inside.constData(), 0755), 0);
+        for (const QByteArray& name : {loose, inside + "/x\x80y"}) {
+            const int fd = ::open(name.constData(), O_CREAT | O_WRONLY, 0644);
+            QVERIFY(fd >= 0);
+            ::close(fd);
+        }
+        AddingWindow w;
+        w.form.addGivenPaths({loose, inside});
+        QCOMPARE(w.form.fileList().count(), 2);
+        QCOMPARE(QByteArray(w.form.fileList().textUtf8(1).data(),
+                            qsizetype(w.form.fileList().textUtf8(1).size())),
+                 loose);
+        QCOMPARE(QByteArray(w.form.fileList().textUtf8(2).data(),
+                            qsizetype(w.form.fileList().textUtf8(2).size())),
+                 inside + "/x\x80y");
     }
 };
 

@@ -153,7 +153,7 @@ private slots:
             QTest::mouseClick(w.form.PushButton9, Qt::LeftButton); // Clear List (results)
             QTest::keyClick(w.form.ListView2Widget, Qt::Key_Delete);
             dragTaken = dropOnFileList(w.form, {folder});
-            w.form.addGivenPaths({folder}); // a later start's hand-over
+            w.form.addGivenPaths({QFile::encodeName(folder)}); // a later start's hand-over
         });
         QTest::mouseClick(w.form.PushButton4, Qt::LeftButton); // Start Checking
 
@@ -234,7 +234,7 @@ private slots:
         InstanceServer server;
         QVERIFY(server.listen(socket));
         connect(&server, &InstanceServer::pathsReceived, &w.form,
-                [&](const QStringList& paths) { w.form.addGivenPaths(paths); });
+                [&](const QByteArrayList& paths) { w.form.addGivenPaths(paths); });
         fillFileList(w.form, file, 3000);
 
         // Later starts, each handing over one file at a random moment.
@@ -244,8 +244,8 @@ private slots:
             for (int i = 0; i < kHandOvers; ++i) {
                 std::this_thread::sleep_for(
                     std::chrono::milliseconds(QRandomGenerator::global()->bounded(15)));
-                if (SingleInstance::handOver(socket, {file}, ::geteuid(), 5000) ==
-                    SingleInstance::HandOver::Taken)
+                if (SingleInstance::handOver(socket, {QFile::encodeName(file)}, ::geteuid(),
+                                             5000) == SingleInstance::HandOver::Taken)
                     ++taken;
             }
         });

@@ -347,9 +347,9 @@ private slots:
     {
         AddingWindow w;
         ErrorReporter errors(w.test.dialogs);
-        const QString l0 = QFile::decodeName((root_ + "/L0").c_str());
-        const QString loose = QFile::decodeName((root_ + "/plain.txt").c_str());
-        const QString l2 = QFile::decodeName((root_ + "/L2/").c_str());
+        const QByteArray l0 = QByteArray::fromStdString(root_ + "/L0");
+        const QByteArray loose = QByteArray::fromStdString(root_ + "/plain.txt");
+        const QByteArray l2 = QByteArray::fromStdString(root_ + "/L2/");
         DropFiles::addDroppedItems(w.form.fileList(), {l0, loose, l2, l0}, errors, w.test.events);
 
         ReferenceScan reference(QStringLiteral("*.*"));

@@ -6,8 +6,10 @@
 #include <QLocalSocket>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cstring>
 #include <future>
+#include <memory>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -39,7 +41,8 @@ mode_t modeOf(const QString& path)
 }
 
 // The sending side blocks until the window answers, so it runs beside the event loop.
-HandOver handOverBeside(const QString& socket, const QStringList& paths, uid_t user = ::geteuid())
+HandOver handOverBeside(const QString& socket, const QByteArrayList& paths,
+                        uid_t user = ::geteuid())
 {
     auto result =
         std::async(std::launch::async, [=] { return handOver(socket, paths, user, 5000); });
@@ -61,9 +64,10 @@ class SingleInstanceTest : public QObject
 private slots:
     void messagesCarryPathsExactlyAndInOrder()
     {
-        const QStringList paths = {"/a b/c.txt", "/line\nbreak", "/ü/ñ", "", "/a b/c.txt"};
+        const QByteArrayList paths = {"/a b/c.txt", "/line\nbreak", "/ü/ñ",
+                                      "",           "/a b/c.txt",   "/not\xff utf-8"};
         const QByteArray message = encode(paths);
-        QStringList decoded;
+        QByteArrayList decoded;
         QCOMPARE(decode(message, decoded), Decoded::Complete);
         QCOMPARE(decoded, paths);
         QCOMPARE(decode(encode({}), decoded), Decoded::Complete);
@@ -73,7 +77,7 @@ private slots:
     void partialAndForeignMessagesAreNeverTaken()
     {
         const QByteArray message = encode({"/one", "/two"});
-        QStringList decoded;
+        QByteArrayList decoded;
         for (qsizetype length = 0; length < message.size(); ++length)
             QCOMPARE(decode(message.left(length), decoded), Decoded::Incomplete);
         QCOMPARE(decode(message + 'x', decoded), Decoded::Invalid);
@@ -136,8 +140,8 @@ private slots:
         QCOMPARE(handOverBeside(socket, {"/first", "/second dir"}), HandOver::Taken);
         QCOMPARE(handOverBeside(socket, {"/third"}), HandOver::Taken);
         QTRY_COMPARE(received.size(), 2);
-        QCOMPARE(received[0][0].toStringList(), QStringList({"/first", "/second dir"}));
-        QCOMPARE(received[1][0].toStringList(), QStringList({"/third"}));
+        QCOMPARE(received[0][0].value<QByteArrayList>(), QByteArrayList({"/first", "/second dir"}));
+        QCOMPARE(received[1][0].value<QByteArrayList>(), QByteArrayList({"/third"}));
 
         // While it listens, nobody else takes the place over.
         InstanceServer second;
@@ -181,7 +185,73 @@ private slots:
 
         QCOMPARE(handOverBeside(socket, {"/patient"}), HandOver::Taken);
         QTRY_COMPARE(received.size(), 1);
-        QCOMPARE(received[0][0].toStringList(), QStringList({"/patient"}));
+        QCOMPARE(received[0][0].value<QByteArrayList>(), QByteArrayList({"/patient"}));
+    }
+
+    void onlyOneOfTwoWindowsThatStartTogetherListens()
+    {
+        const QString socket = path("race.socket");
+        InstanceServer first;
+        QVERIFY(first.listen(socket));
+        // The second comes while the first's socket is not (or no longer) in place: without the
+        // lock it would listen too, and closing either window would remove the other's socket.
+        QVERIFY(QFile::remove(socket));
+        InstanceServer second;
+        QVERIFY(!second.listen(socket));
+        QVERIFY(second.errorString().contains(QStringLiteral("another window")));
+        second.close();
+        first.close();
+        InstanceServer third;
+        QVERIFY2(third.listen(socket), qPrintable(third.errorString()));
+        QSignalSpy received(&third, &InstanceServer::pathsReceived);
+        QCOMPARE(handOverBeside(socket, {"/third"}), HandOver::Taken);
+        QTRY_COMPARE(received.size(), 1);
+    }
+
+    void oversizedAndLingeringConnectionsAreLetGo()
+    {
+        const QString socket = path("bounded.socket");
+        InstanceServer server;
+        server.setConnectionTimeout(300);
+        QVERIFY(server.listen(socket));
+        QSignalSpy received(&server, &InstanceServer::pathsReceived);
+
+        // A well-formed message far past any command line (100 paths of a megabyte each):
+        // refused once it passes the bound, long before its end, and quickly.
+        QElapsedTimer took;
+        took.start();
+        QLocalSocket flood;
+        flood.connectToServer(socket);
+        QVERIFY(flood.waitForConnected(2000));
+        QByteArray header = encode({});
+        header.chop(4);
+        flood.write(header + QByteArray::fromHex("00000064"));
+        const QByteArray path = QByteArray::fromHex("000fffff") + QByteArray(0xfffff, 'x');
+        int sent = 0;
+        for (; sent < 100 && flood.state() == QLocalSocket::ConnectedState; ++sent) {
+            flood.write(path);
+            while (flood.bytesToWrite() > 0 && flood.state() == QLocalSocket::ConnectedState) {
+                flood.waitForBytesWritten(10);
+                QCoreApplication::processEvents();
+            }
+        }
+        QTRY_COMPARE(flood.state(), QLocalSocket::UnconnectedState);
+        QVERIFY2(sent < 20, qPrintable(QString::number(sent)));
+        QVERIFY(took.elapsed() < 10000);
+        QCOMPARE(received.size(), 0);
+
+        // Connections that say nothing are closed after the deadline.
+        std::vector<std::unique_ptr<QLocalSocket>> idle;
+        for (int i = 0; i < 40; ++i) {
+            idle.push_back(std::make_unique<QLocalSocket>());
+            idle.back()->connectToServer(socket);
+            QVERIFY(idle.back()->waitForConnected(2000));
+        }
+        QTRY_VERIFY(std::all_of(idle.begin(), idle.end(), [](const auto& connection) {
+            return connection->state() == QLocalSocket::UnconnectedState;
+        }));
+        QCOMPARE(handOverBeside(socket, {"/after"}), HandOver::Taken);
+        QTRY_COMPARE(received.size(), 1);
     }
 
     void withoutAWindowTheStartBecomesTheWindow()

@@ -79,6 +79,13 @@ bool PathIsFolder(const QString& path)
     return native && FileSystem::isFolderAt(AT_FDCWD, native->constData());
 }
 
+bool NativePathIsFolder(std::string_view nativePath)
+{
+    // A NUL inside would name another, shorter path.
+    if (nativePath.empty() || nativePath.find('\0') != std::string_view::npos) return false;
+    return FileSystem::isFolderAt(AT_FDCWD, std::string(nativePath).c_str());
+}
+
 bool HasUnsafeCharacters(const QString& name)
 {
     // A name read from bytes that are not UTF-8 carries replacement characters; lone
@@ -277,7 +284,15 @@ private:
 void AddFolderTreeFiles(RowList& list, const QString& folder, const QString& pattern,
                         ErrorReporter& errors, EventPump& events)
 {
-    FolderList folders{FileSystem::nativePath(folder).toStdString() + '/'};
+    const QByteArray native = FileSystem::nativePath(folder);
+    AddFolderTreeFiles(list, std::string_view(native.constData(), std::size_t(native.size())),
+                       pattern, errors, events);
+}
+
+void AddFolderTreeFiles(RowList& list, std::string_view nativeFolder, const QString& pattern,
+                        ErrorReporter& errors, EventPump& events)
+{
+    FolderList folders{std::string(nativeFolder) + '/'};
     const FileSystem::NamePattern namePattern(pattern);
     KeptFiles files(namePattern);
     {

@@ -38,6 +38,7 @@ QStringList ListFilesInFolder(const QString& folder, const QString& pattern);
 bool FileExistsByOpen(const QString& path);
 // True when the path's attributes can be read and say folder.
 bool PathIsFolder(const QString& path);
+bool NativePathIsFolder(std::string_view nativePath);
 // True for a name the scan will not descend into: a control character, "?", or bytes that are
 // not UTF-8 (which arrive here as lone surrogates or the replacement character).
 bool HasUnsafeCharacters(const QString& name);
@@ -78,6 +79,8 @@ private:
 // by folder in scan order, except "~" names, files that cannot be opened and writable
 // dot-files (attribute value 34). Errors other than those of the sub-folder collection reach
 // the caller.
+void AddFolderTreeFiles(RowList& list, std::string_view nativeFolder, const QString& pattern,
+                        ErrorReporter& errors, EventPump& events);
 void AddFolderTreeFiles(RowList& list, const QString& folder, const QString& pattern,
                         ErrorReporter& errors, EventPump& events);
 

@@ -17,23 +17,30 @@ bool offersFileList(const QMimeData& data)
     return false;
 }
 
-QStringList droppedPaths(const QMimeData& data)
+QByteArrayList droppedPaths(const QMimeData& data)
 {
-    QStringList paths;
-    for (const QUrl& url : data.urls())
-        if (url.isLocalFile()) paths << url.toLocalFile();
+    QByteArrayList paths;
+    for (const QUrl& url : data.urls()) {
+        if (!url.isLocalFile()) continue;
+        // The URL's escapes carry the name's own bytes; a decoded text would lose those that
+        // are not UTF-8.
+        QByteArray path = QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+        if (!url.host().isEmpty()) path.prepend("//" + url.host().toUtf8());
+        paths << path;
+    }
     return paths;
 }
 
-void addDroppedItems(RowList& list, const QStringList& paths, ErrorReporter& errors,
+void addDroppedItems(RowList& list, const QByteArrayList& paths, ErrorReporter& errors,
                      EventPump& events)
 {
-    for (const QString& path : paths) {
+    for (const QByteArray& path : paths) {
         try {
-            if (AddFolder::PathIsFolder(path))
-                AddFolder::AddFolderTreeFiles(list, path, QStringLiteral("*.*"), errors, events);
+            const std::string_view native(path.constData(), std::size_t(path.size()));
+            if (AddFolder::NativePathIsFolder(native))
+                AddFolder::AddFolderTreeFiles(list, native, QStringLiteral("*.*"), errors, events);
             else
-                list.add(path);
+                list.addUtf8(native);
         } catch (const std::exception&) {
             // No report belongs to a drop; the remaining items still go in.
         }

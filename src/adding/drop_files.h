@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QStringList>
+#include <QByteArrayList>
 
 class ErrorReporter;
 class EventPump;
@@ -12,12 +12,13 @@ namespace DropFiles {
 
 // True when the drag carries at least one local file or folder; anything else is refused.
 bool offersFileList(const QMimeData& data);
-// The local paths of the drag, in the order the source gave them.
-QStringList droppedPaths(const QMimeData& data);
+// The local paths of the drag, in the order the source gave them, as the file system names
+// them: a name that is not UTF-8 keeps its bytes.
+QByteArrayList droppedPaths(const QMimeData& data);
 
 // A folder adds every file of its tree; anything else is one row, exactly as delivered. One
-// item that fails does not keep the others out.
-void addDroppedItems(RowList& list, const QStringList& paths, ErrorReporter& errors,
+// item that fails does not keep the others out. Paths are the file system's bytes.
+void addDroppedItems(RowList& list, const QByteArrayList& paths, ErrorReporter& errors,
                      EventPump& events);
 
 } // namespace DropFiles

@@ -1,9 +1,15 @@
 #include "desktop/command_line.h"
 
+#include "platform/utf8.h"
+
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFile>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <unistd.h>
 
 namespace {
 
@@ -49,12 +55,61 @@ QString absolutePath(const QDir& currentFolder, const QString& path)
 
 } // namespace
 
+QString CommandLine::fromNativeBytes(QByteArrayView bytes)
+{
+    const std::string_view text(bytes.data(), std::size_t(bytes.size()));
+    QString decoded;
+    decoded.reserve(bytes.size());
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t start = i;
+        const int code = Utf8::decode(text, i);
+        if (code < 0) {
+            // One escaped code point per byte that is not part of a UTF-8 sequence.
+            i = start + 1;
+            decoded += QChar(char16_t(0xDC00 + static_cast<unsigned char>(text[start])));
+        } else {
+            decoded += QString::fromUcs4(reinterpret_cast<const char32_t*>(&code), 1);
+        }
+    }
+    return decoded;
+}
+
+QByteArray CommandLine::nativeBytes(const QString& text)
+{
+    QByteArray bytes;
+    bytes.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t unit = text[i].unicode();
+        if (unit >= 0xDC80 && unit <= 0xDCFF) {
+            bytes += char(unit - 0xDC00);
+            continue;
+        }
+        const qsizetype length = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+        bytes += QStringView(text).mid(i, length).toUtf8();
+        i += length - 1;
+    }
+    return bytes;
+}
+
 QStringList CommandLine::fromArgv(int argc, char** argv)
 {
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
-        arguments << QFile::decodeName(argv[i]);
+        arguments << fromNativeBytes(argv[i]);
     return arguments;
+}
+
+QString CommandLine::currentFolder()
+{
+    const std::unique_ptr<char, decltype(&std::free)> folder(::getcwd(nullptr, 0), &std::free);
+    return folder ? fromNativeBytes(folder.get()) : QDir::currentPath();
+}
+
+int CommandLine::toolkitArgumentCount(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "--") == 0) return i;
+    return argc;
 }
 
 CommandLine CommandLine::parse(const QStringList& arguments, const QString& currentFolder,
@@ -101,7 +156,7 @@ CommandLine CommandLine::parse(const QStringList& arguments, const QString& curr
     const QDir here(currentFolder);
     for (const QString& path : parser.positionalArguments()) {
         // An empty argument names nothing; it would otherwise become the current folder.
-        command.paths << (path.isEmpty() ? path : absolutePath(here, path));
+        command.paths << nativeBytes(path.isEmpty() ? path : absolutePath(here, path));
     }
     return command;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayList>
 #include <QHash>
 #include <QLocalServer>
 #include <QObject>
@@ -30,9 +31,30 @@ bool isSocketOf(const QString& path, uid_t user);
 
 // The message: "BMP1", the number of paths, then each path's length and bytes, all lengths
 // 32-bit big-endian. Paths travel as the file system's bytes.
-QByteArray encode(const QStringList& paths);
+QByteArray encode(const QByteArrayList& paths);
+
+// Reads one message as it arrives, each part once, so the time is in proportion to the size.
+// A message of more than a few megabytes, or of another form, is refused.
+class MessageReader
+{
+public:
+    enum class State { Incomplete, Complete, Invalid };
+    State feed(QByteArrayView bytes);
+    const QByteArrayList& paths() const { return paths_; }
+
+private:
+    State state_ = State::Incomplete;
+    QByteArray buffer_; // what has come but is not read yet
+    qsizetype received_ = 0;
+    bool pastMagic_ = false;
+    bool counted_ = false;
+    quint32 remaining_ = 0; // paths still to read
+    qsizetype pathLength_ = -1;
+    QByteArrayList paths_;
+};
+
 enum class Decoded { Incomplete, Complete, Invalid };
-Decoded decode(const QByteArray& bytes, QStringList& paths);
+Decoded decode(const QByteArray& bytes, QByteArrayList& paths);
 
 enum class HandOver {
     Taken,    // a running window has the paths
@@ -40,7 +62,7 @@ enum class HandOver {
     Failed,   // a window is there but did not take the paths in time; it will not add them
 };
 // Offers the paths to the running window of `user`, waiting at most `timeoutMs` in all.
-HandOver handOver(const QString& socketPath, const QStringList& paths, uid_t user = ::geteuid(),
+HandOver handOver(const QString& socketPath, const QByteArrayList& paths, uid_t user = ::geteuid(),
                   int timeoutMs = 1000);
 
 } // namespace SingleInstance
@@ -52,20 +74,28 @@ class InstanceServer : public QObject
 
 public:
     explicit InstanceServer(QObject* parent = nullptr);
+    ~InstanceServer() override;
 
-    // Listens at `socketPath`. A socket left behind by a program that ended without removing
-    // it is taken over; a live one, or anything not a socket of `user`, is not.
+    // Listens at `socketPath`, once it holds the lock beside it (`socketPath`.lock). A socket
+    // left behind by a program that ended without removing it is taken over; a live one, or
+    // anything not a socket of `user`, is not.
     bool listen(const QString& socketPath, uid_t user = ::geteuid());
     bool isListening() const { return server_.isListening(); }
     // Stops listening and removes the socket file.
-    void close() { server_.close(); }
+    void close();
+    // How long a connection may take to say what it has before it is let go.
+    void setConnectionTimeout(int ms) { connectionMs_ = ms; }
     QString errorString() const { return error_; }
 
 signals:
     // On the thread that owns the server, in the order the paths were given.
-    void pathsReceived(const QStringList& paths);
+    void pathsReceived(const QByteArrayList& paths);
 
 private:
+    static constexpr int kMaxConnections = 32;
+
+    bool takeLock(const QString& socketPath, uid_t user);
+    void releaseLock();
     void accept();
     void read(QLocalSocket* connection);
 
@@ -73,12 +103,13 @@ private:
     // the later start has left them to this window.
     struct Pending
     {
-        QByteArray bytes;
-        QStringList paths;
+        SingleInstance::MessageReader reader;
         bool answered = false;
     };
 
     QLocalServer server_;
     QHash<QLocalSocket*, Pending> pending_;
     QString error_;
+    int lockFd_ = -1;
+    int connectionMs_ = 5000;
 };

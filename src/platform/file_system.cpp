@@ -148,8 +148,14 @@ std::string readWholeFile(const QString& path)
 bool entryExists(const QString& path)
 {
     const std::optional<QByteArray> native = checkedNativePath(path);
+    return native && entryExistsAt(*native);
+}
+
+bool entryExistsAt(const QByteArray& nativePath)
+{
     struct stat info = {};
-    return native && ::lstat(native->constData(), &info) == 0;
+    return !nativePath.isEmpty() && !nativePath.contains('\0') &&
+           ::lstat(nativePath.constData(), &info) == 0;
 }
 
 bool isRegularFile(const QString& path)

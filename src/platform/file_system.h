@@ -50,6 +50,7 @@ std::string readWholeFile(const QString& path);
 
 // True when the path names an entry, a dangling link included; never throws.
 bool entryExists(const QString& path);
+bool entryExistsAt(const QByteArray& nativePath);
 
 // True for a regular file (a link counts as what it points to); never throws.
 bool isRegularFile(const QString& path);

@@ -106,10 +106,10 @@ public:
     void ListView1_MouseMove(const QPoint& point, int screenY);
     void ListView1_MouseUp();
 
-    // Paths named on the command line or handed over by a later start: each goes in as a drop
-    // of that item would, in order; a path that names nothing is skipped. Paths that come while
-    // a command runs wait for it to end.
-    void addGivenPaths(const QStringList& paths);
+    // Paths named on the command line or handed over by a later start, as the file system's
+    // bytes: each goes in as a drop of that item would, in order; a path that names nothing is
+    // skipped. Paths that come while a command runs wait for it to end.
+    void addGivenPaths(const QByteArrayList& paths);
 
     // The commands under way; none starts inside one that holds the user's input.
     const RunningCommands& runningCommands() const { return running_; }

@@ -38,7 +38,7 @@ void Form1::ListView1_OLEDragDrop(QDropEvent* event)
         return;
     }
     // The event may not outlive the events processed during a long folder scan.
-    const QStringList paths = DropFiles::droppedPaths(*data);
+    const QByteArrayList paths = DropFiles::droppedPaths(*data);
     event->acceptProposedAction();
     // A dropped folder's scan lets the user's events through, as the folder scan does.
     runCommand(CommandScope::Input::LetThrough,

@@ -4,14 +4,14 @@
 
 // Paths that reach the window from outside it, through the program's arguments.
 
-void Form1::addGivenPaths(const QStringList& paths)
+void Form1::addGivenPaths(const QByteArrayList& paths)
 {
     running_.whenIdle([this, paths] {
-        QStringList present;
-        for (const QString& path : paths) {
+        QByteArrayList present;
+        for (const QByteArray& path : paths) {
             // A drop only ever carries what exists; a typed path may name nothing. A dangling
             // link is still an entry, as the drop would take it.
-            if (FileSystem::entryExists(path)) present << path;
+            if (FileSystem::entryExistsAt(path)) present << path;
         }
         runCommand(CommandScope::Input::LetThrough,
                    [&] { DropFiles::addDroppedItems(files_, present, errors_, platform_.events); });

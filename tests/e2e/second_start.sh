@@ -24,6 +24,9 @@ fail() { echo "FAIL: $*"; exit 1; }
 mkdir -p "$work/slow"
 for i in $(seq 150); do echo "$i" >"$work/slow/f$i"; done
 echo later >"$work/later.txt"
+# A name that is not UTF-8 (Latin-1 "café"), as older file systems and archives hold.
+latin=$work/caf$'\xe9'.txt
+echo latin >"$latin"
 echo other >"$work/other.txt"
 
 start() {
@@ -72,11 +75,12 @@ mkdir -p "$XDG_CONFIG_HOME/Quillory"
 printf '[Bytemarsh]\nOption1=not a truth value\n' >"$XDG_CONFIG_HOME/Quillory/Bytemarsh.ini"
 start "$program"
 await_windows 1 '^Application Error'
-timeout 10 "$program" "$work/later.txt" || fail "the start during start-up ended with $?"
+timeout 10 "$program" "$work/later.txt" "$latin" || fail "the start during start-up ended with $?"
 xdotool key Return
 await_window
 check_and_save_results "$work/after-start-up.txt"
 results_hold "$work/after-start-up.txt" "$work/later.txt" 1
+results_hold "$work/after-start-up.txt" "$latin" 1
 stop_all
 
 # 4. A hung window: the later start opens its own window with the path within two seconds, and
