@@ -103,7 +103,7 @@ void TextOutputFile::open(const QString& path)
         // The replacement keeps what the old file's owner gave it.
         if (::fchown(fd, existing.st_uid, existing.st_gid) != 0) {
             // Only the owner's group can be kept by an ordinary user; the rest stays.
-            (void)::fchown(fd, uid_t(-1), existing.st_gid);
+            [[maybe_unused]] const int groupKept = ::fchown(fd, uid_t(-1), existing.st_gid);
         }
         ::fchmod(fd, existing.st_mode & 07777);
     }
