@@ -18,6 +18,7 @@
 namespace {
 
 const QString kResources = QStringLiteral(BYTEMARSH_SOURCE_DIR "/resources");
+const QString kIcons = QStringLiteral(BYTEMARSH_SOURCE_DIR "/icons");
 
 QColor background(QWidget* widget)
 {
@@ -259,9 +260,9 @@ private slots:
 
     void theProgramIconHasItsFourImages()
     {
-        QImageReader reader(kResources + "/icons/bytemarsh.ico");
+        QImageReader reader(kIcons + "/bytemarsh.ico");
         QCOMPARE(reader.imageCount(), 4);
-        QFile file(kResources + "/icons/bytemarsh.ico");
+        QFile file(kIcons + "/bytemarsh.ico");
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArray bytes = file.readAll();
         QList<QPair<int, int>> entries; // size, bits per pixel
@@ -272,7 +273,7 @@ private slots:
         }
         QCOMPARE(entries, (QList<QPair<int, int>>{{32, 24}, {48, 32}, {128, 32}, {256, 32}}));
         for (int size : {32, 48, 128, 256}) {
-            const QImage png(kResources + QStringLiteral("/icons/bytemarsh-%1.png").arg(size));
+            const QImage png(kIcons + QStringLiteral("/bytemarsh-%1.png").arg(size));
             QCOMPARE(png.size(), QSize(size, size));
             QVERIFY(png.hasAlphaChannel());
         }

@@ -33,9 +33,11 @@ program=$root/usr/lib/bytemarsh/bytemarsh
 [ -x "$program" ] || fail "no program in /usr/lib/bytemarsh"
 [ "$(readlink "$root/usr/bin/bytemarsh")" = ../lib/bytemarsh/bytemarsh ] ||
     fail "/usr/bin/bytemarsh does not lead to the program"
-for resource in HAND-M.CUR drag.ico skins/o.cjs icons/bytemarsh.ico; do
+for resource in HAND-M.CUR drag.ico skins/o.cjs; do
     [ -s "$root/usr/lib/bytemarsh/$resource" ] || fail "program folder lacks $resource"
 done
+# The program icon lives inside the program, and only there.
+[ ! -e "$root/usr/lib/bytemarsh/icons" ] || fail "the program folder holds icons/ as well"
 [ -n "$(ls "$root/usr/lib/bytemarsh/Samples")" ] || fail "no sample files"
 # The installed program runs from its own folder.
 [ "$(QT_QPA_PLATFORM=offscreen "$root/usr/bin/bytemarsh" --version)" = "Bytemarsh $version" ] ||
