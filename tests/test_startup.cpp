@@ -216,7 +216,7 @@ private slots:
         form.Form_Load();
         QCOMPARE(test.random.seeds, 1);
         QCOMPARE(test.shell.urls,
-                 opens ? QStringList{"https://bytemarsh.example.com/"} : QStringList());
+                 opens ? QStringList{"https://quillory.org/bytemarsh/"} : QStringList());
         QVERIFY(test.shell.folders.isEmpty());
     }
 
@@ -288,7 +288,7 @@ private slots:
         QCOMPARE(test.dialogs.shown().size(), std::size_t(1));
         const auto& box = test.dialogs.shown()[0];
         QCOMPARE(box.text, QStringLiteral("Questions? Please contact Team Quillory at "
-                                          "https://bytemarsh.example.com/contact"));
+                                          "https://quillory.org/bytemarsh/contact/"));
         QCOMPARE(box.title, QStringLiteral("Bytemarsh"));
         QCOMPARE(box.icon, BoxIcon::None);
         QCOMPARE(box.buttons, BoxButtons::Ok);

@@ -21,8 +21,8 @@
 
 namespace {
 
-const QString kHomePage = QStringLiteral("https://bytemarsh.example.com/");
-const QString kContactPage = QStringLiteral("https://bytemarsh.example.com/contact");
+const QString kHomePage = QStringLiteral(BYTEMARSH_HOMEPAGE);
+const QString kContactPage = QStringLiteral(BYTEMARSH_CONTACT_PAGE);
 
 } // namespace
 

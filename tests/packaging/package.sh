@@ -53,7 +53,7 @@ grep -qx 'Exec="/usr/lib/bytemarsh/bytemarsh" %F' "$entry" || fail "Exec: $(grep
 grep -q '^MimeType=' "$entry" && fail "the menu entry claims MIME types"
 desktop-file-validate "$entry" || fail "desktop-file-validate"
 
-metainfo=$root/usr/share/metainfo/com.example.bytemarsh.metainfo.xml
+metainfo=$root/usr/share/metainfo/org.quillory.bytemarsh.metainfo.xml
 appstreamcli validate --no-net "$metainfo" || fail "appstreamcli validate"
 grep -q "<release version=\"$version\"" "$metainfo" || fail "metainfo names another release"
 grep -q '<launchable type="desktop-id">bytemarsh.desktop</launchable>' "$metainfo" ||
