@@ -33,6 +33,12 @@ QList<QPushButton*> allButtons(Form1& form)
             form.PushButton13, form.PushButton14, form.PushButton18};
 }
 
+// Where a user keeps a skin of their own: beside the settings.
+QString userSkinFile()
+{
+    return qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Quillory/Bytemarsh.cjs");
+}
+
 void moveOver(QWidget* widget, QPoint at = {-1, -1})
 {
     QTest::mouseMove(widget, at == QPoint(-1, -1) ? widget->rect().center() : at);
@@ -46,7 +52,12 @@ class StartupTest : public QObject
 
 private slots:
     void init() { removeAllSettings(); }
-    void cleanup() { qApp->setStyleSheet(QString()); }
+    void cleanup()
+    {
+        qApp->setStyleSheet(QString());
+        QFile::remove(userSkinFile());
+        QDir().rmdir(userSkinFile());
+    }
 
     void withoutASkinFileTheLookStays()
     {
@@ -82,6 +93,43 @@ private slots:
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         QCOMPARE(form.PushButton4->palette().color(QPalette::ButtonText), QColor("#204060"));
+    }
+
+    void aUsersOwnSkinComesFromTheirConfigurationFolder()
+    {
+        const QByteArray programSkin = "QPushButton { color: #204060; }\n";
+        const QByteArray userSkin = "QPushButton { color: #602040; }\n";
+        {
+            // Alone.
+            TestPlatform test;
+            writeFile(userSkinFile(), userSkin);
+            Form1 form(test.platform());
+            form.Form_Load();
+            QVERIFY(test.dialogs.shown().empty());
+            QCOMPARE(form.SkinFramework1.applications(), 1);
+            QCOMPARE(qApp->styleSheet(), QString::fromUtf8(userSkin));
+            QCOMPARE(background(form.Option2), QApplication::palette().color(QPalette::Button));
+        }
+        {
+            // Beside the program folder's: the user's wins.
+            TestPlatform test;
+            writeFile(test.programFolder() + "/x/o.cjs", programSkin);
+            Form1 form(test.platform());
+            form.Form_Load();
+            QCOMPARE(qApp->styleSheet(), QString::fromUtf8(userSkin));
+            QCOMPARE(form.SkinFramework1.applications(), 1);
+        }
+        {
+            // A folder by that name is no skin: the program folder's applies.
+            QVERIFY(QFile::remove(userSkinFile()));
+            QVERIFY(QDir().mkpath(userSkinFile()));
+            TestPlatform test;
+            writeFile(test.programFolder() + "/x/o.cjs", programSkin);
+            Form1 form(test.platform());
+            form.Form_Load();
+            QVERIFY(test.dialogs.shown().empty());
+            QCOMPARE(qApp->styleSheet(), QString::fromUtf8(programSkin));
+        }
     }
 
     void theSkinSwitchesChooseWhichRulesCount()
