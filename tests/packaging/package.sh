@@ -118,12 +118,13 @@ elif [ -z "$fallback" ] || ! font_folders $fonts >/dev/null 2>&1; then
 else
     # shellcheck disable=SC2086
     captions with $fallback $(font_folders $fonts) >"$work/captions-with.log" 2>&1 ||
-        fail "captions cut off in the package's fonts: $(grep -h 'cut off' "$work/captions-with.log")"
+        fail "captions cut off in the package's fonts: $(grep -h 'cut off' "$work"/captions-with*)"
     # shellcheck disable=SC2086
     if captions without $fallback >"$work/captions-without.log" 2>&1; then
         fail "the captions check passes even without the package's fonts"
     elif ! grep -q 'cut off: .*Kilobytes (Kb)' "$work/captions-without.log"; then
-        fail "without the package's fonts the check failed otherwise: $(tail -n 5 "$work/captions-without.log")"
+        fail "without the package's fonts the check failed otherwise:" \
+            "$(tail -n 5 "$work/captions-without.log")"
     fi
 fi
 
