@@ -1,7 +1,8 @@
 // Trimming a list of a million rows: the substring filters and Clear List, run through the
-// window's own buttons with the input box answered from a script.
+// window's own buttons with the input box answered from a script. The last line is key=value
+// pairs.
 //
-//     QT_QPA_PLATFORM=offscreen build/bench/bench_list_editing [rows]
+//     build/bench/bench_list_editing [ROWS]
 
 #include "bench_support.h"
 #include "doubles/test_platform.h"
@@ -13,6 +14,12 @@
 #include <cstdio>
 
 namespace {
+
+const char* const kUsage =
+    "Usage: bench_list_editing [ROWS]\n"
+    "Times the substring filters and Clear List on lists of ROWS rows (1000000) in the real\n"
+    "window, offscreen, beside one fold-and-search pass over the same texts.\n"
+    "The last line of the output is key=value pairs.\n";
 
 std::string pathOf(int i, const char* tail, const char* top)
 {
@@ -68,21 +75,24 @@ template <typename Command> std::pair<double, double> timed(Command command)
     return {run, bench::seconds(timer)};
 }
 
+// Runs one command, prints its line and adds its time (command and view) under `key`.
 template <typename Command>
-void run(const char* name, RowList& list, double anchor, Command command)
+void run(const char* name, const char* key, RowList& list, double anchor, bench::KeyValues& keys,
+         Command command)
 {
     const std::pair<double, double> times = timed(command);
     const int rowsLeft = list.count();
     std::printf("%-40s %8.1f ms (+%6.1f ms view) %6.2fx anchor  rows left %d\n", name,
                 1000 * times.first, 1000 * times.second, (times.first + times.second) / anchor,
                 rowsLeft);
+    keys.add(std::string(key) + "_seconds", times.first + times.second);
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    const bench::OffscreenSession session;
+    const bench::Session session(argc, argv, kUsage);
     QApplication app(argc, argv);
     const int rows = bench::fileCount(argc, argv, 1000000);
 
@@ -98,6 +108,8 @@ int main(int argc, char** argv)
     const double anchor = anchorScan(halves, "drop", hits);
     std::printf("%d rows; anchor (fold and search every text once): %.1f ms, %d hits\n", rows,
                 1000 * anchor, hits);
+    bench::KeyValues keys;
+    keys.add("rows", rows).add("anchor_seconds", anchor);
 
     QElapsedTimer timer;
     timer.start();
@@ -105,31 +117,36 @@ int main(int argc, char** argv)
     std::printf("%-40s %8.1f ms\n", "filling the file list", 1000 * bench::seconds(timer));
 
     test.dialogs.answerInput("drop");
-    run("Remove Filenames Containing X", form.fileList(), anchor,
+    run("Remove Filenames Containing X", "remove_containing", form.fileList(), anchor, keys,
         [&] { form.PushButton1_Click(); });
 
     fill(form.fileList(), oneNeedle);
     test.dialogs.answerInput("NEEDLE");
-    run("Remove Filenames Not Cont. X", form.fileList(), anchor, [&] { form.PushButton2_Click(); });
+    run("Remove Filenames Not Cont. X", "remove_not_containing", form.fileList(), anchor, keys,
+        [&] { form.PushButton2_Click(); });
 
     // Paths beyond ASCII take the full Unicode lower-casing, row by row.
     fill(form.fileList(), makePaths(rows, -1, "Projekte/Übersicht"));
     test.dialogs.answerInput("drop");
-    run("Remove Filenames Containing X, non-ASCII", form.fileList(), anchor,
-        [&] { form.PushButton1_Click(); });
+    run("Remove Filenames Containing X, non-ASCII", "remove_containing_non_ascii", form.fileList(),
+        anchor, keys, [&] { form.PushButton1_Click(); });
 
     fill(form.fileList(), halves);
-    run("Clear List (files)", form.fileList(), anchor, [&] { form.PushButton11_Click(); });
+    run("Clear List (files)", "clear_files", form.fileList(), anchor, keys,
+        [&] { form.PushButton11_Click(); });
 
     // The results list has a size column beside each path; it is never searched.
     fill(form.resultsList(), halves);
     for (int row = 1; row <= rows; ++row)
         form.resultsList().setSubItem(row, 1, "1 KB");
     test.dialogs.answerInput("drop");
-    run("Remove Results Containing X", form.resultsList(), anchor,
-        [&] { form.PushButton13_Click(); });
-    run("Clear List (results)", form.resultsList(), anchor, [&] { form.PushButton9_Click(); });
+    run("Remove Results Containing X", "remove_results_containing", form.resultsList(), anchor,
+        keys, [&] { form.PushButton13_Click(); });
+    run("Clear List (results)", "clear_results", form.resultsList(), anchor, keys,
+        [&] { form.PushButton9_Click(); });
 
-    std::printf("peak memory %.0f MiB\n", bench::peakMemoryMiB());
+    const double peak = bench::peakMemoryMiB();
+    std::printf("peak memory %.0f MiB\n", peak);
+    keys.add("peak_mib", peak).print();
     return 0;
 }

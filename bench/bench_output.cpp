@@ -1,7 +1,8 @@
 // Copies a million ticked results rows to the clipboard and saves them as a text file through
-// the real window, each timed against a bare loop doing the same work on the same texts.
+// the real window, each timed against a bare loop doing the same work on the same texts. The
+// last line is key=value pairs.
 //
-//     QT_QPA_PLATFORM=offscreen build/bench/bench_output [rows]
+//     build/bench/bench_output [ROWS]
 
 #include "bench_support.h"
 #include "doubles/test_platform.h"
@@ -16,6 +17,12 @@
 #include <vector>
 
 namespace {
+
+const char* const kUsage =
+    "Usage: bench_output [ROWS]\n"
+    "Times Copy Results To Clipboard and Save Results As Text File over ROWS ticked results\n"
+    "rows (1000000) in the real window, offscreen, each beside a bare loop doing the same work.\n"
+    "The last line of the output is key=value pairs.\n";
 
 std::string pathOf(int i)
 {
@@ -61,7 +68,7 @@ void bareTextFile(const QString& file, const std::vector<std::string>& paths)
 
 int main(int argc, char** argv)
 {
-    const bench::OffscreenSession session;
+    const bench::Session session(argc, argv, kUsage);
     QApplication app(argc, argv);
     const int rows = bench::fileCount(argc, argv, 1000000);
     QTemporaryDir work;
@@ -121,7 +128,20 @@ int main(int argc, char** argv)
     std::printf("  handing it to the system clipboard (offscreen): %.3f s\n", systemClipboard);
     std::printf("save as text file (PushButton6):  %.3f s  bare fwrite %.3f s  ratio %.1f  %s\n",
                 save, bareSave, save / bareSave, saveMatches ? "same bytes" : "BYTES DIFFER");
+    const double peak = bench::peakMemoryMiB();
     std::printf("messages shown: %zu, event pump calls: %d, peak memory %.0f MiB\n",
-                test.dialogs.shown().size(), test.events.calls, bench::peakMemoryMiB());
+                test.dialogs.shown().size(), test.events.calls, peak);
+    bench::KeyValues()
+        .add("rows", rows)
+        .add("copy_seconds", copy)
+        .add("bare_copy_seconds", bareCopy)
+        .add("copy_over_bare", copy / bareCopy)
+        .add("system_clipboard_seconds", systemClipboard)
+        .add("save_seconds", save)
+        .add("bare_save_seconds", bareSave)
+        .add("save_over_bare", save / bareSave)
+        .add("same_output", copyMatches && saveMatches)
+        .add("peak_mib", peak)
+        .print();
     return copyMatches && saveMatches ? 0 : 1;
 }

@@ -1,6 +1,7 @@
 // "Load Sample/Example Files" against a file list that already holds N rows (each recorded
 // sample is looked for in every row before it is added), in the real window (offscreen),
-// against a bare loop comparing the same texts held in a std::vector in the same run.
+// against a bare loop comparing the same texts held in a std::vector in the same run. The last
+// line is key=value pairs.
 //
 //     build/bench/bench_samples [ROWS]     (default 1000000)
 
@@ -14,9 +15,19 @@
 #include <QTemporaryDir>
 #include <algorithm>
 
+namespace {
+
+const char* const kUsage =
+    "Usage: bench_samples [ROWS]\n"
+    "Times Load Sample/Example Files against a file list of ROWS rows (1000000) in the real\n"
+    "window, offscreen, beside a bare loop comparing the same texts.\n"
+    "The last line of the output is key=value pairs.\n";
+
+} // namespace
+
 int main(int argc, char** argv)
 {
-    const bench::OffscreenSession session;
+    const bench::Session session(argc, argv, kUsage);
     QApplication app(argc, argv);
     const int rows = bench::fileCount(argc, argv, 1000000);
 
@@ -71,5 +82,12 @@ int main(int argc, char** argv)
     std::printf("bare compare loop    %.3f s  (3 samples x %d rows)\n", bareLoop, rows);
     std::printf("load samples         %.3f s  (%.2f x the bare loop)\n", load, load / bareLoop);
     std::printf("outcome              %s\n", right ? "three samples added, one question" : "WRONG");
+    bench::KeyValues()
+        .add("rows", rows)
+        .add("bare_seconds", bareLoop)
+        .add("load_seconds", load)
+        .add("load_over_bare", load / bareLoop)
+        .add("right", right)
+        .print();
     return right ? 0 : 1;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
-// Shared pieces of the benchmarks: a generated file tree, a stopwatch, peak memory.
+// Shared pieces of the benchmarks: the session, a generated file tree, a stopwatch, peak memory
+// and the closing line of key=value pairs.
 
 #include <QByteArray>
 #include <QCoreApplication>
@@ -10,29 +11,133 @@
 #include <QString>
 #include <QTemporaryDir>
 #include <algorithm>
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
 #include <string>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
 namespace bench {
 
-// Benchmarks run offscreen, with settings in a folder of their own that lives as long as
-// the returned object. Call before creating the application.
-class OffscreenSession
+// Every benchmark begins with a Session, before the application exists:
+// - `--help` (or `-h`) prints the usage and ends the program before anything is made;
+// - every temporary file of the run (generated trees, settings, program folders, outputs)
+//   lands in one scratch folder, which goes when the run ends, however it ends: a guardian
+//   process waits for the benchmark to die (an interrupt, a termination, even a kill) and
+//   removes what it left;
+// - the window runs offscreen unless QT_QPA_PLATFORM says otherwise.
+class Session
 {
 public:
-    OffscreenSession()
-    {
-        qputenv("XDG_CONFIG_HOME", configHome_.path().toUtf8());
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
+    Session(int argc, char** argv, const char* usage);
+    ~Session();
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    const std::string& scratch() const { return scratch_; }
 
 private:
-    QTemporaryDir configHome_;
+    std::string scratch_;
+    int guardianPipe_ = -1;
+    pid_t guardian_ = -1;
+};
+
+inline Session::Session(int argc, char** argv, const char* usage)
+{
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::fputs(usage, stdout);
+            std::exit(0);
+        }
+    }
+
+    const char* base = std::getenv("TMPDIR");
+    std::string pattern = std::string(base && *base ? base : "/tmp") + "/" +
+                          std::filesystem::path(argv[0]).filename().string() + "-XXXXXX";
+    if (!::mkdtemp(pattern.data())) {
+        std::perror(pattern.c_str());
+        std::exit(2);
+    }
+    scratch_ = pattern;
+
+    // Forked while the benchmark still has one thread, so the child may do anything.
+    int fds[2];
+    if (::pipe(fds) != 0) {
+        std::perror("pipe");
+        std::exit(2);
+    }
+    guardian_ = ::fork();
+    if (guardian_ == 0) {
+        // The signals meant for the benchmark (a Ctrl-C reaches the whole group) leave the
+        // guardian to its one job.
+        for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT})
+            std::signal(signal, SIG_IGN);
+        ::close(fds[1]);
+        // Holding no pipe of the caller open, a `$(benchmark)` ends with the benchmark.
+        const int null = ::open("/dev/null", O_RDWR);
+        for (const int fd : {0, 1, 2})
+            ::dup2(null, fd);
+        for (char byte;;) {
+            const ssize_t got = ::read(fds[0], &byte, 1);
+            if (got == 0 || (got < 0 && errno != EINTR)) break;
+        }
+        std::error_code ignored;
+        std::filesystem::remove_all(scratch_, ignored);
+        ::_exit(0);
+    }
+    ::close(fds[0]);
+    if (guardian_ < 0) std::perror("fork"); // the run goes on; only an interrupt would leave files
+    guardianPipe_ = fds[1];
+    ::fcntl(guardianPipe_, F_SETFD, FD_CLOEXEC); // the anchors' commands keep no end of it
+
+    ::setenv("TMPDIR", scratch_.c_str(), 1);
+    ::setenv("XDG_CONFIG_HOME", (scratch_ + "/config").c_str(), 1);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+}
+
+inline Session::~Session()
+{
+    std::error_code ignored;
+    std::filesystem::remove_all(scratch_, ignored);
+    if (guardianPipe_ >= 0) ::close(guardianPipe_);
+    if (guardian_ > 0) ::waitpid(guardian_, nullptr, 0);
+}
+
+// Ends the output with one line of key=value pairs, the line scripts read.
+class KeyValues
+{
+public:
+    KeyValues& add(const std::string& key, double value)
+    {
+        char text[64];
+        std::snprintf(text, sizeof text, "%.6g", value);
+        return add(key, std::string(text));
+    }
+    KeyValues& add(const std::string& key, long long value)
+    {
+        return add(key, std::to_string(value));
+    }
+    KeyValues& add(const std::string& key, int value) { return add(key, (long long)value); }
+    KeyValues& add(const std::string& key, bool value) { return add(key, value ? 1LL : 0LL); }
+    KeyValues& add(const std::string& key, const char* value)
+    {
+        return add(key, std::string(value));
+    }
+    KeyValues& add(const std::string& key, const std::string& value)
+    {
+        line_ += (line_.empty() ? "" : " ") + key + "=" + value;
+        return *this;
+    }
+    void print() const { std::printf("%s\n", line_.c_str()); }
+
+private:
+    std::string line_;
 };
 
 // The file count from the first argument, or the default.

@@ -1,21 +1,47 @@
 #!/usr/bin/env bash
-# Installs whatever the build, the program, the tests, the benchmarks' anchors and the packaging
-# need that this Debian 12 machine lacks. Assumes nothing preinstalled: every library that a
-# dependency's pkg-config file names has its development package here (libxlsxwriter links -lz).
+# Installs what this Debian 12 machine lacks, for one of two purposes:
+#   scripts/setup.sh run    building and running the program (what scripts/run.sh needs)
+#   scripts/setup.sh test   the same, and the tests, the benchmarks' anchors and the packaging
+#                           (what scripts/test.sh needs)
+# Assumes nothing preinstalled: every library that a dependency's pkg-config file names has its
+# development package here (libxlsxwriter links -lz).
 set -euo pipefail
+purpose=${1:?usage: setup.sh run|test}
 
-packages=(
-    # build
-    build-essential cmake ninja-build pkg-config git ca-certificates
+build=(
+    build-essential cmake ninja-build pkg-config
     qt6-base-dev libgl-dev libxlsxwriter-dev zlib1g-dev
-    # tests
-    fonts-liberation2 xvfb xauth x11-utils x11-apps xdotool python3 python3-xlib unzip
-    weston qt6-wayland
+)
+run=(
+    # the captions' font: Arial's metrics, which the layout was drawn for
+    fonts-liberation2
+    # Qt's Wayland platform, for Wayland desktops without X
+    qt6-wayland
+)
+test=(
+    # the end-to-end tests: a virtual X server, X input, X clients in Python, a private bus
+    xvfb xauth xdotool python3 python3-xlib dbus-daemon
+    # a Wayland compositor, and a screen grab to find a window on it
+    weston x11-apps
+    # the captions against the font fontconfig falls back to
+    fonts-dejavu-core
+    # the workbook's parts; the menu entry's "Open With" types
+    unzip libglib2.0-bin shared-mime-info
     # benchmarks' anchors
     findutils coreutils gdu fd-find
     # packaging
     dpkg-dev file lintian appstream desktop-file-utils
 )
+
+case $purpose in
+    run)
+        packages=("${build[@]}" "${run[@]}")
+        # No display to show the window on: a virtual X server stands in.
+        [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] || packages+=(xvfb xauth)
+        ;;
+    test) packages=("${build[@]}" "${run[@]}" "${test[@]}") ;;
+    *) echo "usage: setup.sh run|test" >&2; exit 2 ;;
+esac
 
 missing=()
 for package in "${packages[@]}"; do

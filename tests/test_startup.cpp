@@ -18,6 +18,7 @@
 namespace {
 
 const QString kResources = QStringLiteral(BYTEMARSH_SOURCE_DIR "/resources");
+const QString kIcons = QStringLiteral(BYTEMARSH_SOURCE_DIR "/icons");
 
 QColor background(QWidget* widget)
 {
@@ -30,6 +31,12 @@ QList<QPushButton*> allButtons(Form1& form)
             form.PushButton5,  form.PushButton6,  form.PushButton7,  form.PushButton8,
             form.PushButton9,  form.PushButton10, form.PushButton11, form.PushButton12,
             form.PushButton13, form.PushButton14, form.PushButton18};
+}
+
+// Where a user keeps a skin of their own: beside the settings.
+QString userSkinFile()
+{
+    return qEnvironmentVariable("XDG_CONFIG_HOME") + QStringLiteral("/Quillory/Bytemarsh.cjs");
 }
 
 void moveOver(QWidget* widget, QPoint at = {-1, -1})
@@ -45,7 +52,12 @@ class StartupTest : public QObject
 
 private slots:
     void init() { removeAllSettings(); }
-    void cleanup() { qApp->setStyleSheet(QString()); }
+    void cleanup()
+    {
+        qApp->setStyleSheet(QString());
+        QFile::remove(userSkinFile());
+        QDir().rmdir(userSkinFile());
+    }
 
     void withoutASkinFileTheLookStays()
     {
@@ -81,6 +93,43 @@ private slots:
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         QCOMPARE(form.PushButton4->palette().color(QPalette::ButtonText), QColor("#204060"));
+    }
+
+    void aUsersOwnSkinComesFromTheirConfigurationFolder()
+    {
+        const QByteArray programSkin = "QPushButton { color: #204060; }\n";
+        const QByteArray userSkin = "QPushButton { color: #602040; }\n";
+        {
+            // Alone.
+            TestPlatform test;
+            writeFile(userSkinFile(), userSkin);
+            Form1 form(test.platform());
+            form.Form_Load();
+            QVERIFY(test.dialogs.shown().empty());
+            QCOMPARE(form.SkinFramework1.applications(), 1);
+            QCOMPARE(qApp->styleSheet(), QString::fromUtf8(userSkin));
+            QCOMPARE(background(form.Option2), QApplication::palette().color(QPalette::Button));
+        }
+        {
+            // Beside the program folder's: the user's wins.
+            TestPlatform test;
+            writeFile(test.programFolder() + "/x/o.cjs", programSkin);
+            Form1 form(test.platform());
+            form.Form_Load();
+            QCOMPARE(qApp->styleSheet(), QString::fromUtf8(userSkin));
+            QCOMPARE(form.SkinFramework1.applications(), 1);
+        }
+        {
+            // A folder by that name is no skin: the program folder's applies.
+            QVERIFY(QFile::remove(userSkinFile()));
+            QVERIFY(QDir().mkpath(userSkinFile()));
+            TestPlatform test;
+            writeFile(test.programFolder() + "/x/o.cjs", programSkin);
+            Form1 form(test.platform());
+            form.Form_Load();
+            QVERIFY(test.dialogs.shown().empty());
+            QCOMPARE(qApp->styleSheet(), QString::fromUtf8(programSkin));
+        }
     }
 
     void theSkinSwitchesChooseWhichRulesCount()
@@ -215,7 +264,7 @@ private slots:
         form.Form_Load();
         QCOMPARE(test.random.seeds, 1);
         QCOMPARE(test.shell.urls,
-                 opens ? QStringList{"https://bytemarsh.example.com/"} : QStringList());
+                 opens ? QStringList{"https://quillory.org/bytemarsh/"} : QStringList());
         QVERIFY(test.shell.folders.isEmpty());
     }
 
@@ -259,9 +308,9 @@ private slots:
 
     void theProgramIconHasItsFourImages()
     {
-        QImageReader reader(kResources + "/icons/bytemarsh.ico");
+        QImageReader reader(kIcons + "/bytemarsh.ico");
         QCOMPARE(reader.imageCount(), 4);
-        QFile file(kResources + "/icons/bytemarsh.ico");
+        QFile file(kIcons + "/bytemarsh.ico");
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArray bytes = file.readAll();
         QList<QPair<int, int>> entries; // size, bits per pixel
@@ -272,7 +321,7 @@ private slots:
         }
         QCOMPARE(entries, (QList<QPair<int, int>>{{32, 24}, {48, 32}, {128, 32}, {256, 32}}));
         for (int size : {32, 48, 128, 256}) {
-            const QImage png(kResources + QStringLiteral("/icons/bytemarsh-%1.png").arg(size));
+            const QImage png(kIcons + QStringLiteral("/bytemarsh-%1.png").arg(size));
             QCOMPARE(png.size(), QSize(size, size));
             QVERIFY(png.hasAlphaChannel());
         }
@@ -287,7 +336,7 @@ private slots:
         QCOMPARE(test.dialogs.shown().size(), std::size_t(1));
         const auto& box = test.dialogs.shown()[0];
         QCOMPARE(box.text, QStringLiteral("Questions? Please contact Team Quillory at "
-                                          "https://bytemarsh.example.com/contact"));
+                                          "https://quillory.org/bytemarsh/contact/"));
         QCOMPARE(box.title, QStringLiteral("Bytemarsh"));
         QCOMPARE(box.icon, BoxIcon::None);
         QCOMPARE(box.buttons, BoxButtons::Ok);

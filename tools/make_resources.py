@@ -1,9 +1,10 @@
 #!/usr/bin/python3
-"""Draws the program's pictures and writes them into resources/.
+"""Draws the program's pictures.
 
 Run with Debian's Python (no extra packages): /usr/bin/python3 tools/make_resources.py
-Writes HAND-M.CUR (hand pointer), drag.ico (drag pointer) and icons/bytemarsh.ico with
-icons/bytemarsh-<size>.png (the program icon at 32, 48, 128 and 256 pixels).
+Writes resources/HAND-M.CUR (hand pointer) and resources/drag.ico (drag pointer), which lie in
+the program folder, and the program icon: icons/bytemarsh.ico, built into the program, with
+icons/bytemarsh-<size>.png (32, 48, 128 and 256 pixels) for the desktop's icon theme.
 """
 import math
 import os
@@ -12,6 +13,7 @@ import zlib
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 RESOURCES = os.path.join(os.path.dirname(HERE), "resources")
+ICONS = os.path.join(os.path.dirname(HERE), "icons")
 
 # ---------------------------------------------------------------------------------------------
 # File formats
@@ -216,13 +218,13 @@ def hand_cursor(offset=(8, 4)):
 
 
 def main():
-    os.makedirs(os.path.join(RESOURCES, "icons"), exist_ok=True)
+    os.makedirs(ICONS, exist_ok=True)
     images = []
     for size, bits in ((32, 24), (48, 32), (128, 32), (256, 32)):
         pixels = program_icon(size)
         images.append((size, bits, pixels))
-        write_png(os.path.join(RESOURCES, "icons", f"bytemarsh-{size}.png"), size, pixels)
-    write_icon_file(os.path.join(RESOURCES, "icons", "bytemarsh.ico"), images)
+        write_png(os.path.join(ICONS, f"bytemarsh-{size}.png"), size, pixels)
+    write_icon_file(os.path.join(ICONS, "bytemarsh.ico"), images)
     write_icon_file(os.path.join(RESOURCES, "drag.ico"), [(32, 32, drag_icon())])
     pixels, hotspot = hand_cursor()
     write_icon_file(os.path.join(RESOURCES, "HAND-M.CUR"), [(32, 32, pixels)], kind=2,

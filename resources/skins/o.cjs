@@ -1,6 +1,8 @@
 /* Bytemarsh skin "Slate": a quiet grey-blue look with rounded buttons.
-   To use it, copy this file to x/o.cjs inside the program folder (the folder that holds
-   the program) and start the program again. Remove x/o.cjs to return to the plain look. */
+   To use it yourself, copy this file to ~/.config/Quillory/Bytemarsh.cjs (or
+   $XDG_CONFIG_HOME/Quillory/Bytemarsh.cjs) and start the program again; remove the copy to
+   return to the plain look. For every user of the computer, copy it to x/o.cjs inside the
+   program folder (the folder that holds the program) instead; a user's own skin wins. */
 
 QWidget#Form1 {
     background-color: #eef1f4;

@@ -54,6 +54,8 @@ void Form1::buildLayout()
     };
 
     ListView1Widget = listView("ListView1", 120, 120, 7800, 2070);
+    // Screen readers name each list by these, not merely as a tree.
+    ListView1Widget->setAccessibleName(QStringLiteral("File list"));
     ListView1Widget->setToolTip(QStringLiteral(
         "Drag and drop files here. Double-click item to remove it. Move | line to right and out "
         "of window to reveal full names."));
@@ -87,6 +89,7 @@ void Form1::buildLayout()
 
     PushButton4 = button("PushButton4", "Start Checking", 8040, 120, 7800);
     ListView2Widget = listView("ListView2", 8040, 630, 7800, 2835);
+    ListView2Widget->setAccessibleName(QStringLiteral("Results"));
     PushButton6 = button("PushButton6", "Save Results As Text File", 8040, 3550, 3840);
     PushButton12 = button("PushButton12", "Save Results As Excel File", 12000, 3550, 3840);
     PushButton18 = button("PushButton18", "Copy Results To Clipboard", 8040, 4060, 3840);

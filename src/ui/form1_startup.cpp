@@ -1,5 +1,4 @@
 #include "platform/dialogs.h"
-#include "platform/file_system.h"
 #include "platform/random_source.h"
 #include "platform/shell.h"
 #include "ui/application_title.h"
@@ -21,15 +20,15 @@
 
 namespace {
 
-const QString kHomePage = QStringLiteral("https://bytemarsh.example.com/");
-const QString kContactPage = QStringLiteral("https://bytemarsh.example.com/contact");
+const QString kHomePage = QStringLiteral(BYTEMARSH_HOMEPAGE);
+const QString kContactPage = QStringLiteral(BYTEMARSH_CONTACT_PAGE);
 
 } // namespace
 
 void Form1::ApplySkin()
 {
-    const QString skinFile = platform_.programFolder + QStringLiteral("/x/o.cjs");
-    if (!FileSystem::isRegularFile(skinFile)) return;
+    const QString skinFile = FindSkinFile(platform_.programFolder);
+    if (skinFile.isEmpty()) return;
 
     buttonFaceWithItsText(this);
     for (QWidget* control : findChildren<QWidget*>()) {

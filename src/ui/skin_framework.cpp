@@ -1,6 +1,8 @@
 #include "ui/skin_framework.h"
 
+#include "platform/file_system.h"
 #include "platform/platform_error.h"
+#include "platform/settings_store.h"
 
 #include <QApplication>
 #include <QDir>
@@ -34,6 +36,18 @@ bool isMetricProperty(const QString& property)
 }
 
 } // namespace
+
+QString FindSkinFile(const QString& programFolder)
+{
+    // A user's choice outlives the program's folder: nothing under /usr need change to pick a
+    // skin, and removing the program leaves it where the user put it.
+    const QString userSkin =
+        QFileInfo(QtSettingsStore::filePath()).path() + QStringLiteral("/Bytemarsh.cjs");
+    if (FileSystem::isRegularFile(userSkin)) return userSkin;
+    const QString programSkin = programFolder + QStringLiteral("/x/o.cjs");
+    if (FileSystem::isRegularFile(programSkin)) return programSkin;
+    return {};
+}
 
 void SkinFramework::LoadSkin(const QString& path, const QString& variant)
 {

@@ -45,3 +45,8 @@ private:
     bool applyMetrics_ = false;
     int applications_ = 0;
 };
+
+// The skin file the window applies at start-up: the user's own, "Bytemarsh.cjs" in the folder of
+// the user's settings ($XDG_CONFIG_HOME/Quillory/Bytemarsh.cjs), and otherwise the program
+// folder's "x/o.cjs" for everyone. Plain files only; the empty text when there is none.
+QString FindSkinFile(const QString& programFolder);
