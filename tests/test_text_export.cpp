@@ -118,7 +118,8 @@ class TextExportTest : public QObject
     {
         const QString folder = path(name);
         QDir().mkpath(folder);
-        ::chown(native(folder).constData(), saver_->uid(), saver_->gid());
+        if (::chown(native(folder).constData(), saver_->uid(), saver_->gid()) != 0)
+            qFatal("cannot give %s to the saver", qPrintable(folder));
         return folder;
     }
 
