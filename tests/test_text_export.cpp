@@ -102,6 +102,7 @@ class TextExportTest : public QObject
 
     QTemporaryDir dir_;
     std::unique_ptr<ThrowawayUser> saver_; // saves as an ordinary user would; root only
+    bool saverReaches_ = false;
     QString path(const QString& name) const { return dir_.filePath(name); }
 
     // A folder like /tmp: everyone may add names, only their owners remove them.
@@ -123,7 +124,7 @@ class TextExportTest : public QObject
         return folder;
     }
 
-    bool haveSaver() const { return saver_ && saver_->exists(); }
+    bool haveSaver() const { return saver_ && saver_->exists() && saverReaches_; }
     QString noSaver() const
     {
         return ::geteuid() != 0 ? QStringLiteral("needs root, to save as another user")
@@ -136,6 +137,8 @@ private slots:
         // Other users must reach the folders inside.
         QCOMPARE(::chmod(native(dir_.path()).constData(), 0755), 0);
         if (::geteuid() == 0) saver_ = std::make_unique<ThrowawayUser>();
+        if (saver_ && saver_->exists())
+            saverReaches_ = saver_->reaches({QStringLiteral(SAVE_PROBE), dir_.path()});
     }
 
     void cleanupTestCase() { saver_.reset(); }

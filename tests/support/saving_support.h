@@ -74,6 +74,23 @@ public:
 
     bool exists() const { return made_; }
     QString whyNot() const { return why_; }
+
+    // True when the user can reach every path (some roots close "/" to other users, and then
+    // nothing can be done as this user); otherwise whyNot says which path is out of reach.
+    bool reaches(const QStringList& paths)
+    {
+        for (const QString& path : paths) {
+            const int status = QProcess::execute(
+                QStringLiteral("runuser"), {QStringLiteral("-u"), name_, QStringLiteral("--"),
+                                            QStringLiteral("test"), QStringLiteral("-x"), path});
+            if (status != 0) {
+                why_ = QStringLiteral("%1 cannot reach %2 (a folder above it is closed to others)")
+                           .arg(name_, path);
+                return false;
+            }
+        }
+        return true;
+    }
     const QString& name() const { return name_; }
     uid_t uid() const { return uid_; }
     gid_t gid() const { return gid_; }
