@@ -10,9 +10,9 @@
 #include "platform/directory.h"
 #include "platform/event_pump.h"
 #include "platform/file_system.h"
-#include "platform/platform_error.h"
+#include "base/runtime_error.h"
 #include "platform/settings_store.h"
-#include "platform/utf8.h"
+#include "base/utf8.h"
 
 #include <QScopeGuard>
 #include <algorithm>
@@ -176,7 +176,7 @@ void SubFolderCollector::GetSubDirectories2016(FolderList& folders, bool recursi
                 const auto found = std::find(folders.begin(), folders.end(), folder);
                 if (found != folders.end()) folders.erase(found);
             } else {
-                trap.line(112, [&] { throw PlatformError::fromErrno(error); });
+                trap.line(112, [&] { throw RuntimeError::fromErrno(error); });
             }
             continue;
         }
@@ -195,7 +195,7 @@ void SubFolderCollector::GetSubDirectories2016(FolderList& folders, bool recursi
             newFolders.push_back(std::move(subFolder));
         }
         if (const int error = listing.readError)
-            trap.line(112, [&] { throw PlatformError::fromErrno(error); });
+            trap.line(112, [&] { throw RuntimeError::fromErrno(error); });
     }
 
     if (recursive && !newFolders.empty()) // 116

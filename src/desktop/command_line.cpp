@@ -1,6 +1,6 @@
 #include "desktop/command_line.h"
 
-#include "platform/utf8.h"
+#include "base/utf8.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>

@@ -1,7 +1,7 @@
 #include "platform/directory.h"
 
 #include "platform/file_system.h"
-#include "platform/platform_error.h"
+#include "base/runtime_error.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -57,7 +57,7 @@ bool isFolderAt(int dirFd, const char* path)
 {
     try {
         return (attributesAt(dirFd, path) & Directory) != 0;
-    } catch (const PlatformError&) {
+    } catch (const RuntimeError&) {
         return false;
     }
 }

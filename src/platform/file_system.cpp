@@ -1,6 +1,6 @@
 #include "platform/file_system.h"
 
-#include "platform/platform_error.h"
+#include "base/runtime_error.h"
 
 #include <QFile>
 #include <cerrno>
@@ -27,13 +27,13 @@ std::optional<QByteArray> checkedNativePath(const QString& path)
 QByteArray requiredNativePath(const QString& path)
 {
     std::optional<QByteArray> native = checkedNativePath(path);
-    if (!native) throw PlatformError::badFileName();
+    if (!native) throw RuntimeError::badFileName();
     return *std::move(native);
 }
 
-PlatformError folderHasNoLength()
+RuntimeError folderHasNoLength()
 {
-    return {PlatformError::PathFileAccess,
+    return {RuntimeError::PathFileAccess,
             QStringLiteral("Path/File access error (a folder has no length)")};
 }
 
@@ -44,7 +44,7 @@ std::int64_t lengthOf(const char* path)
     struct stat info
     {
     };
-    if (::stat(path, &info) != 0) throw PlatformError::fromErrno(errno);
+    if (::stat(path, &info) != 0) throw RuntimeError::fromErrno(errno);
     if (S_ISDIR(info.st_mode)) throw folderHasNoLength();
     return static_cast<std::int64_t>(info.st_size);
 }
@@ -54,7 +54,7 @@ std::int64_t lengthOf(const char* path)
 std::int64_t fileLength(std::string_view path)
 {
     // A NUL inside the text would silently name another file.
-    if (path.find('\0') != std::string_view::npos) throw PlatformError::badFileName();
+    if (path.find('\0') != std::string_view::npos) throw RuntimeError::badFileName();
     if (path.size() < 256) {
         char buffer[256];
         path.copy(buffer, path.size());
@@ -68,7 +68,7 @@ int attributesAt(int dirFd, const char* path)
 {
     struct stat link = {};
     if (::fstatat(dirFd, path, &link, AT_SYMLINK_NOFOLLOW) != 0)
-        throw PlatformError::fromErrno(errno);
+        throw RuntimeError::fromErrno(errno);
     int value = 0;
     struct stat target = link;
     if (S_ISLNK(link.st_mode)) {
@@ -125,10 +125,10 @@ std::string readWholeFile(const QString& path)
     const QByteArray native = requiredNativePath(path);
     const FileHandle file(::open(
         native.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)); // a pipe must not block the open
-    if (file.get() < 0) throw PlatformError::fromErrno(errno);
+    if (file.get() < 0) throw RuntimeError::fromErrno(errno);
     struct stat info = {};
-    if (::fstat(file.get(), &info) != 0) throw PlatformError::fromErrno(errno);
-    if (!S_ISREG(info.st_mode)) throw PlatformError::pathFileAccess();
+    if (::fstat(file.get(), &info) != 0) throw RuntimeError::fromErrno(errno);
+    if (!S_ISREG(info.st_mode)) throw RuntimeError::pathFileAccess();
 
     std::string bytes;
     if (info.st_size > 0) bytes.reserve(std::size_t(info.st_size));
@@ -137,7 +137,7 @@ std::string readWholeFile(const QString& path)
         const ssize_t got = ::read(file.get(), buffer, sizeof buffer);
         if (got < 0) {
             if (errno == EINTR) continue;
-            throw PlatformError::fromErrno(errno);
+            throw RuntimeError::fromErrno(errno);
         }
         if (got == 0) break;
         bytes.append(buffer, std::size_t(got));

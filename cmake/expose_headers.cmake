@@ -1,0 +1,20 @@
+# Each library offers the others only its own headers: its one public include folder, under the
+# build tree, holds a link to each header the library lists and nothing else. So a file can
+# include another library's header only by linking that library, which the layers allow or not.
+function(bytemarsh_expose_headers target)
+    get_target_property(sources ${target} SOURCES)
+    get_target_property(source_dir ${target} SOURCE_DIR)
+    set(root ${CMAKE_BINARY_DIR}/exposed/${target})
+    file(REMOVE_RECURSE ${root})
+    foreach(source IN LISTS sources)
+        if(NOT source MATCHES "\\.h$")
+            continue()
+        endif()
+        get_filename_component(absolute ${source} ABSOLUTE BASE_DIR ${source_dir})
+        file(RELATIVE_PATH relative ${PROJECT_SOURCE_DIR}/src ${absolute})
+        get_filename_component(folder ${root}/${relative} DIRECTORY)
+        file(MAKE_DIRECTORY ${folder})
+        file(CREATE_LINK ${absolute} ${root}/${relative} SYMBOLIC)
+    endforeach()
+    target_include_directories(${target} PUBLIC ${root})
+endfunction()
