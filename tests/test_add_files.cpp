@@ -15,8 +15,11 @@ private slots:
 
     void theWindowsFormCollapsesPairsAndKeepsANetworkPrefix()
     {
+        // The classic desktop's parameters of the same rule.
         const auto windows = [](const char* path) {
-            return NormalizeBackslashesWindows(QString::fromLatin1(path));
+            QString text = QString::fromLatin1(path);
+            NormalizeSeparatorPairs(text, QChar(u'\\'), 2);
+            return text;
         };
         QCOMPARE(windows(R"(C:\\a.txt)"), QStringLiteral(R"(C:\a.txt)"));
         QCOMPARE(windows(R"(C:\dir\\\x)"), QStringLiteral(R"(C:\dir\\x)"));

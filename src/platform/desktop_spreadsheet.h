@@ -1,11 +1,11 @@
 #pragma once
 
 #include "platform/spreadsheet.h"
+#include "platform/xlsx_workbook.h"
 
 #include <QString>
 #include <QStringList>
 #include <functional>
-#include <map>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -31,25 +31,6 @@ QString defaultWorkbookFolder();
 // workbook written there never replaces anything. Throws RuntimeError when it cannot.
 QString reserveWorkbookFile(const QString& folder);
 
-// One workbook's active sheet, collected in memory and written as .xlsx on demand.
-class XlsxWorkbook : public SpreadsheetWorkbook
-{
-public:
-    // Rows and columns beyond the sheet's limits fail as they would in the application.
-    void setCell(int row, int column, const QString& text) override;
-    void autofitColumn(int column) override;
-    void autofitAllColumns() override;
-
-    // Throws RuntimeError when the file cannot be written.
-    void save(const QString& path) const;
-
-private:
-    double fittedWidth(int column) const;
-
-    std::map<std::pair<int, int>, QString> cells_; // by row, then column
-    std::map<int, double> widths_;                 // fitted columns; the rest keep the default
-};
-
 // The application object: shows its workbooks by writing each to a new file and opening it.
 class DesktopSpreadsheetApplication : public SpreadsheetApplication
 {
@@ -61,8 +42,6 @@ public:
 
     SpreadsheetWorkbook& addWorkbook() override;
     void setVisible(bool visible) override;
-
-    // The files written so far, in order.
 
 private:
     void show(const XlsxWorkbook& workbook);

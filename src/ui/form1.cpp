@@ -178,24 +178,3 @@ bool Form1::SaveResultsAsExcelFileIsExcelInstalled()
 {
     return commands_->spreadsheetExport.SaveResultsAsExcelFileIsExcelInstalled();
 }
-
-void Form1::setMousePointer(PointerSetting setting)
-{
-    pointer_ = setting;
-    applyPointer();
-}
-
-void Form1::applyPointer()
-{
-    switch (pointer_) {
-    case PointerSetting::Busy:
-        setCursor(Qt::WaitCursor);
-        break;
-    case PointerSetting::Custom:
-        setCursor(customCursor_);
-        break;
-    case PointerSetting::Default:
-        unsetCursor();
-        break;
-    }
-}

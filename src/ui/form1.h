@@ -4,9 +4,9 @@
 #include "core/error_trap.h"
 #include "core/list_editing.h"
 #include "core/window_pointer.h"
-#include "ui/list_view.h"
 #include "lists/row_list.h"
 #include "platform/platform.h"
+#include "ui/list_view.h"
 #include "ui/radio_unit_options.h"
 #include "ui/skin_framework.h"
 

@@ -1,7 +1,7 @@
 #include "ui/form1.h"
 
-#include "platform/gui/cursor_file.h"
 #include "base/runtime_error.h"
+#include "platform/gui/cursor_file.h"
 
 #include <QMouseEvent>
 #include <QPixmap>

@@ -8,7 +8,7 @@ QRadioButton* RadioUnitOptions::button(int option) const
 {
     if (option < 1 || option > 4)
         throw RuntimeError(RuntimeError::ControlArrayElementMissing,
-                            QStringLiteral("Control array element does not exist"));
+                           QStringLiteral("Control array element does not exist"));
     return buttons_[std::size_t(option - 1)];
 }
 

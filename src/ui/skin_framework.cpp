@@ -1,7 +1,7 @@
 #include "ui/skin_framework.h"
 
-#include "platform/file_system.h"
 #include "base/runtime_error.h"
+#include "platform/file_system.h"
 #include "platform/settings_store.h"
 
 #include <QApplication>
@@ -92,7 +92,7 @@ void SkinFramework::ApplyWindow(QWidget* window)
 {
     if (!loaded_ || !window)
         throw RuntimeError(RuntimeError::InvalidProcedureCall,
-                            QStringLiteral("Invalid procedure call or argument"));
+                           QStringLiteral("Invalid procedure call or argument"));
     const QString sheet = effectiveStyleSheet();
     if (options_ & SkinDialogs)
         qApp->setStyleSheet(sheet);

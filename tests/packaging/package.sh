@@ -110,7 +110,7 @@ captions() {
         echo "<cachedir>$work/font-cache</cachedir></fontconfig>"
     } >"$conf"
     FONTCONFIG_FILE=$conf HOME=$work XDG_DATA_HOME=$work XDG_RUNTIME_DIR=$work \
-        QT_QPA_PLATFORM=offscreen "$build/test_window_text" everyCaptionFitsItsControl
+        QT_QPA_PLATFORM=offscreen "$build/tests/test_window_text" everyCaptionFitsItsControl
 }
 font_folders() { dpkg -L "$@" | grep -E '\.(ttf|otf)$' | xargs -r -n1 dirname | sort -u; }
 fonts=$(field Depends | tr ',' '\n' | sed -n 's/^ *\(fonts-[^ ]*\).*/\1/p')

@@ -19,7 +19,6 @@ public:
     ~QtPlatform();
 
     Platform& platform() { return platform_; }
-    QtDialogs& dialogs() { return dialogs_; }
     WindowEventPump& events() { return events_; }
     // The window boxes belong to and whose input the event pump holds during a command.
     void setWindow(QWidget* window)

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "platform/spreadsheet.h"
+
+#include <QString>
+#include <map>
+#include <utility>
+
+// One workbook's active sheet, collected in memory and written as .xlsx on demand.
+class XlsxWorkbook : public SpreadsheetWorkbook
+{
+public:
+    // Rows and columns beyond the sheet's limits fail as they would in the application.
+    void setCell(int row, int column, const QString& text) override;
+    void autofitColumn(int column) override;
+    void autofitAllColumns() override;
+
+    // Throws RuntimeError when the file cannot be written.
+    void save(const QString& path) const;
+
+private:
+    double fittedWidth(int column) const;
+
+    std::map<std::pair<int, int>, QString> cells_; // by row, then column
+    std::map<int, double> widths_;                 // fitted columns; the rest keep the default
+};
