@@ -1,17 +1,17 @@
 #include "adding/add_files.h"
 
 #include "adding/normalize_backslashes.h"
+#include "base/runtime_error.h"
 #include "core/error_trap.h"
 #include "lists/row_list.h"
 #include "platform/dialogs.h"
-#include "base/runtime_error.h"
 
 #include <QStringList>
 
 QStringList SelectedPaths(const QString& answer)
 {
     if (answer.isEmpty()) return {};
-    const QStringList parts = answer.split(QChar(u'\0'));
+    QStringList parts = answer.split(QChar(u'\0'));
     if (parts.size() == 1) return parts; // one file: not cleaned
     QStringList paths;
     for (qsizetype i = 1; i < parts.size(); ++i)

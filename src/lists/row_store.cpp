@@ -24,14 +24,14 @@ TextArena::Ref TextArena::add(std::string_view text)
     const Ref ref{static_cast<std::uint32_t>(chunks_.size() - 1), chunk.used,
                   static_cast<std::uint32_t>(text.size())};
     std::memcpy(chunk.data.get() + chunk.used, text.data(), text.size());
-    chunk.data[chunk.used + text.size()] = '\0';
+    chunk.data.get()[chunk.used + text.size()] = '\0';
     chunk.used += needed;
     return ref;
 }
 
 std::string_view TextArena::view(Ref ref) const
 {
-    if (ref.length == 0) return {"", 0};
+    if (ref.length == 0) return std::string_view(""); // still a C string
     return {chunks_[ref.chunk].data.get() + ref.offset, ref.length};
 }
 

@@ -53,7 +53,7 @@ SpreadsheetProgram findSpreadsheetProgram()
 
 QString defaultWorkbookFolder()
 {
-    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (!documents.isEmpty() && QDir(documents).exists()) return documents;
     QString cache = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
     if (cache.isEmpty()) cache = QDir::tempPath();
@@ -66,7 +66,7 @@ QString reserveWorkbookFile(const QString& folder)
     for (int n = 1; n < 100000; ++n) {
         const QString name = n == 1 ? QStringLiteral("Bytemarsh results.xlsx")
                                     : QStringLiteral("Bytemarsh results (%1).xlsx").arg(n);
-        const QString path = QDir(folder).filePath(name);
+        QString path = QDir(folder).filePath(name);
         const int fd = ::open(FileSystem::nativePath(path).constData(),
                               O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0) {

@@ -27,8 +27,7 @@ bool toBoolean(const QString& text)
     if (trimmed.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0) return false;
     bool isNumber = false;
     const double number = trimmed.toDouble(&isNumber);
-    if (!isNumber)
-        throw RuntimeError(RuntimeError::TypeMismatch, QStringLiteral("Type mismatch"));
+    if (!isNumber) throw RuntimeError(RuntimeError::TypeMismatch, QStringLiteral("Type mismatch"));
     return number != 0.0;
 }
 
@@ -88,16 +87,16 @@ StoreFile examine(const QString& path)
              up = QFileInfo(up.absolutePath())) {
             if (up.exists() && !up.isDir())
                 throw RuntimeError(RuntimeError::PathNotFound,
-                                    QStringLiteral("Path not found: %1 is a file, not a folder")
-                                        .arg(up.filePath()));
+                                   QStringLiteral("Path not found: %1 is a file, not a folder")
+                                       .arg(up.filePath()));
         }
         throw RuntimeError::pathNotFound();
     }
     if (S_ISDIR(info.st_mode))
         throw RuntimeError(RuntimeError::PathFileAccess,
-                            QStringLiteral("Path/File access error: %1 is a folder, not a "
-                                           "settings file")
-                                .arg(path));
+                           QStringLiteral("Path/File access error: %1 is a folder, not a "
+                                          "settings file")
+                               .arg(path));
     // A pipe or device would stall the start-up: it is no settings file either.
     if (!S_ISREG(info.st_mode)) return StoreFile::NotSettings;
     return holdsSettings(native) ? StoreFile::Settings : StoreFile::NotSettings;
@@ -108,7 +107,7 @@ QString keepAside(const QString& path)
 {
     const QByteArray native = QFile::encodeName(path);
     for (int n = 0; n < 10000; ++n) {
-        const QString kept =
+        QString kept =
             path + QStringLiteral(".bad") + (n ? QStringLiteral(".%1").arg(n) : QString());
         const QByteArray keptNative = QFile::encodeName(kept);
         // A hard link never replaces an earlier copy.
@@ -158,13 +157,13 @@ void QtSettingsStore::writeAll(const std::vector<std::pair<QString, QString>>& v
         if ((file.exists() && !file.isWritable()) || (folder.exists() && !folder.isWritable()))
             throw permissionDenied(QStringLiteral("cannot write %1").arg(path));
         throw RuntimeError(RuntimeError::PathFileAccess,
-                            QStringLiteral("Path/File access error: cannot write %1").arg(path));
+                           QStringLiteral("Path/File access error: cannot write %1").arg(path));
     }
     if (!kept.isEmpty())
         throw RuntimeError(RuntimeError::PathFileAccess,
-                            QStringLiteral("Path/File access error: %1 could not be read as "
-                                           "settings; it is kept as %2 and a fresh one begun")
-                                .arg(path, kept));
+                           QStringLiteral("Path/File access error: %1 could not be read as "
+                                          "settings; it is kept as %2 and a fresh one begun")
+                               .arg(path, kept));
 }
 
 QString QtSettingsStore::filePath()

@@ -41,10 +41,10 @@ QString FindSkinFile(const QString& programFolder)
 {
     // A user's choice outlives the program's folder: nothing under /usr need change to pick a
     // skin, and removing the program leaves it where the user put it.
-    const QString userSkin =
+    QString userSkin =
         QFileInfo(QtSettingsStore::filePath()).path() + QStringLiteral("/Bytemarsh.cjs");
     if (FileSystem::isRegularFile(userSkin)) return userSkin;
-    const QString programSkin = programFolder + QStringLiteral("/x/o.cjs");
+    QString programSkin = programFolder + QStringLiteral("/x/o.cjs");
     if (FileSystem::isRegularFile(programSkin)) return programSkin;
     return {};
 }
