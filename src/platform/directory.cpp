@@ -2,11 +2,15 @@
 
 #include "platform/file_system.h"
 #include "platform/platform_error.h"
+#include "platform/unique_fd.h"
 
 #include <cerrno>
 #include <fcntl.h>
 #include <fnmatch.h>
+#include <string>
+#include <string_view>
 #include <sys/stat.h>
+#include <utility>
 
 namespace FileSystem {
 
@@ -69,6 +73,28 @@ bool folderIdentityAt(int dirFd, const char* path, dev_t& device, ino_t& inode)
     device = info.st_dev;
     inode = info.st_ino;
     return true;
+}
+
+FolderHandles::Reach FolderHandles::reach(const std::string& path) const
+{
+    const std::size_t end = path.find_last_not_of('/');
+    const std::size_t slash = end == std::string::npos ? end : path.rfind('/', end);
+    if (slash != std::string::npos) {
+        const std::string_view parent(path.data(), slash + 1);
+        // Children are reached soon after their parent was opened: the latest first.
+        for (auto kept = kept_.rbegin(); kept != kept_.rend(); ++kept)
+            if (kept->first == parent) return {kept->second.get(), path.c_str() + slash + 1};
+    }
+    return {AT_FDCWD, path.c_str()};
+}
+
+int FolderHandles::open(const std::string& folder)
+{
+    const Reach from = reach(folder);
+    UniqueFd handle(::openat(from.dirFd, from.path, O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (!handle) return -1;
+    if (kept_.size() >= capacity_) kept_.pop_front();
+    return kept_.emplace_back(folder, std::move(handle)).second.get();
 }
 
 NamePattern::NamePattern(const QString& pattern)

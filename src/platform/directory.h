@@ -1,9 +1,15 @@
 #pragma once
 
+#include "platform/unique_fd.h"
+
 #include <QByteArray>
 #include <QString>
+#include <deque>
 #include <dirent.h>
+#include <string>
 #include <sys/types.h>
+#include <utility>
+#include <vector>
 
 // POSIX directory reading for the scans: entries in the order the file system gives them, with
 // their types taken from the directory entry rather than an extra call per file.
@@ -40,6 +46,32 @@ bool fileExistsAt(int dirFd, const char* path);
 bool isFolderAt(int dirFd, const char* path);
 // The device and inode of the folder a path names, links followed; false for anything else.
 bool folderIdentityAt(int dirFd, const char* path, dev_t& device, ino_t& inode);
+
+// Handles on the folders opened last, so that what lies just below them is reached in one
+// step rather than by its whole path, which the system walks name by name again each time.
+// Paths end in a separator.
+class FolderHandles
+{
+public:
+    explicit FolderHandles(std::size_t capacity = 64) : capacity_(capacity) {}
+
+    // Where a path is reached from: a kept handle on its parent and the rest of the path (the
+    // name and its separator), or AT_FDCWD and the whole path.
+    struct Reach
+    {
+        int dirFd;
+        const char* path;
+    };
+    Reach reach(const std::string& path) const;
+
+    // Opens a handle on the folder (through its parent's where that is kept) and keeps it,
+    // forgetting the oldest beyond the capacity. The handle, or -1 when it cannot be opened.
+    int open(const std::string& folder);
+
+private:
+    std::size_t capacity_;
+    std::deque<std::pair<std::string, UniqueFd>> kept_; // oldest first
+};
 
 // A classic wildcard pattern: only "*" and "?" are wildcards, letter case is ignored, and "*.*"
 // or "*" matches every name.
