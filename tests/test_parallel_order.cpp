@@ -108,6 +108,15 @@ public:
     {
         std::vector<std::string> folders{folder + '/'};
         collected_.clear();
+        // The folders above the start count as reached: a link up to one is not followed.
+        for (std::size_t slash = 0; slash != std::string::npos; slash = folder.find('/', slash + 1))
+            firstVisit(slash == 0 ? "/" : folder.substr(0, slash));
+        struct stat up = {}, last = {};
+        for (std::string path = folder; ::stat(path.c_str(), &up) == 0; path += "/..") {
+            collected_.emplace(up.st_dev, up.st_ino);
+            if (up.st_dev == last.st_dev && up.st_ino == last.st_ino) break; // the root
+            last = up;
+        }
         getSubDirectories(folders, true);
         Rows rows;
         for (std::string entry : folders) {

@@ -10,7 +10,6 @@
 #include "platform/directory.h"
 #include "platform/event_pump.h"
 #include "platform/file_system.h"
-#include "platform/platform_error.h"
 #include "platform/settings_store.h"
 #include "platform/utf8.h"
 
@@ -116,6 +115,24 @@ struct SubFolderCollector::Folder
     bool dropped = false;           // could not be read: leaves the list when its level ends
 };
 
+namespace {
+
+// The listing errors that mean the folder cannot be read at all: no access, or it is gone.
+bool isUnreadable(int error)
+{
+    return error == EACCES || error == EPERM || error == ENOENT || error == ENOTDIR;
+}
+
+// The process file system shows every process's root, working folder and open folders as links
+// to them. Followed, they lead a scan of /proc over the whole file system and into other
+// processes' trees, so there links are followed only as far as they stay in /proc.
+bool leadsOutOfProcessFiles(const engine::FolderListing& listing, const engine::EntryInfo& entry)
+{
+    return entry.isLink && listing.inProcessFiles && entry.device != listing.device;
+}
+
+} // namespace
+
 SubFolderCollector::SubFolderCollector(ErrorReporter& errors, EventPump& events)
     : errors_(errors), events_(events), parents_(std::make_unique<FileSystem::FolderHandles>())
 {
@@ -138,6 +155,14 @@ void SubFolderCollector::dropFirst(std::vector<Folder>& folders, std::size_t ent
 bool SubFolderCollector::firstVisit(dev_t device, ino_t inode)
 {
     return collected_.emplace(device, inode).second;
+}
+
+void SubFolderCollector::rememberAncestors(const std::string& folder)
+{
+    // A folder above the start holds the start: a link up to one would take the scan round its
+    // own tree again and out into the rest of the file system.
+    for (const auto& [device, inode] : FileSystem::folderAndAncestors(folder.c_str()))
+        firstVisit(device, inode);
 }
 
 engine::FolderListing SubFolderCollector::take(const std::string& folder)
@@ -169,6 +194,8 @@ void SubFolderCollector::GetSubDirectories2016(FolderList& folders, bool recursi
         for (Folder& folder : entries)
             folders.push_back(std::move(folder.path));
     });
+    for (const Folder& folder : entries)
+        rememberAncestors(folder.path);
     startReading(entries);
     collect(entries, recursive);
 }
@@ -206,15 +233,12 @@ void SubFolderCollector::collect(std::vector<Folder>& folders, bool recursive)
             continue;
         }
 
-        // 112: the sub-folders, in the order the file system gave them.
+        // 112: the sub-folders, in the order the file system gave them. A folder that cannot
+        // be read, whether it fails to open or to list, leaves the list with its files; any
+        // other failure ends its listing and it stays. Neither is reported.
         const engine::FolderListing listing = taken();
         if (const int error = listing.openError) {
-            if (error == EACCES || error == EPERM || error == ENOENT || error == ENOTDIR) {
-                // Unreadable or vanished: neither its sub-folders nor its files are listed.
-                dropFirst(folders, entries, folder.path);
-            } else {
-                trap.line(112, [&] { throw PlatformError::fromErrno(error); });
-            }
+            if (isUnreadable(error)) dropFirst(folders, entries, folder.path);
             continue;
         }
         if (listing.device != 0 || listing.inode != 0) firstVisit(listing.device, listing.inode);
@@ -225,7 +249,9 @@ void SubFolderCollector::collect(std::vector<Folder>& folders, bool recursive)
             const std::string_view name(entry.name);
             if (name.size() >= PATH_MAX || HasUnsafeCharactersUtf8(name)) continue;
             // A folder's entry always carries what a stat that follows links said.
-            if (!entry.isFolder() || !firstVisit(entry.info->device, entry.info->inode)) continue;
+            if (!entry.isFolder() || leadsOutOfProcessFiles(listing, *entry.info) ||
+                !firstVisit(entry.info->device, entry.info->inode))
+                continue;
             std::string subFolder;
             subFolder.reserve(folder.path.size() + name.size() + 1);
             subFolder.append(folder.path).append(name).push_back('/');
@@ -233,8 +259,7 @@ void SubFolderCollector::collect(std::vector<Folder>& folders, bool recursive)
             if (walker_) walker_->submit(subFolder, *handle);
             newFolders.emplace_back(std::move(subFolder));
         }
-        if (const int error = listing.readError)
-            trap.line(112, [&] { throw PlatformError::fromErrno(error); });
+        if (isUnreadable(listing.readError)) dropFirst(folders, entries, folder.path);
     }
     std::erase_if(folders, [](const Folder& folder) { return folder.dropped; });
 

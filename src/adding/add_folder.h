@@ -48,8 +48,10 @@ bool HasUnsafeCharacters(const QString& name);
 bool HasUnsafeCharactersUtf8(std::string_view name);
 
 // Collects sub-folders breadth first for one scan. A folder reached twice (through a symbolic
-// link, say) is collected once, so a link loop ends. Folders are read on a pool of threads
-// ahead of the collection, which takes them in the order it would have read them itself.
+// link, say) is collected once, so a link loop ends; a link to a folder above the scan's start
+// is not followed either, nor a link in the process file system (/proc) that leads out of it.
+// Folders are read on a pool of threads ahead of the collection, which takes them in the order
+// it would have read them itself.
 class SubFolderCollector
 {
 public:
@@ -72,6 +74,7 @@ private:
     static void dropFirst(std::vector<Folder>& folders, std::size_t entries,
                           const std::string& path);
     bool firstVisit(dev_t device, ino_t inode);
+    void rememberAncestors(const std::string& folder);
     void startReading(const std::vector<Folder>& folders);
     engine::FolderListing take(const std::string& folder);
 

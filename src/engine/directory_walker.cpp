@@ -4,9 +4,11 @@
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <memory>
 #include <new>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <system_error>
 #include <unistd.h>
 #include <utility>
@@ -112,6 +114,8 @@ FolderListing readFolder(const std::string& folder, const std::atomic<bool>* sto
         listing.device = self.st_dev;
         listing.inode = self.st_ino;
     }
+    struct statfs system = {};
+    listing.inProcessFiles = ::fstatfs(fd, &system) == 0 && system.f_type == PROC_SUPER_MAGIC;
     // A folder that may be read but not searched lists names whose files cannot be reached.
     listing.searchable = ::faccessat(fd, ".", X_OK, AT_EACCESS) == 0;
 

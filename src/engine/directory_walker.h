@@ -50,6 +50,7 @@ struct FolderListing
     bool searchable = true; // entries can be reached through the folder
     dev_t device = 0;       // the folder's own identity, when it was opened
     ino_t inode = 0;
+    bool inProcessFiles = false; // the folder lies in the process file system (/proc)
     std::vector<DirEntry> entries;
 };
 

@@ -75,6 +75,29 @@ bool folderIdentityAt(int dirFd, const char* path, dev_t& device, ino_t& inode)
     return true;
 }
 
+std::vector<std::pair<dev_t, ino_t>> folderAndAncestors(const char* folder)
+{
+    std::vector<std::pair<dev_t, ino_t>> found;
+    dev_t device = 0;
+    ino_t inode = 0;
+    // The folders the path names on its way down ("/", "/a/", "/a/b/" ...), links followed.
+    const std::string path = folder;
+    for (std::size_t slash = path.find('/'); slash != std::string::npos;
+         slash = path.find('/', slash + 1))
+        if (folderIdentityAt(AT_FDCWD, path.substr(0, slash + 1).c_str(), device, inode))
+            found.emplace_back(device, inode);
+    // The folders it really lies in, from itself up to the root, the one that is its own parent.
+    UniqueFd at(::open(folder, O_PATH | O_DIRECTORY | O_CLOEXEC));
+    struct stat own = {};
+    for (std::pair<dev_t, ino_t> below{}; at && ::fstat(at.get(), &own) == 0;) {
+        const std::pair<dev_t, ino_t> identity{own.st_dev, own.st_ino};
+        if (identity == below) break;
+        found.push_back(below = identity);
+        at = UniqueFd(::openat(at.get(), "..", O_PATH | O_DIRECTORY | O_CLOEXEC));
+    }
+    return found;
+}
+
 FolderHandles::Reach FolderHandles::reach(const std::string& path) const
 {
     const std::size_t end = path.find_last_not_of('/');

@@ -47,6 +47,10 @@ bool isFolderAt(int dirFd, const char* path);
 // The device and inode of the folder a path names, links followed; false for anything else.
 bool folderIdentityAt(int dirFd, const char* path, dev_t& device, ino_t& inode);
 
+// The identities of a folder and of every folder above it, repeats and all: those its path
+// names on the way down (links followed) and those it really lies in, up to the root.
+std::vector<std::pair<dev_t, ino_t>> folderAndAncestors(const char* folder);
+
 // Handles on the folders opened last, so that what lies just below them is reached in one
 // step rather than by its whole path, which the system walks name by name again each time.
 // Paths end in a separator.

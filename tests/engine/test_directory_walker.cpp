@@ -262,6 +262,7 @@ void testListingDetails()
     struct stat self = {};
     ::stat(dir.path().c_str(), &self);
     CHECK(top.device == self.st_dev && top.inode == self.st_ino);
+    CHECK(!top.inProcessFiles && engine::readFolder("/proc/self/").inProcessFiles);
 
     // A regular file by d_type costs no stat; folders, links and dot-names carry one.
     int plainWithInfo = 0;
