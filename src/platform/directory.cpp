@@ -103,21 +103,26 @@ FolderHandles::Reach FolderHandles::reach(const std::string& path) const
     const std::size_t end = path.find_last_not_of('/');
     const std::size_t slash = end == std::string::npos ? end : path.rfind('/', end);
     if (slash != std::string::npos) {
-        const std::string_view parent(path.data(), slash + 1);
-        // Children are reached soon after their parent was opened: the latest first.
-        for (auto kept = kept_.rbegin(); kept != kept_.rend(); ++kept)
-            if (kept->first == parent) return {kept->second.get(), path.c_str() + slash + 1};
+        const auto kept = kept_.find(std::string_view(path.data(), slash + 1));
+        if (kept != kept_.end()) return {kept->second.get(), path.c_str() + slash + 1};
     }
     return {AT_FDCWD, path.c_str()};
 }
 
 int FolderHandles::open(const std::string& folder)
 {
+    if (const auto kept = kept_.find(std::string_view(folder)); kept != kept_.end())
+        return kept->second.get();
     const Reach from = reach(folder);
     UniqueFd handle(::openat(from.dirFd, from.path, O_PATH | O_DIRECTORY | O_CLOEXEC));
     if (!handle) return -1;
-    if (kept_.size() >= capacity_) kept_.pop_front();
-    return kept_.emplace_back(folder, std::move(handle)).second.get();
+    if (order_.size() >= capacity_) {
+        kept_.erase(kept_.find(order_.front()));
+        order_.pop_front();
+    }
+    const auto kept = kept_.emplace(folder, std::move(handle)).first;
+    order_.push_back(kept->first);
+    return kept->second.get();
 }
 
 NamePattern::NamePattern(const QString& pattern)

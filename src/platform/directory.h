@@ -6,8 +6,11 @@
 #include <QString>
 #include <deque>
 #include <dirent.h>
+#include <functional>
 #include <string>
+#include <string_view>
 #include <sys/types.h>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -73,8 +76,18 @@ public:
     int open(const std::string& folder);
 
 private:
+    struct Hash
+    {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view text) const
+        {
+            return std::hash<std::string_view>{}(text);
+        }
+    };
+
     std::size_t capacity_;
-    std::deque<std::pair<std::string, UniqueFd>> kept_; // oldest first
+    std::unordered_map<std::string, UniqueFd, Hash, std::equal_to<>> kept_;
+    std::deque<std::string_view> order_; // the keys of kept_, oldest first
 };
 
 // A classic wildcard pattern: only "*" and "?" are wildcards, letter case is ignored, and "*.*"
