@@ -140,14 +140,14 @@ SubFolderCollector::SubFolderCollector(ErrorReporter& errors, EventPump& events)
 
 SubFolderCollector::~SubFolderCollector() = default;
 
-// Marks the first entry still in the list whose text is the folder's, as the list would lose
-// it.
-void SubFolderCollector::dropFirst(std::vector<Folder>& folders, std::size_t entries,
-                                   const std::string& path)
+// Marks the first entry still in the list whose text is the entry's at, as the list would lose
+// it. Only the list a scan starts with can hold a text twice: every folder collected below it
+// adds its own name to a parent's text that is itself unique.
+void SubFolderCollector::dropFirst(std::vector<Folder>& folders, std::size_t at, bool textsUnique)
 {
-    for (std::size_t at = 0; at < entries; ++at) {
-        if (folders[at].dropped || folders[at].path != path) continue;
-        folders[at].dropped = true;
+    for (std::size_t first = textsUnique ? at : 0; first <= at; ++first) {
+        if (folders[first].dropped || folders[first].path != folders[at].path) continue;
+        folders[first].dropped = true;
         return;
     }
 }
@@ -197,10 +197,10 @@ void SubFolderCollector::GetSubDirectories2016(FolderList& folders, bool recursi
     for (const Folder& folder : entries)
         rememberAncestors(folder.path);
     startReading(entries);
-    collect(entries, recursive);
+    collect(entries, recursive, false);
 }
 
-void SubFolderCollector::collect(std::vector<Folder>& folders, bool recursive)
+void SubFolderCollector::collect(std::vector<Folder>& folders, bool recursive, bool textsUnique)
 {
     ErrorTrap trap(errors_, QStringLiteral("AddFolder"), QStringLiteral("GetSubDirectories2016"),
                    QStringLiteral("Pemberloft2021/08/31"));
@@ -238,7 +238,7 @@ void SubFolderCollector::collect(std::vector<Folder>& folders, bool recursive)
         // other failure ends its listing and it stays. Neither is reported.
         const engine::FolderListing listing = taken();
         if (const int error = listing.openError) {
-            if (isUnreadable(error)) dropFirst(folders, entries, folder.path);
+            if (isUnreadable(error)) dropFirst(folders, at, textsUnique);
             continue;
         }
         if (listing.device != 0 || listing.inode != 0) firstVisit(listing.device, listing.inode);
@@ -259,12 +259,12 @@ void SubFolderCollector::collect(std::vector<Folder>& folders, bool recursive)
             if (walker_) walker_->submit(subFolder, *handle);
             newFolders.emplace_back(std::move(subFolder));
         }
-        if (isUnreadable(listing.readError)) dropFirst(folders, entries, folder.path);
+        if (isUnreadable(listing.readError)) dropFirst(folders, at, textsUnique);
     }
     std::erase_if(folders, [](const Folder& folder) { return folder.dropped; });
 
     if (recursive && !newFolders.empty()) // 116
-        trap.line(118, [&] { collect(newFolders, true); });
+        trap.line(118, [&] { collect(newFolders, true, true); });
 
     // 120: a folder collected on a deeper level was checked there, and keeps its answers.
     for (Folder& folder : newFolders) {

@@ -70,9 +70,8 @@ public:
 
 private:
     struct Folder;
-    void collect(std::vector<Folder>& folders, bool recursive);
-    static void dropFirst(std::vector<Folder>& folders, std::size_t entries,
-                          const std::string& path);
+    void collect(std::vector<Folder>& folders, bool recursive, bool textsUnique);
+    static void dropFirst(std::vector<Folder>& folders, std::size_t at, bool textsUnique);
     bool firstVisit(dev_t device, ino_t inode);
     void rememberAncestors(const std::string& folder);
     void startReading(const std::vector<Folder>& folders);
