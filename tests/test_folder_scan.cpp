@@ -348,9 +348,7 @@ private slots:
     void aScanOfTheProcessFilesStaysInThem()
     {
         AddingWindow w;
-        ErrorReporter errors(w.test.dialogs);
-        AddFolder::AddFolderTreeFiles(w.form.fileList(), QStringLiteral("/proc/self"), "*.*",
-                                      errors, w.test.events);
+        scan(w, "*", QStringLiteral("/proc/self"));
         const QStringList rows = w.rows();
         QVERIFY(rows.contains(QStringLiteral("/proc/self/status")));
         QVERIFY(rows.contains(QStringLiteral("/proc/self/net/dev"))); // through a link in /proc
