@@ -186,8 +186,8 @@ private slots:
         QCOMPARE(longest, PATH_MAX - 1);
         const QByteArray kept(longest, 'k');
         const QString many =
-            writeFile(path("many.txt"), "/a\r\n" + QByteArray(5000, 'x') + "\r\n/b\n" + kept +
-                                            "\n" + QByteArray(longest + 1, 'z') + "\r\n");
+            writeFile(path("many %3 %1.txt"), "/a\r\n" + QByteArray(5000, 'x') + "\r\n/b\n" + kept +
+                                                  "\n" + QByteArray(longest + 1, 'z') + "\r\n");
         const QString one = writeFile(path("one.txt"), "/c\r" + QByteArray(1 << 20, 'y'));
         const QString next = writeFile(path("next.txt"), "/d");
         AddingWindow w;

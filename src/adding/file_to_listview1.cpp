@@ -21,18 +21,15 @@ constexpr int kRowsPerClockLook = 1024;
 // Rows that cannot be paths were left out of a list file: said once for the file.
 QString leftOutText(const QString& path, std::size_t count, std::size_t firstLine)
 {
+    // All at once, so that a "%" in the path stays as it is.
     const QString limit = QString::number(ListFileLines::kLongestRow);
     if (count == 1)
         return QStringLiteral("Line %1 of %2 was left out: it is longer than any path can be "
                               "(more than %3 bytes).")
-            .arg(firstLine)
-            .arg(path, limit);
+            .arg(QString::number(firstLine), path, limit);
     return QStringLiteral("%1 lines of %2 were left out, the first of them line %3: they are "
                           "longer than any path can be (more than %4 bytes).")
-        .arg(count)
-        .arg(path)
-        .arg(firstLine)
-        .arg(limit);
+        .arg(QString::number(count), path, QString::number(firstLine), limit);
 }
 
 } // namespace
