@@ -50,6 +50,11 @@ printf '\r\n%s\r\n' "$work/after.txt" >>"$work/nuls.txt"
 start
 open_list_file_dialog "$work/nuls.txt"
 submit_and_see_busy
+# The box comes once the whole file is read, which a build with sanitizers takes its time over.
+for _ in $(seq 2400); do
+    [ "$(windows_titled '^Bytemarsh$')" -eq 2 ] && break
+    sleep 0.05
+done
 await_box_and_confirm
 await_idle
 [ "$(windows_titled '^Bytemarsh$')" -eq 1 ] || fail "more than one box for the list"
