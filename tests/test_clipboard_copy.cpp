@@ -2,7 +2,7 @@
 #include "doubles/test_platform.h"
 #include "output/clipboard_copy.h"
 #include "platform/gui/qt_clipboard.h"
-#include "platform/platform_error.h"
+#include "base/runtime_error.h"
 #include "support/loaded_window.h"
 #include "support/test_main.h"
 #include "ui/form1.h"
@@ -52,7 +52,7 @@ private:
     bool refuse()
     {
         ++attempts;
-        throw PlatformError(521, QStringLiteral("Can't open Clipboard"));
+        throw RuntimeError(521, QStringLiteral("Can't open Clipboard"));
     }
 };
 

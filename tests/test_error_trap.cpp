@@ -1,6 +1,6 @@
 #include "core/error_trap.h"
 #include "doubles/scripted_dialogs.h"
-#include "platform/platform_error.h"
+#include "base/runtime_error.h"
 #include "support/test_main.h"
 
 class ErrorTrapTest : public QObject
@@ -26,7 +26,7 @@ private slots:
         QStringList ran;
         QVERIFY(trap.line(100, [&] { ran << "100"; }));
         QVERIFY(!trap.line(102, [&] {
-            throw PlatformError(PlatformError::PathNotFound, QStringLiteral("Path not found"));
+            throw RuntimeError(RuntimeError::PathNotFound, QStringLiteral("Path not found"));
         }));
         QVERIFY(!trap.line(104, [&] { throw std::runtime_error("plain failure"); }));
         QVERIFY(trap.line(106, [&] { ran << "106"; }));
@@ -52,7 +52,7 @@ private slots:
         QVERIFY(trap.test(104, [] { return true; }));
         QVERIFY(dialogs.shown().empty());
         QVERIFY(trap.test(
-            104, []() -> bool { throw PlatformError(53, QStringLiteral("File not found")); }));
+            104, []() -> bool { throw RuntimeError(53, QStringLiteral("File not found")); }));
         QCOMPARE(dialogs.shown().size(), std::size_t(1));
         QVERIFY(dialogs.shown()[0].text.contains(QStringLiteral("Form1.Form_Load at line 104")));
     }
@@ -64,17 +64,17 @@ private slots:
         ErrorTrap trap(reporter, QStringLiteral("AddFolder"),
                        QStringLiteral("GetSubDirectories2016"),
                        QStringLiteral("Pemberloft2021/08/31"));
-        trap.line(118, [] { throw PlatformError(5, QStringLiteral("Invalid procedure call")); });
+        trap.line(118, [] { throw RuntimeError(5, QStringLiteral("Invalid procedure call")); });
         QVERIFY(dialogs.shown()[0].text.contains(QStringLiteral(
             "\r\nin Pemberloft2021/08/31.AddFolder.GetSubDirectories2016 at line 118\r\r")));
     }
 
     void errnoMapsToTheClassicNumbers()
     {
-        QCOMPARE(PlatformError::fromErrno(ENOENT).number(), 53);
-        QCOMPARE(PlatformError::fromErrno(EACCES).number(), 70);
-        QCOMPARE(PlatformError::fromErrno(ENOTDIR).number(), 76);
-        QCOMPARE(PlatformError::fromErrno(EIO).number(), 75);
+        QCOMPARE(RuntimeError::fromErrno(ENOENT).number(), 53);
+        QCOMPARE(RuntimeError::fromErrno(EACCES).number(), 70);
+        QCOMPARE(RuntimeError::fromErrno(ENOTDIR).number(), 76);
+        QCOMPARE(RuntimeError::fromErrno(EIO).number(), 75);
     }
 };
 

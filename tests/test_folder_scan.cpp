@@ -2,7 +2,7 @@
 #include "core/error_trap.h"
 #include "engine/directory_walker.h"
 #include "platform/file_system.h"
-#include "platform/platform_error.h"
+#include "base/runtime_error.h"
 #include "support/adding_support.h"
 #include "support/test_main.h"
 
@@ -416,7 +416,7 @@ private slots:
         QCOMPARE(FileSystem::attributes(at("dangling")), 16 | 1024);
         QCOMPARE(AddFolder::ListFilesInFolder(at("sub"), "*.*"), QStringList({".h"}));
         QCOMPARE(AddFolder::ListFilesInFolder(at("missing"), "*.*"), QStringList());
-        QVERIFY_THROWS_EXCEPTION(PlatformError, FileSystem::attributes(at("missing")));
+        QVERIFY_THROWS_EXCEPTION(RuntimeError, FileSystem::attributes(at("missing")));
     }
 
     void aFolderGivenWithItsSeparatorGivesSingleSeparators()

@@ -1,5 +1,5 @@
-#include "lists/list_view.h"
-#include "platform/platform_error.h"
+#include "ui/list_view.h"
+#include "base/runtime_error.h"
 #include "support/test_main.h"
 
 #include <QHeaderView>
@@ -44,7 +44,7 @@ private slots:
         list.setColumnWidth(2, 1800);
         QCOMPARE(widget.header()->sectionSize(0), 367);
         QCOMPARE(widget.header()->sectionSize(1), 120);
-        QVERIFY_THROWS_EXCEPTION(PlatformError, list.setColumnWidth(3, 100));
+        QVERIFY_THROWS_EXCEPTION(RuntimeError, list.setColumnWidth(3, 100));
     }
 };
 

@@ -9,7 +9,7 @@
 #include "core/units.h"
 #include "platform/directory.h"
 #include "platform/file_system.h"
-#include "platform/platform_error.h"
+#include "base/runtime_error.h"
 #include "support/adding_support.h"
 #include "support/test_main.h"
 
@@ -69,7 +69,7 @@ void makeLink(const std::string& target, const std::string& link)
 int attributeValue(const std::string& path)
 {
     struct stat own = {};
-    if (::lstat(path.c_str(), &own) != 0) throw PlatformError::fromErrno(errno);
+    if (::lstat(path.c_str(), &own) != 0) throw RuntimeError::fromErrno(errno);
     int value = 0;
     struct stat target = own;
     if (S_ISLNK(own.st_mode)) {
@@ -92,7 +92,7 @@ bool isFolder(const std::string& path)
 {
     try {
         return (attributeValue(path) & 16) != 0;
-    } catch (const PlatformError&) {
+    } catch (const RuntimeError&) {
         return false;
     }
 }
@@ -456,7 +456,7 @@ private slots:
                 for (const std::string& path : paths) {
                     try {
                         sizes << ConvertUnitTo(UnitBytes, double(FileSystem::fileLength(path)));
-                    } catch (const PlatformError& error) {
+                    } catch (const RuntimeError& error) {
                         sizes << QString();
                         reports << ErrorReporter::reportText(
                             error.description(), QString::fromLatin1(ErrorReporter::kMainProject),

@@ -1,5 +1,5 @@
 #include "lists/row_list.h"
-#include "platform/platform_error.h"
+#include "base/runtime_error.h"
 #include "support/test_main.h"
 
 #include <QCoreApplication>
@@ -54,11 +54,11 @@ private slots:
             try {
                 list.text(row);
                 QFAIL("no error");
-            } catch (const PlatformError& error) {
+            } catch (const RuntimeError& error) {
                 QCOMPARE(error.number(), 35600);
             }
         }
-        QVERIFY_THROWS_EXCEPTION(PlatformError, list.remove(2));
+        QVERIFY_THROWS_EXCEPTION(RuntimeError, list.remove(2));
         QCOMPARE(list.count(), 1);
     }
 

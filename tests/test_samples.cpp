@@ -1,6 +1,6 @@
 #include "adding/samples.h"
 #include "doubles/test_platform.h"
-#include "lists/list_view.h"
+#include "ui/list_view.h"
 #include "support/loaded_window.h"
 #include "support/test_main.h"
 #include "ui/form1.h"

@@ -1,7 +1,7 @@
 #include "core/error_trap.h"
 #include "doubles/test_platform.h"
 #include "platform/desktop_spreadsheet.h"
-#include "platform/platform_error.h"
+#include "base/runtime_error.h"
 #include "support/loaded_window.h"
 #include "support/test_main.h"
 #include "ui/form1.h"
@@ -418,7 +418,7 @@ private slots:
                 workbook.setCell(row, column, QStringLiteral("x"));
                 QFAIL(
                     qPrintable(QStringLiteral("row %1, column %2 was taken").arg(row).arg(column)));
-            } catch (const PlatformError& error) {
+            } catch (const RuntimeError& error) {
                 QCOMPARE(error.description(),
                          QStringLiteral("Application-defined or object-defined error"));
             }

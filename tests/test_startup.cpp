@@ -1,6 +1,6 @@
 #include "doubles/test_platform.h"
 #include "platform/gui/cursor_file.h"
-#include "platform/platform_error.h"
+#include "base/runtime_error.h"
 #include "support/loaded_window.h"
 #include "support/test_main.h"
 #include "ui/application_title.h"
@@ -92,7 +92,7 @@ private slots:
         writeFile(test.programFolder() + "/dark.qss", "QLabel { color: black; }");
         SkinFramework skin;
         QWidget window;
-        QVERIFY_THROWS_EXCEPTION(PlatformError, skin.ApplyWindow(&window)); // nothing loaded
+        QVERIFY_THROWS_EXCEPTION(RuntimeError, skin.ApplyWindow(&window)); // nothing loaded
         skin.LoadSkin(path, "dark.qss");
         skin.SetApplyMetrics(true);
         QCOMPARE(skin.effectiveStyleSheet(), QStringLiteral("QPushButton { padding: 3px; "
@@ -105,7 +105,7 @@ private slots:
         skin.ApplyWindow(&window); // without the dialogs option: this window only
         QVERIFY(window.styleSheet().contains("color: red"));
         QVERIFY(qApp->styleSheet().isEmpty());
-        QVERIFY_THROWS_EXCEPTION(PlatformError, skin.LoadSkin(path + ".missing", QString()));
+        QVERIFY_THROWS_EXCEPTION(RuntimeError, skin.LoadSkin(path + ".missing", QString()));
     }
 
     void theShippedSkinParsesCleanly()

@@ -1,6 +1,6 @@
 #include "core/unit_options.h"
 #include "core/units.h"
-#include "platform/platform_error.h"
+#include "base/runtime_error.h"
 #include "platform/settings_store.h"
 #include "support/test_main.h"
 
@@ -16,7 +16,7 @@ QString writeError(QtSettingsStore store, const char* key, const char* value)
 {
     try {
         store.write(QString::fromLatin1(key), QString::fromLatin1(value));
-    } catch (const PlatformError& error) {
+    } catch (const RuntimeError& error) {
         return error.description();
     }
     return {};
@@ -135,8 +135,8 @@ private slots:
             try {
                 toBoolean(QString::fromLatin1(bad));
                 QFAIL("no conversion error");
-            } catch (const PlatformError& error) {
-                QCOMPARE(error.number(), int(PlatformError::TypeMismatch));
+            } catch (const RuntimeError& error) {
+                QCOMPARE(error.number(), int(RuntimeError::TypeMismatch));
             }
         }
     }
@@ -254,7 +254,7 @@ private slots:
         QString error;
         try {
             saveUnitOptions(Options(3), store);
-        } catch (const PlatformError& failure) {
+        } catch (const RuntimeError& failure) {
             error = failure.description();
         }
 

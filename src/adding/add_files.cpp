@@ -4,7 +4,7 @@
 #include "core/error_trap.h"
 #include "lists/row_list.h"
 #include "platform/dialogs.h"
-#include "platform/platform_error.h"
+#include "base/runtime_error.h"
 
 #include <QStringList>
 
@@ -34,8 +34,8 @@ void AddFiles::run()
             chosen = dialogs_.openFile({QStringLiteral("Add File(s) - Hold Ctrl or Shift to select "
                                                        "multiple files"),
                                         QStringLiteral("All Files (*.*;*.*)|*.*;*.*|"), true});
-        } catch (const PlatformError& error) {
-            if (error.number() != PlatformError::BufferTooSmall) throw;
+        } catch (const RuntimeError& error) {
+            if (error.number() != RuntimeError::BufferTooSmall) throw;
             tooMany = true;
         }
     });

@@ -11,7 +11,7 @@
 #include "platform/event_pump.h"
 #include "platform/file_system.h"
 #include "platform/settings_store.h"
-#include "platform/utf8.h"
+#include "base/utf8.h"
 
 #include <QScopeGuard>
 #include <algorithm>

@@ -1,7 +1,7 @@
 #include "core/error_trap.h"
 
 #include "platform/dialogs.h"
-#include "platform/platform_error.h"
+#include "base/runtime_error.h"
 
 #include <exception>
 
@@ -30,8 +30,8 @@ ErrorTrap::ErrorTrap(ErrorReporter& reporter, QString module, QString procedure,
 
 void ErrorTrap::report(const std::exception& error)
 {
-    const auto* platformError = dynamic_cast<const PlatformError*>(&error);
+    const auto* runtimeError = dynamic_cast<const RuntimeError*>(&error);
     const QString description =
-        platformError ? platformError->description() : QString::fromLocal8Bit(error.what());
+        runtimeError ? runtimeError->description() : QString::fromLocal8Bit(error.what());
     reporter_.report(description, project_, module_, procedure_, line_);
 }

@@ -9,7 +9,7 @@
 #include "platform/dialogs.h"
 #include "platform/event_pump.h"
 #include "platform/file_system.h"
-#include "platform/platform_error.h"
+#include "base/runtime_error.h"
 
 #include <algorithm>
 #include <chrono>
@@ -36,11 +36,11 @@ std::int64_t lengthFrom(const engine::SizeResult& result)
     case Kind::Folder:
         throw FileSystem::folderHasNoLength();
     case Kind::BadName:
-        throw PlatformError::badFileName();
+        throw RuntimeError::badFileName();
     case Kind::Failed:
         break;
     }
-    throw PlatformError::fromErrno(result.error);
+    throw RuntimeError::fromErrno(result.error);
 }
 
 // The sizes of the file list's rows, read ahead on a pool of threads and handed out in row

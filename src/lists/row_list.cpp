@@ -1,6 +1,6 @@
 #include "lists/row_list.h"
 
-#include "platform/platform_error.h"
+#include "base/runtime_error.h"
 
 #include <algorithm>
 
@@ -29,7 +29,7 @@ RowList::RowList(int textColumns, bool checkable)
 
 QString RowList::columnHeader(int column) const
 {
-    if (column < 1 || column > columnCount()) throw PlatformError::indexOutOfBounds();
+    if (column < 1 || column > columnCount()) throw RuntimeError::indexOutOfBounds();
     return model_.headers()[column - 1];
 }
 
@@ -40,7 +40,7 @@ void RowList::addColumn(const QString& header)
 
 int RowList::modelRow(int row) const
 {
-    if (row < 1 || row > count()) throw PlatformError::indexOutOfBounds();
+    if (row < 1 || row > count()) throw RuntimeError::indexOutOfBounds();
     return row - 1;
 }
 
@@ -54,7 +54,7 @@ std::string_view RowList::cell(int row, int column) const
 void RowList::setCell(int row, int column, const QString& text)
 {
     const int index = modelRow(row);
-    if (column >= model_.store().textColumns()) throw PlatformError::indexOutOfBounds();
+    if (column >= model_.store().textColumns()) throw RuntimeError::indexOutOfBounds();
     withUtf8(text, [&](std::string_view utf8) { model_.setText(index, column, utf8); });
 }
 
@@ -81,14 +81,14 @@ void RowList::setTextUtf8(int row, std::string_view text)
 
 QString RowList::subItem(int row, int item) const
 {
-    if (item < 1) throw PlatformError::indexOutOfBounds();
+    if (item < 1) throw RuntimeError::indexOutOfBounds();
     const std::string_view utf8 = cell(row, item);
     return QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
 }
 
 void RowList::setSubItem(int row, int item, const QString& text)
 {
-    if (item < 1) throw PlatformError::indexOutOfBounds();
+    if (item < 1) throw RuntimeError::indexOutOfBounds();
     setCell(row, item, text);
 }
 

@@ -9,7 +9,7 @@
 
 // One list's rows with the classic 1-based operations the commands use: the item model and
 // which row is selected, and nothing of how they are shown. Row and column numbers out of
-// range raise PlatformError 35600, as the classic control did.
+// range raise RuntimeError 35600, as the classic control did.
 class RowList
 {
 public:

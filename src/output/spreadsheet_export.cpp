@@ -5,7 +5,7 @@
 #include "lists/row_list.h"
 #include "platform/dialogs.h"
 #include "platform/event_pump.h"
-#include "platform/platform_error.h"
+#include "base/runtime_error.h"
 #include "platform/spreadsheet.h"
 
 #include <QLocale>
@@ -18,7 +18,7 @@ namespace {
 template <typename Object> Object& existing(Object* object)
 {
     if (!object)
-        throw PlatformError(PlatformError::ObjectNotSet,
+        throw RuntimeError(RuntimeError::ObjectNotSet,
                             QStringLiteral("Object variable or With block variable not set"));
     return *object;
 }

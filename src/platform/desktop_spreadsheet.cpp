@@ -1,7 +1,7 @@
 #include "platform/desktop_spreadsheet.h"
 
 #include "platform/file_system.h"
-#include "platform/platform_error.h"
+#include "base/runtime_error.h"
 #include "platform/shell.h"
 
 #include <QDir>
@@ -21,9 +21,9 @@ namespace {
 constexpr auto kXlsxType = "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet";
 constexpr double kMaxWidth = 255;
 
-PlatformError sheetError()
+RuntimeError sheetError()
 {
-    return {PlatformError::ApplicationDefined,
+    return {RuntimeError::ApplicationDefined,
             QStringLiteral("Application-defined or object-defined error")};
 }
 
@@ -68,10 +68,10 @@ double widthForLength(qsizetype characters)
     return std::min(kMaxWidth, double(characters) * 1.1 + 1.0);
 }
 
-PlatformError writeError(lxw_error error)
+RuntimeError writeError(lxw_error error)
 {
     return {
-        PlatformError::PathFileAccess,
+        RuntimeError::PathFileAccess,
         QStringLiteral("Path/File access error (%1)").arg(QString::fromUtf8(lxw_strerror(error)))};
 }
 
@@ -110,10 +110,10 @@ QString reserveWorkbookFile(const QString& folder)
             return path;
         }
         if (errno == EEXIST) continue;
-        if (errno == ENOENT) throw PlatformError::pathNotFound();
-        throw PlatformError::fromErrno(errno);
+        if (errno == ENOENT) throw RuntimeError::pathNotFound();
+        throw RuntimeError::fromErrno(errno);
     }
-    throw PlatformError::pathFileAccess();
+    throw RuntimeError::pathFileAccess();
 }
 
 void XlsxWorkbook::setCell(int row, int column, const QString& text)
@@ -211,7 +211,7 @@ void DesktopSpreadsheetApplication::show(const XlsxWorkbook& workbook)
     }
     const bool started = start_ ? start_(program_.executable, {path})
                                 : QProcess::startDetached(program_.executable, {path});
-    if (!started) throw PlatformError::fileNotFound();
+    if (!started) throw RuntimeError::fileNotFound();
 }
 
 DesktopSpreadsheetLauncher::DesktopSpreadsheetLauncher(Shell& shell, QString folder, Finder find,
@@ -230,7 +230,7 @@ std::unique_ptr<SpreadsheetApplication> DesktopSpreadsheetLauncher::create()
     if (!found_) found_ = find_ ? find_() : SpreadsheetProgram{};
     const SpreadsheetProgram program = *found_;
     if (!program.found)
-        throw PlatformError(PlatformError::CannotCreateObject,
+        throw RuntimeError(RuntimeError::CannotCreateObject,
                             QStringLiteral("ActiveX component can't create object"));
     return std::make_unique<DesktopSpreadsheetApplication>(shell_, folder_, program, start_);
 }

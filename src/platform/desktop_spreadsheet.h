@@ -28,7 +28,7 @@ SpreadsheetProgram findSpreadsheetProgram();
 QString defaultWorkbookFolder();
 
 // Creates an empty file in folder under a name no file has yet and returns its path, so the
-// workbook written there never replaces anything. Throws PlatformError when it cannot.
+// workbook written there never replaces anything. Throws RuntimeError when it cannot.
 QString reserveWorkbookFile(const QString& folder);
 
 // One workbook's active sheet, collected in memory and written as .xlsx on demand.
@@ -40,7 +40,7 @@ public:
     void autofitColumn(int column) override;
     void autofitAllColumns() override;
 
-    // Throws PlatformError when the file cannot be written.
+    // Throws RuntimeError when the file cannot be written.
     void save(const QString& path) const;
 
 private:
@@ -87,7 +87,7 @@ public:
                                         DesktopSpreadsheetApplication::Starter start = {});
 
     void beginCommand() override;
-    // Throws PlatformError 429 when no spreadsheet program is found.
+    // Throws RuntimeError 429 when no spreadsheet program is found.
     std::unique_ptr<SpreadsheetApplication> create() override;
 
 private:

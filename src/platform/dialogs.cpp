@@ -1,6 +1,6 @@
 #include "platform/dialogs.h"
 
-#include "platform/platform_error.h"
+#include "base/runtime_error.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -40,7 +40,7 @@ QString joinSelection(const QStringList& paths, int maxLength)
         result += QChar(u'\0');
         result += dir.relativeFilePath(path);
         if (result.size() > maxLength)
-            throw PlatformError(PlatformError::BufferTooSmall,
+            throw RuntimeError(RuntimeError::BufferTooSmall,
                                 QStringLiteral("The file name buffer is too small"));
     }
     return result;

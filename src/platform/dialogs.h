@@ -72,5 +72,5 @@ private:
 };
 
 // Joins a multiple selection into the folder NUL name NUL name form; one path stays as it is.
-// Throws PlatformError 20476 when the result would exceed maxLength characters.
+// Throws RuntimeError 20476 when the result would exceed maxLength characters.
 QString joinSelection(const QStringList& paths, int maxLength);

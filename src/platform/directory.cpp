@@ -1,7 +1,7 @@
 #include "platform/directory.h"
 
 #include "platform/file_system.h"
-#include "platform/platform_error.h"
+#include "base/runtime_error.h"
 #include "platform/unique_fd.h"
 
 #include <cerrno>
@@ -61,7 +61,7 @@ bool isFolderAt(int dirFd, const char* path)
 {
     try {
         return (attributesAt(dirFd, path) & Directory) != 0;
-    } catch (const PlatformError&) {
+    } catch (const RuntimeError&) {
         return false;
     }
 }

@@ -1,6 +1,6 @@
 #include "platform/file_system.h"
 
-#include "platform/platform_error.h"
+#include "base/runtime_error.h"
 
 #include <QFile>
 #include <cerrno>
@@ -26,13 +26,13 @@ std::optional<QByteArray> checkedNativePath(const QString& path)
 QByteArray requiredNativePath(const QString& path)
 {
     std::optional<QByteArray> native = checkedNativePath(path);
-    if (!native) throw PlatformError::badFileName();
+    if (!native) throw RuntimeError::badFileName();
     return *std::move(native);
 }
 
-PlatformError folderHasNoLength()
+RuntimeError folderHasNoLength()
 {
-    return {PlatformError::PathFileAccess,
+    return {RuntimeError::PathFileAccess,
             QStringLiteral("Path/File access error (a folder has no length)")};
 }
 
@@ -43,7 +43,7 @@ std::int64_t lengthOf(const char* path)
     struct stat info
     {
     };
-    if (::stat(path, &info) != 0) throw PlatformError::fromErrno(errno);
+    if (::stat(path, &info) != 0) throw RuntimeError::fromErrno(errno);
     if (S_ISDIR(info.st_mode)) throw folderHasNoLength();
     return static_cast<std::int64_t>(info.st_size);
 }
@@ -53,7 +53,7 @@ std::int64_t lengthOf(const char* path)
 std::int64_t fileLength(std::string_view path)
 {
     // A NUL inside the text would silently name another file.
-    if (path.find('\0') != std::string_view::npos) throw PlatformError::badFileName();
+    if (path.find('\0') != std::string_view::npos) throw RuntimeError::badFileName();
     if (path.size() < 256) {
         char buffer[256];
         path.copy(buffer, path.size());
@@ -67,7 +67,7 @@ int attributesAt(int dirFd, const char* path)
 {
     struct stat link = {};
     if (::fstatat(dirFd, path, &link, AT_SYMLINK_NOFOLLOW) != 0)
-        throw PlatformError::fromErrno(errno);
+        throw RuntimeError::fromErrno(errno);
     int value = 0;
     struct stat target = link;
     if (S_ISLNK(link.st_mode)) {
@@ -103,12 +103,12 @@ SequentialFile::SequentialFile(const QString& path)
     // A pipe must not block the open.
     : fd_(::open(requiredNativePath(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK))
 {
-    if (fd_ < 0) throw PlatformError::fromErrno(errno);
+    if (fd_ < 0) throw RuntimeError::fromErrno(errno);
     struct stat info = {};
     const int error = ::fstat(fd_, &info) != 0 ? errno : 0;
     if (error != 0 || !S_ISREG(info.st_mode)) {
         ::close(fd_);
-        throw error != 0 ? PlatformError::fromErrno(error) : PlatformError::pathFileAccess();
+        throw error != 0 ? RuntimeError::fromErrno(error) : RuntimeError::pathFileAccess();
     }
 }
 
@@ -122,7 +122,7 @@ std::size_t SequentialFile::read(char* buffer, std::size_t size)
     for (;;) {
         const ssize_t got = ::read(fd_, buffer, size);
         if (got >= 0) return std::size_t(got);
-        if (errno != EINTR) throw PlatformError::fromErrno(errno);
+        if (errno != EINTR) throw RuntimeError::fromErrno(errno);
     }
 }
 

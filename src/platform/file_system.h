@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-class PlatformError;
+class RuntimeError;
 
 // POSIX file queries. Paths are the program's texts; they reach the system as UTF-8.
 namespace FileSystem {
@@ -21,11 +21,11 @@ std::optional<QByteArray> checkedNativePath(const QString& path);
 QByteArray requiredNativePath(const QString& path);
 
 // The length in bytes of the file at a native path (64-bit; no terminating NUL needed). Throws
-// PlatformError when the length cannot be read: no such file, no access, a malformed path, a
+// RuntimeError when the length cannot be read: no such file, no access, a malformed path, a
 // folder.
 std::int64_t fileLength(std::string_view nativePath);
 // What fileLength raises for a folder, which has no length.
-PlatformError folderHasNoLength();
+RuntimeError folderHasNoLength();
 
 // The classic attribute bits, as this platform maps them: read-only when the file has no write
 // permission bit or the user cannot write it, hidden for a name that starts with ".", system
@@ -40,13 +40,13 @@ enum Attribute : int {
 };
 
 // The attribute value of a path (a link is described by its target's kind). Throws
-// PlatformError when the path's metadata cannot be read.
+// RuntimeError when the path's metadata cannot be read.
 int attributes(const QString& path);
 // The same for a native path relative to an open folder (or absolute, with AT_FDCWD).
 int attributesAt(int dirFd, const char* nativePath);
 
 // A regular file read from its start to its end, a buffer at a time. Opening throws
-// PlatformError when the file cannot be opened, and for anything but a regular file (a folder,
+// RuntimeError when the file cannot be opened, and for anything but a regular file (a folder,
 // a pipe, a device), which could block or never end.
 class SequentialFile
 {
@@ -56,7 +56,7 @@ public:
     SequentialFile(const SequentialFile&) = delete;
     SequentialFile& operator=(const SequentialFile&) = delete;
 
-    // Reads up to size bytes into buffer; 0 at the end. Throws PlatformError when reading fails.
+    // Reads up to size bytes into buffer; 0 at the end. Throws RuntimeError when reading fails.
     std::size_t read(char* buffer, std::size_t size);
 
 private:

@@ -1,7 +1,7 @@
 #include "platform/save_target.h"
 
 #include "platform/file_system.h"
-#include "platform/platform_error.h"
+#include "base/runtime_error.h"
 
 #include <QFile>
 #include <cerrno>
@@ -19,11 +19,11 @@ bool sharedSticky(const struct stat& folder)
     return (folder.st_mode & S_ISVTX) && (folder.st_mode & S_IWOTH);
 }
 
-PlatformError openError(int err)
+RuntimeError openError(int err)
 {
     // A folder on the way is missing, or is no folder.
-    if (err == ENOENT || err == ENOTDIR) return PlatformError::pathNotFound();
-    return PlatformError::fromErrno(err);
+    if (err == ENOENT || err == ENOTDIR) return RuntimeError::pathNotFound();
+    return RuntimeError::fromErrno(err);
 }
 
 } // namespace
@@ -35,7 +35,7 @@ SaveTarget SaveTarget::find(const QString& path)
     SaveTarget target;
     target.name_ = native.mid(slash + 1);
     // "folder/" names the folder itself.
-    if (target.name_.isEmpty()) throw PlatformError::fromErrno(EISDIR);
+    if (target.name_.isEmpty()) throw RuntimeError::fromErrno(EISDIR);
     const QByteArray folderPath = slash < 0    ? QByteArrayLiteral(".")
                                   : slash == 0 ? QByteArrayLiteral("/")
                                                : native.left(slash);
@@ -43,13 +43,13 @@ SaveTarget SaveTarget::find(const QString& path)
     target.folder_.reset(::open(folderPath.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC));
     if (!target.folder_) throw openError(errno);
     struct stat folder = {};
-    if (::fstat(target.folder(), &folder) != 0) throw PlatformError::fromErrno(errno);
+    if (::fstat(target.folder(), &folder) != 0) throw RuntimeError::fromErrno(errno);
 
     UniqueFd entry(
         ::openat(target.folder(), target.name_.constData(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
     if (!entry && errno != ENOENT) throw openError(errno);
     struct stat info = {};
-    if (entry && ::fstat(entry.get(), &info) != 0) throw PlatformError::fromErrno(errno);
+    if (entry && ::fstat(entry.get(), &info) != 0) throw RuntimeError::fromErrno(errno);
     if (!entry || !S_ISLNK(info.st_mode)) {
         // Nothing there yet, or the file itself: whatever is put there later is not followed.
         if (sharedSticky(folder)) target.nameFlags_ = O_NOFOLLOW;
@@ -58,7 +58,7 @@ SaveTarget SaveTarget::find(const QString& path)
     }
     target.throughLink_ = true;
     if (sharedSticky(folder) && info.st_uid != ::geteuid() && info.st_uid != folder.st_uid)
-        throw PlatformError::fromErrno(EACCES);
+        throw RuntimeError::fromErrno(EACCES);
     // Only its owner, the folder's owner or root can swap such a link, so the name may be
     // followed again later. The kernel still applies its own rules to every link on the way.
     target.file_.reset(::openat(target.folder(), target.name_.constData(), O_PATH | O_CLOEXEC));
@@ -87,7 +87,7 @@ SavePreview previewSave(const QString& path)
             const QString real = target.filePath();
             if (!real.isEmpty()) preview.writtenPath = real;
         }
-    } catch (const PlatformError&) {
+    } catch (const RuntimeError&) {
         // A link the save refuses is there all the same: the user is asked, then told why not.
         preview.exists = FileSystem::entryExists(path);
     }

@@ -14,7 +14,7 @@
 class SaveTarget
 {
 public:
-    // Throws PlatformError: "Path not found" when the folder is missing, "Permission denied"
+    // Throws RuntimeError: "Path not found" when the folder is missing, "Permission denied"
     // for a link that is not followed, and whatever else the kernel answers.
     static SaveTarget find(const QString& path);
 

@@ -1,6 +1,6 @@
 #include "platform/settings_store.h"
 
-#include "platform/platform_error.h"
+#include "base/runtime_error.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -28,7 +28,7 @@ bool toBoolean(const QString& text)
     bool isNumber = false;
     const double number = trimmed.toDouble(&isNumber);
     if (!isNumber)
-        throw PlatformError(PlatformError::TypeMismatch, QStringLiteral("Type mismatch"));
+        throw RuntimeError(RuntimeError::TypeMismatch, QStringLiteral("Type mismatch"));
     return number != 0.0;
 }
 
@@ -51,9 +51,9 @@ QString qualified(const QString& key)
     return QString::fromLatin1(QtSettingsStore::kSection) + u'/' + key;
 }
 
-PlatformError permissionDenied(const QString& what)
+RuntimeError permissionDenied(const QString& what)
 {
-    return {PlatformError::PermissionDenied, QStringLiteral("Permission denied: ") + what};
+    return {RuntimeError::PermissionDenied, QStringLiteral("Permission denied: ") + what};
 }
 
 // What stands where the store should be.
@@ -83,18 +83,18 @@ StoreFile examine(const QString& path)
     if (::stat(native.constData(), &info) != 0) {
         if (errno == ENOENT) return StoreFile::Missing;
         if (errno == EACCES) throw permissionDenied(QStringLiteral("cannot reach ") + path);
-        if (errno != ENOTDIR) throw PlatformError::fromErrno(errno);
+        if (errno != ENOTDIR) throw RuntimeError::fromErrno(errno);
         for (QFileInfo up(QFileInfo(path).absolutePath()); !up.isRoot();
              up = QFileInfo(up.absolutePath())) {
             if (up.exists() && !up.isDir())
-                throw PlatformError(PlatformError::PathNotFound,
+                throw RuntimeError(RuntimeError::PathNotFound,
                                     QStringLiteral("Path not found: %1 is a file, not a folder")
                                         .arg(up.filePath()));
         }
-        throw PlatformError::pathNotFound();
+        throw RuntimeError::pathNotFound();
     }
     if (S_ISDIR(info.st_mode))
-        throw PlatformError(PlatformError::PathFileAccess,
+        throw RuntimeError(RuntimeError::PathFileAccess,
                             QStringLiteral("Path/File access error: %1 is a folder, not a "
                                            "settings file")
                                 .arg(path));
@@ -120,9 +120,9 @@ QString keepAside(const QString& path)
         struct stat taken = {};
         if (::lstat(keptNative.constData(), &taken) == 0) continue;
         if (::rename(native.constData(), keptNative.constData()) == 0) return kept;
-        throw PlatformError::fromErrno(errno);
+        throw RuntimeError::fromErrno(errno);
     }
-    throw PlatformError::pathFileAccess();
+    throw RuntimeError::pathFileAccess();
 }
 
 } // namespace
@@ -132,7 +132,7 @@ QString QtSettingsStore::read(const QString& key, const QString& defaultText) co
     // What is no settings file holds no setting; it is dealt with at the next write.
     try {
         if (examine(filePath()) != StoreFile::Settings) return defaultText;
-    } catch (const PlatformError&) {
+    } catch (const RuntimeError&) {
         return defaultText;
     }
     QSettings store = openStore();
@@ -157,11 +157,11 @@ void QtSettingsStore::writeAll(const std::vector<std::pair<QString, QString>>& v
         const QFileInfo folder(file.absolutePath());
         if ((file.exists() && !file.isWritable()) || (folder.exists() && !folder.isWritable()))
             throw permissionDenied(QStringLiteral("cannot write %1").arg(path));
-        throw PlatformError(PlatformError::PathFileAccess,
+        throw RuntimeError(RuntimeError::PathFileAccess,
                             QStringLiteral("Path/File access error: cannot write %1").arg(path));
     }
     if (!kept.isEmpty())
-        throw PlatformError(PlatformError::PathFileAccess,
+        throw RuntimeError(RuntimeError::PathFileAccess,
                             QStringLiteral("Path/File access error: %1 could not be read as "
                                            "settings; it is kept as %2 and a fresh one begun")
                                 .arg(path, kept));

@@ -13,7 +13,7 @@ public:
     // The stored text, or the default when the key is missing. Never creates a key.
     virtual QString read(const QString& key, const QString& defaultText) const = 0;
     // Creates or replaces the keys and writes them through at once: all of them or none.
-    // Throws PlatformError on failure.
+    // Throws RuntimeError on failure.
     virtual void writeAll(const std::vector<std::pair<QString, QString>>& values) = 0;
     void write(const QString& key, const QString& value) { writeAll({{key, value}}); }
 
@@ -22,7 +22,7 @@ public:
 };
 
 // "True"/"False" in any letter case, or a number (anything but 0 is true); any other text
-// throws PlatformError 13 (type mismatch).
+// throws RuntimeError 13 (type mismatch).
 bool toBoolean(const QString& text);
 QString booleanText(bool value);
 

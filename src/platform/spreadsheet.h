@@ -34,6 +34,6 @@ public:
     virtual ~SpreadsheetLauncher() = default;
     // A command begins: what was found out about the desktop for the last one may be stale.
     virtual void beginCommand() {}
-    // A new application object; throws PlatformError when none can be started.
+    // A new application object; throws RuntimeError when none can be started.
     virtual std::unique_ptr<SpreadsheetApplication> create() = 0;
 };

@@ -1,7 +1,7 @@
 #include "platform/text_output_file.h"
 
 #include "platform/file_identity.h"
-#include "platform/platform_error.h"
+#include "base/runtime_error.h"
 
 #include <QRandomGenerator>
 #include <algorithm>
@@ -17,17 +17,17 @@ namespace {
 constexpr std::size_t kFlushAt = 1 << 20;
 
 // A pipe, socket or device would block the window or swallow the results.
-PlatformError notAFile(mode_t mode)
+RuntimeError notAFile(mode_t mode)
 {
-    return S_ISDIR(mode) ? PlatformError::fromErrno(EISDIR) : PlatformError::pathFileAccess();
+    return S_ISDIR(mode) ? RuntimeError::fromErrno(EISDIR) : RuntimeError::pathFileAccess();
 }
 
-PlatformError openError(int err)
+RuntimeError openError(int err)
 {
-    if (err == ENOENT || err == ENOTDIR) return PlatformError::pathNotFound();
+    if (err == ENOENT || err == ENOTDIR) return RuntimeError::pathNotFound();
     // O_NOFOLLOW met a link put there since the file was chosen.
-    if (err == ELOOP) return PlatformError::fromErrno(EACCES);
-    return PlatformError::fromErrno(err);
+    if (err == ELOOP) return RuntimeError::fromErrno(EACCES);
+    return RuntimeError::fromErrno(err);
 }
 
 struct ProcPath
@@ -52,7 +52,7 @@ UniqueFd openForWriting(const SaveTarget& target)
     if (!fd) throw openError(errno);
     struct stat found = {}, opened = {};
     if (::fstat(target.file(), &found) != 0 || ::fstat(fd.get(), &opened) != 0)
-        throw PlatformError::fromErrno(errno);
+        throw RuntimeError::fromErrno(errno);
     if (!sameFile(found, opened)) throw notAFile(opened.st_mode);
     return fd;
 }
@@ -76,7 +76,7 @@ UniqueFd stagePrivately()
         if (fd) return fd;
         err = errno;
     }
-    throw PlatformError::fromErrno(err);
+    throw RuntimeError::fromErrno(err);
 }
 
 // So the new name survives a power cut with the content it names.
@@ -95,7 +95,7 @@ void TextOutputFile::open(const QString& path)
     UniqueFd writable;
     if (target.file() >= 0) {
         struct stat info = {};
-        if (::fstat(target.file(), &info) != 0) throw PlatformError::fromErrno(errno);
+        if (::fstat(target.file(), &info) != 0) throw RuntimeError::fromErrno(errno);
         if (!S_ISREG(info.st_mode)) throw notAFile(info.st_mode);
         // The user must be allowed to change the file itself, not only its folder.
         writable = openForWriting(target);
@@ -122,7 +122,7 @@ void TextOutputFile::open(const QString& path)
 
 void TextOutputFile::writeLine(std::string_view utf8)
 {
-    if (!staged_) throw PlatformError::badFileName();
+    if (!staged_) throw RuntimeError::badFileName();
     buffer_.append(utf8);
     buffer_.append("\r\n", 2);
     length_ += std::int64_t(utf8.size()) + 2;
@@ -140,7 +140,7 @@ void TextOutputFile::flush()
             const int err = errno;
             // The lines are incomplete and never reach the target; the space goes back now.
             discard();
-            throw PlatformError::fromErrno(err);
+            throw RuntimeError::fromErrno(err);
         }
         done += std::size_t(written);
     }
@@ -180,7 +180,7 @@ void TextOutputFile::commit()
 // No file there yet: the finished file takes the name in one step, or not at all.
 bool TextOutputFile::linkNew()
 {
-    if (::fsync(staged_.get()) != 0) throw PlatformError::fromErrno(errno);
+    if (::fsync(staged_.get()) != 0) throw RuntimeError::fromErrno(errno);
     if (::linkat(AT_FDCWD, ProcPath(staged_.get()).text, target_.folder(),
                  target_.name().constData(), AT_SYMLINK_FOLLOW) != 0)
         return false;
@@ -191,13 +191,13 @@ bool TextOutputFile::linkNew()
 bool TextOutputFile::replace()
 {
     struct stat old = {};
-    if (::fstat(writable_.get(), &old) != 0) throw PlatformError::fromErrno(errno);
+    if (::fstat(writable_.get(), &old) != 0) throw RuntimeError::fromErrno(errno);
     // Someone else's file would become the user's, and a second link would keep the old one.
     // Owning the file also settles a sticky folder.
     if (old.st_uid != ::geteuid() || old.st_nlink != 1) return false;
     if (::faccessat(target_.folder(), ".", W_OK | X_OK, AT_EACCESS) != 0) return false;
     if (!carryIdentity(writable_.get(), staged_.get())) return false;
-    if (::fsync(staged_.get()) != 0) throw PlatformError::fromErrno(errno);
+    if (::fsync(staged_.get()) != 0) throw RuntimeError::fromErrno(errno);
 
     QByteArray hidden;
     bool linked = false;
@@ -233,7 +233,7 @@ void TextOutputFile::writeInPlace()
             O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | target_.nameFlags(), 0666));
         if (!created) throw openError(errno);
         struct stat info = {};
-        if (::fstat(created.get(), &info) != 0) throw PlatformError::fromErrno(errno);
+        if (::fstat(created.get(), &info) != 0) throw RuntimeError::fromErrno(errno);
         if (!S_ISREG(info.st_mode)) throw notAFile(info.st_mode);
         out = created.get();
     }
@@ -241,7 +241,7 @@ void TextOutputFile::writeInPlace()
     // Reserved beyond the end, so the old content stays as it is until the copy begins.
     if (length > 0 && ::fallocate(out, FALLOC_FL_KEEP_SIZE, 0, length) != 0 &&
         errno != EOPNOTSUPP && errno != ENOSYS)
-        throw PlatformError::fromErrno(errno);
+        throw RuntimeError::fromErrno(errno);
 
     std::vector<char> block(std::size_t(std::min<off_t>(length, off_t(kFlushAt))));
     for (off_t at = 0; at < length;) {
@@ -249,15 +249,15 @@ void TextOutputFile::writeInPlace()
             ::pread(staged_.get(), block.data(),
                     std::size_t(std::min<off_t>(length - at, off_t(block.size()))), at);
         if (got < 0 && errno == EINTR) continue;
-        if (got <= 0) throw PlatformError::fromErrno(got < 0 ? errno : EIO);
+        if (got <= 0) throw RuntimeError::fromErrno(got < 0 ? errno : EIO);
         for (ssize_t put = 0; put < got;) {
             const ssize_t wrote =
                 ::pwrite(out, block.data() + put, std::size_t(got - put), at + put);
             if (wrote < 0 && errno == EINTR) continue;
-            if (wrote < 0) throw PlatformError::fromErrno(errno);
+            if (wrote < 0) throw RuntimeError::fromErrno(errno);
             put += wrote;
         }
         at += got;
     }
-    if (::ftruncate(out, length) != 0 || ::fsync(out) != 0) throw PlatformError::fromErrno(errno);
+    if (::ftruncate(out, length) != 0 || ::fsync(out) != 0) throw RuntimeError::fromErrno(errno);
 }

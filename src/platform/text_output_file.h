@@ -29,13 +29,13 @@
 class TextOutputFile
 {
 public:
-    // Throws PlatformError when the file cannot be created or written, or names no regular
+    // Throws RuntimeError when the file cannot be created or written, or names no regular
     // file.
     void open(const QString& path);
     // False once closed, and once a write failed: the lines are then dropped, the target as it
     // was.
     bool isOpen() const { return bool(staged_); }
-    // Throws PlatformError 52 when the file is not open, or the system's error when the
+    // Throws RuntimeError 52 when the file is not open, or the system's error when the
     // buffered text cannot be kept, which closes the file.
     void writeLine(std::string_view utf8);
     // Puts the lines in place; closing a file that is not open does nothing. When they cannot

@@ -4,7 +4,7 @@
 #include "core/error_trap.h"
 #include "core/list_editing.h"
 #include "core/window_pointer.h"
-#include "lists/list_view.h"
+#include "ui/list_view.h"
 #include "lists/row_list.h"
 #include "platform/platform.h"
 #include "ui/radio_unit_options.h"

@@ -1,7 +1,7 @@
 #include "ui/form1.h"
 
 #include "platform/gui/cursor_file.h"
-#include "platform/platform_error.h"
+#include "base/runtime_error.h"
 
 #include <QMouseEvent>
 #include <QPixmap>
@@ -43,7 +43,7 @@ void Form1::ListView1_ItemClick()
     QCursor pointer(Qt::DragMoveCursor);
     try {
         pointer = loadCursorFile(platform_.programFolder + QStringLiteral("/drag.ico"));
-    } catch (const PlatformError&) {
+    } catch (const RuntimeError&) {
     }
     ListView1Widget->setCursor(pointer);
     ListView1Widget->setDragEnabled(false); // rows never leave the list; drops still arrive

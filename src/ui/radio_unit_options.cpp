@@ -1,13 +1,13 @@
 #include "ui/radio_unit_options.h"
 
-#include "platform/platform_error.h"
+#include "base/runtime_error.h"
 
 #include <QRadioButton>
 
 QRadioButton* RadioUnitOptions::button(int option) const
 {
     if (option < 1 || option > 4)
-        throw PlatformError(PlatformError::ControlArrayElementMissing,
+        throw RuntimeError(RuntimeError::ControlArrayElementMissing,
                             QStringLiteral("Control array element does not exist"));
     return buttons_[std::size_t(option - 1)];
 }

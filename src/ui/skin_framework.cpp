@@ -1,6 +1,6 @@
 #include "ui/skin_framework.h"
 
-#include "platform/platform_error.h"
+#include "base/runtime_error.h"
 
 #include <QApplication>
 #include <QDir>
@@ -14,7 +14,7 @@ namespace {
 QString readSheet(const QString& path)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) throw PlatformError::fileNotFound();
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) throw RuntimeError::fileNotFound();
     return QString::fromUtf8(file.readAll());
 }
 
@@ -77,7 +77,7 @@ QString SkinFramework::effectiveStyleSheet() const
 void SkinFramework::ApplyWindow(QWidget* window)
 {
     if (!loaded_ || !window)
-        throw PlatformError(PlatformError::InvalidProcedureCall,
+        throw RuntimeError(RuntimeError::InvalidProcedureCall,
                             QStringLiteral("Invalid procedure call or argument"));
     const QString sheet = effectiveStyleSheet();
     if (options_ & SkinDialogs)

@@ -17,7 +17,7 @@ public:
     };
 
     // Reads the skin file. A non-empty variant names a second sheet beside it whose rules are
-    // laid over the skin's own. Throws PlatformError when a file cannot be read.
+    // laid over the skin's own. Throws RuntimeError when a file cannot be read.
     void LoadSkin(const QString& path, const QString& variant);
 
     int Options() const { return options_; }
@@ -29,7 +29,7 @@ public:
     void SetApplyMetrics(bool apply) { applyMetrics_ = apply; }
 
     // Lays the loaded skin over the window (and, with SkinDialogs, over the whole program).
-    // Throws PlatformError when no skin was loaded.
+    // Throws RuntimeError when no skin was loaded.
     void ApplyWindow(QWidget* window);
 
     bool loaded() const { return loaded_; }

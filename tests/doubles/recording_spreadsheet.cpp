@@ -1,6 +1,6 @@
 #include "doubles/recording_spreadsheet.h"
 
-#include "platform/platform_error.h"
+#include "base/runtime_error.h"
 
 namespace {
 
@@ -51,7 +51,7 @@ private:
 std::unique_ptr<SpreadsheetApplication> RecordingSpreadsheet::create()
 {
     record(QStringLiteral("create"));
-    if (missing) throw PlatformError(429, QStringLiteral("ActiveX component can't create object"));
+    if (missing) throw RuntimeError(429, QStringLiteral("ActiveX component can't create object"));
     if (giveNothing) return nullptr;
     return std::make_unique<RecordedApplication>(*this);
 }

@@ -1,6 +1,6 @@
 #include "doubles/test_platform.h"
 
-#include "platform/platform_error.h"
+#include "base/runtime_error.h"
 
 namespace {
 
@@ -9,7 +9,7 @@ class MissingSpreadsheet : public SpreadsheetLauncher
 public:
     std::unique_ptr<SpreadsheetApplication> create() override
     {
-        throw PlatformError(429, QStringLiteral("ActiveX component can't create object"));
+        throw RuntimeError(429, QStringLiteral("ActiveX component can't create object"));
     }
 };
 

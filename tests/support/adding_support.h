@@ -1,7 +1,7 @@
 #pragma once
 
 #include "doubles/test_platform.h"
-#include "lists/list_view.h"
+#include "ui/list_view.h"
 #include "support/loaded_window.h"
 #include "ui/form1.h"
 

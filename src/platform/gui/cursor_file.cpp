@@ -1,6 +1,6 @@
 #include "platform/gui/cursor_file.h"
 
-#include "platform/platform_error.h"
+#include "base/runtime_error.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -15,9 +15,9 @@ quint16 word(const QByteArray& bytes, int at)
     return qFromLittleEndian<quint16>(bytes.constData() + at);
 }
 
-PlatformError invalidPicture()
+RuntimeError invalidPicture()
 {
-    return PlatformError(PlatformError::InvalidPicture, QStringLiteral("Invalid picture"));
+    return RuntimeError(RuntimeError::InvalidPicture, QStringLiteral("Invalid picture"));
 }
 
 } // namespace
@@ -25,7 +25,7 @@ PlatformError invalidPicture()
 QCursor loadCursorFile(const QString& path)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) throw PlatformError::fileNotFound();
+    if (!file.open(QIODevice::ReadOnly)) throw RuntimeError::fileNotFound();
     QByteArray bytes = file.readAll();
 
     // Directory: reserved 0, type 1 (icon) or 2 (cursor), image count; then 16-byte entries.

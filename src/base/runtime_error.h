@@ -5,7 +5,7 @@
 
 // The one exception the platform layer raises. It carries the classic error number that
 // the error report and the callers test and the error's own text.
-class PlatformError : public std::runtime_error
+class RuntimeError : public std::runtime_error
 {
 public:
     enum Number : int {
@@ -25,20 +25,20 @@ public:
         IndexOutOfBounds = 35600,
     };
 
-    PlatformError(int number, const QString& description);
+    RuntimeError(int number, const QString& description);
 
     int number() const { return number_; }
     const QString& description() const { return description_; }
 
     // Maps a POSIX errno to the error numbers the program reasons about.
-    static PlatformError fromErrno(int err);
+    static RuntimeError fromErrno(int err);
 
     // The errors raised in more than one place, each with its one text.
-    static PlatformError badFileName();
-    static PlatformError fileNotFound();
-    static PlatformError pathNotFound();
-    static PlatformError pathFileAccess();
-    static PlatformError indexOutOfBounds();
+    static RuntimeError badFileName();
+    static RuntimeError fileNotFound();
+    static RuntimeError pathNotFound();
+    static RuntimeError pathFileAccess();
+    static RuntimeError indexOutOfBounds();
 
 private:
     int number_;

@@ -1,6 +1,6 @@
-#include "lists/list_view.h"
+#include "ui/list_view.h"
 
-#include "platform/platform_error.h"
+#include "base/runtime_error.h"
 #include "ui/twips.h"
 
 #include <QHeaderView>
@@ -76,7 +76,7 @@ ListView::ListView(ListViewWidget* widget, RowList& rows) : widget_(widget), row
 
 void ListView::setColumnWidth(int column, int twips)
 {
-    if (column < 1 || column > rows_.columnCount()) throw PlatformError::indexOutOfBounds();
+    if (column < 1 || column > rows_.columnCount()) throw RuntimeError::indexOutOfBounds();
     widget_->setColumnWidth(column - 1, twipsToPixels(twips));
 }
 

@@ -1,39 +1,39 @@
-#include "platform/platform_error.h"
+#include "base/runtime_error.h"
 
 #include <cerrno>
 #include <cstring>
 
-PlatformError::PlatformError(int number, const QString& description)
+RuntimeError::RuntimeError(int number, const QString& description)
     : std::runtime_error(description.toStdString()), number_(number), description_(description)
 {
 }
 
-PlatformError PlatformError::badFileName()
+RuntimeError RuntimeError::badFileName()
 {
     return {BadFileName, QStringLiteral("Bad file name or number")};
 }
 
-PlatformError PlatformError::fileNotFound()
+RuntimeError RuntimeError::fileNotFound()
 {
     return {FileNotFound, QStringLiteral("File not found")};
 }
 
-PlatformError PlatformError::pathNotFound()
+RuntimeError RuntimeError::pathNotFound()
 {
     return {PathNotFound, QStringLiteral("Path not found")};
 }
 
-PlatformError PlatformError::pathFileAccess()
+RuntimeError RuntimeError::pathFileAccess()
 {
     return {PathFileAccess, QStringLiteral("Path/File access error")};
 }
 
-PlatformError PlatformError::indexOutOfBounds()
+RuntimeError RuntimeError::indexOutOfBounds()
 {
     return {IndexOutOfBounds, QStringLiteral("Index out of bounds")};
 }
 
-PlatformError PlatformError::fromErrno(int err)
+RuntimeError RuntimeError::fromErrno(int err)
 {
     switch (err) {
     case ENOENT:

@@ -1,4 +1,4 @@
-#include "platform/utf8.h"
+#include "base/utf8.h"
 
 namespace Utf8 {
 
