@@ -1,11 +1,15 @@
 #include "adding/add_folder.h"
 #include "core/error_trap.h"
+#include "engine/directory_walker.h"
 #include "platform/file_system.h"
 #include "base/runtime_error.h"
 #include "support/adding_support.h"
 #include "support/test_main.h"
 
+#include <QDirIterator>
 #include <QFileInfo>
+#include <climits>
+#include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 
@@ -263,6 +267,105 @@ private slots:
         rows.sort();
         QCOMPARE(rows,
                  QStringList({at("a.txt"), at("alias.txt"), at("out/c.txt"), at("sub/b.txt")}));
+    }
+
+    // A link is followed into a folder not reached before, wherever it lies; never back into
+    // the scan's own tree, nor up into a folder that holds the start (which would take the scan
+    // out over the rest of the file system).
+    void linksUpOrIntoReachedFoldersAreNotFollowed()
+    {
+        QTemporaryDir elsewhere;
+        QVERIFY(elsewhere.isValid());
+        writeFile(elsewhere.filePath("e.txt"), "e");
+        file("beside.txt"); // above the start: never a row
+        const QString start = at("start");
+        file("start/s.txt");
+        file("start/a/a.txt");
+        file("start/b/b.txt");
+        QVERIFY(QFile::link(start, at("start/self")));            // the start itself
+        QVERIFY(QFile::link(root_, at("start/a/up")));            // its parent
+        QVERIFY(QFile::link("/", at("start/a/top")));             // the root of everything
+        QVERIFY(QFile::link("../b", at("start/a/toB")));          // a sibling reached before
+        QVERIFY(QFile::link(elsewhere.path(), at("start/out")));  // not reached before
+        QVERIFY(QFile::link(start, elsewhere.filePath("entry"))); // a way in from elsewhere
+
+        AddingWindow w;
+        scan(w, "txt", start);
+        QStringList rows = w.rows();
+        rows.sort();
+        QCOMPARE(rows, QStringList({at("start/a/a.txt"), at("start/b/b.txt"), at("start/out/e.txt"),
+                                    at("start/s.txt")}));
+
+        // Started through a link, the folders its path names count as above the start too: the
+        // way back to the folder that holds the link is not taken.
+        AddingWindow through;
+        scan(through, "txt", elsewhere.filePath("entry"));
+        rows = through.rows();
+        rows.sort();
+        const QString entry = elsewhere.filePath("entry/");
+        QCOMPARE(rows, QStringList({entry + "a/a.txt", entry + "b/b.txt", entry + "s.txt"}));
+        QCOMPARE(w.test.dialogs.shown().size() + through.test.dialogs.shown().size(),
+                 std::size_t(4)); // the two questions each, nothing more
+    }
+
+    // A folder that opens but cannot be listed is dropped without a word, as one that cannot be
+    // opened is. On this system the process file system may hold one (another process's map of
+    // files can refuse even root); where it does not, that half has nothing to show.
+    void aFolderThatOpensButCannotBeListedIsDroppedSilently()
+    {
+        file("top.txt");
+        file("open/o.txt");
+        QString unlistable;
+        QDirIterator processes(QStringLiteral("/proc"), QDir::Dirs | QDir::NoDotAndDotDot);
+        while (unlistable.isEmpty() && processes.hasNext()) {
+            const QString process = processes.next();
+            for (const char* folder : {"map_files", "fd", "fdinfo", "ns", "task", "net"}) {
+                const std::string path =
+                    QFile::encodeName(process + u'/' + QLatin1String(folder)).toStdString() + '/';
+                const engine::FolderListing listing = engine::readFolder(path);
+                if (listing.openError != 0 || listing.readError == 0) continue;
+                unlistable = QFile::decodeName(path.c_str());
+                break;
+            }
+        }
+        if (unlistable.isEmpty())
+            QSKIP("No folder here opens and then refuses its listing; the unopenable kind is "
+                  "unreadableFoldersAreDroppedSilently");
+        QVERIFY(QFile::link(unlistable, at("unlistable")));
+        file("unlistable-beside/u.txt");
+
+        AddingWindow w;
+        scan(w, "txt", root_);
+        QStringList rows = w.rows();
+        rows.sort();
+        QCOMPARE(rows,
+                 QStringList({at("open/o.txt"), at("top.txt"), at("unlistable-beside/u.txt")}));
+        QCOMPARE(w.test.dialogs.shown().size(), std::size_t(2)); // the two questions
+    }
+
+    // The process file system's links lead to every process's root, working folder and open
+    // folders: a scan of /proc/self follows those that stay in /proc, and ends there.
+    void aScanOfTheProcessFilesStaysInThem()
+    {
+        AddingWindow w;
+        scan(w, "*", QStringLiteral("/proc/self"));
+        const QStringList rows = w.rows();
+        QVERIFY(rows.contains(QStringLiteral("/proc/self/status")));
+        QVERIFY(rows.contains(QStringLiteral("/proc/self/net/dev"))); // through a link in /proc
+        int resolved = 0;
+        for (const QString& row : rows) {
+            QVERIFY2(!row.contains(QStringLiteral("/cwd/")) &&
+                         !row.contains(QStringLiteral("/root/")),
+                     qPrintable(row));
+            // Where its folder still resolves (threads and open files come and go), it lies in
+            // /proc.
+            char real[PATH_MAX];
+            const QByteArray folder = QFile::encodeName(row.left(row.lastIndexOf(u'/')));
+            if (!::realpath(folder.constData(), real)) continue;
+            QVERIFY2(QByteArray(real).startsWith("/proc/"), real);
+            ++resolved;
+        }
+        QVERIFY(resolved > 100);
     }
 
     void subFolderNamesTheScanCannotCarryAreSkipped()

@@ -1,8 +1,41 @@
 #include "adding/file_to_listview1.h"
+#include "adding/list_file_lines.h"
 #include "support/adding_support.h"
 #include "support/test_main.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// The rows ListFileLines gives for bytes handed over in pieces of the given size (0: at once).
+QList<QByteArray> linesOf(const QByteArray& bytes, qsizetype piece = 0)
+{
+    QList<QByteArray> rows;
+    ListFileLines lines(
+        [&](std::string_view row) { rows << QByteArray(row.data(), qsizetype(row.size())); });
+    if (piece == 0) piece = qMax<qsizetype>(bytes.size(), 1);
+    for (qsizetype at = 0; at < bytes.size(); at += piece) {
+        const QByteArray part = bytes.mid(at, piece);
+        lines.feed(std::string_view(part.constData(), std::size_t(part.size())));
+    }
+    lines.finish();
+    return rows;
+}
+
+QByteArray utf16(const QString& text, bool little)
+{
+    QByteArray bytes(little ? "\xFF\xFE" : "\xFE\xFF");
+    for (const QChar c : text) {
+        const char16_t unit = c.unicode();
+        bytes += char(little ? unit & 0xFF : unit >> 8);
+        bytes += char(little ? unit >> 8 : unit & 0xFF);
+    }
+    return bytes;
+}
+
+} // namespace
 
 class ListFilesTest : public QObject
 {
@@ -46,14 +79,7 @@ private slots:
         const QString lines = QStringLiteral("/caf\u00e9/a.txt\r\n\r\n/\U0001F600 b\nc\r\n");
         const QStringList rows = {QStringLiteral("/caf\u00e9/a.txt"), "",
                                   QStringLiteral("/\U0001F600 b"), "c"};
-        QByteArray little("\xFF\xFE"), big("\xFE\xFF");
-        for (const QChar c : lines) {
-            const char16_t unit = c.unicode();
-            little += char(unit & 0xFF);
-            little += char(unit >> 8);
-            big += char(unit >> 8);
-            big += char(unit & 0xFF);
-        }
+        const QByteArray little = utf16(lines, true), big = utf16(lines, false);
         QCOMPARE(rowsOf(little), rows);
         QCOMPARE(rowsOf(big), rows);
         // Their rows hold UTF-8, as every other road's do.
@@ -66,6 +92,152 @@ private slots:
         // Without a mark a list stays UTF-8, whatever bytes it holds.
         QCOMPARE(rowsOf(QByteArray("\xFE/x\r\n")).size(), 1);
         QCOMPARE(rowsOf("/plain\r\n"), QStringList({"/plain"}));
+    }
+
+    // However the file arrives in pieces, the rows are those of the whole: a CR at the end of
+    // one piece and its LF at the start of the next, a mark cut in two, half a UTF-16 code unit
+    // or half a surrogate pair.
+    void piecesOfAnySizeGiveTheRowsOfTheWhole()
+    {
+        const QString text =
+            QStringLiteral("/caf\u00e9\r\n\r\n/\U0001F600\U0001F601 b\nc\rd\r\n\n");
+        const QList<QByteArray> cases = {
+            "a\r\n\r\nb",
+            "a\r\nb\r\n",
+            "a\nb\n",
+            "a\rb\r",
+            "a\n\rb\r\r\n",
+            "\n",
+            "",
+            "\r",
+            "\r\n",
+            "\r\r\n\n",
+            "\xEF\xBB\xBF/caf\xC3\xA9\r\n",
+            "\xEF\xBB",
+            "\xEF\xBB\xBF",
+            "x\xEF\xBB\xBF",
+            "\xFF\xFE",
+            "\xFE\xFF",
+            "\xFF",
+            QByteArray("a\0b\r\n\0", 6),
+            utf16(text, true),
+            utf16(text, false),
+            utf16(text, true) + "\x41", // half a code unit at the end
+            utf16(QStringLiteral("a") + QChar(0xD83D) + QStringLiteral("\r\nb"),
+                  true), // half a pair
+            utf16(QStringLiteral("a") + QChar(0xD83D), false),
+            QByteArray(5000, 'x') + "\r\n/short"};
+        for (const QByteArray& bytes : cases) {
+            const QList<QByteArray> whole = linesOf(bytes);
+            for (qsizetype piece = 1; piece <= 9; ++piece)
+                QCOMPARE(linesOf(bytes, piece), whole);
+        }
+        QCOMPARE(linesOf("a\n\rb\r\r\n", 1), QList<QByteArray>({"a", "", "b", ""}));
+        QCOMPARE(linesOf("\r\r\n\n"), QList<QByteArray>({"", "", "", ""}));
+        QCOMPARE(linesOf("\xEF\xBB"), QList<QByteArray>({"\xEF\xBB"}));
+        QCOMPARE(linesOf("\xFF\xFE"), QList<QByteArray>());
+        QCOMPARE(linesOf(QByteArray("a\0b\r\n\0", 6)),
+                 QList<QByteArray>({QByteArray("a\0b", 3), QByteArray(1, '\0')}));
+        QCOMPARE(linesOf(utf16(text, false), 3),
+                 QList<QByteArray>({"/caf\xC3\xA9", "", "/\xF0\x9F\x98\x80\xF0\x9F\x98\x81 b", "c",
+                                    "d", "", ""}));
+    }
+
+    // The real loader reads 64 KiB at a time: the same rules hold where its buffers meet.
+    void rowsAreWholeWhereTheReadsMeet()
+    {
+        constexpr qsizetype kBuffer = qsizetype(FileToListview1::kReadBufferBytes);
+        // A CR as the first buffer's last byte, its LF the second's first.
+        QByteArray crlf;
+        QStringList crlfRows;
+        while (crlf.size() + 100 <= kBuffer - 40) {
+            crlf += QByteArray(99, 'a') + '\n';
+            crlfRows << QString(99, u'a');
+        }
+        crlf += QByteArray(kBuffer - 1 - crlf.size(), 'b');
+        crlfRows << QString(crlf.size() - crlfRows.size() * 100, u'b');
+        crlf += "\r\n/after\n";
+        QCOMPARE(crlf.indexOf('\r'), kBuffer - 1);
+        crlfRows << "/after"
+                 << "";
+        QCOMPARE(rowsOf(crlf), crlfRows);
+
+        // UTF-16: a surrogate pair, and then a CR LF, across a meeting of buffers each (the
+        // mark takes the first unit).
+        QString text;
+        const auto fillTo = [&](qsizetype units) {
+            while (text.size() + 6 <= units - 10)
+                text += QStringLiteral("/row\r\n");
+            text += QString(units - text.size(), u'c');
+        };
+        fillTo(kBuffer / 2 - 2);
+        text += QStringLiteral("\U0001F600\r\n"); // its halves meet at the end
+        fillTo(kBuffer - 2);
+        text += QStringLiteral("\r\nlast");
+        const QStringList utf16Rows = rowsOf(utf16(text, true));
+        QCOMPARE(utf16Rows.size(), text.count(u'\r') + 1);
+        QCOMPARE(utf16Rows, text.split(QStringLiteral("\r\n")));
+        QCOMPARE(rowsOf(utf16(text, false)), utf16Rows);
+    }
+
+    void linesLongerThanAPathAreLeftOutWithOneBoxForTheFile()
+    {
+        const qsizetype longest = qsizetype(ListFileLines::kLongestRow);
+        QCOMPARE(longest, PATH_MAX - 1);
+        const QByteArray kept(longest, 'k');
+        const QString many =
+            writeFile(path("many %3 %1.txt"), "/a\r\n" + QByteArray(5000, 'x') + "\r\n/b\n" + kept +
+                                                  "\n" + QByteArray(longest + 1, 'z') + "\r\n");
+        const QString one = writeFile(path("one.txt"), "/c\r" + QByteArray(1 << 20, 'y'));
+        const QString next = writeFile(path("next.txt"), "/d");
+        AddingWindow w;
+        w.test.dialogs.answerOpenFile({many, one, next});
+        w.form.PushButton3_Click();
+        QCOMPARE(w.rows(), QStringList({"/a", "/b", QString::fromLatin1(kept), "/c", "/d"}));
+
+        const auto& shown = w.test.dialogs.shown();
+        QCOMPARE(shown.size(), std::size_t(3)); // the dialog, one box for each file
+        QCOMPARE(shown[1].text,
+                 QStringLiteral("2 lines of %1 were left out, the first of them line 2: they are "
+                                "longer than any path can be (more than 4095 bytes).")
+                     .arg(many));
+        QCOMPARE(shown[1].icon, BoxIcon::None);
+        QCOMPARE(shown[1].title, w.test.dialogs.applicationTitle());
+        QCOMPARE(shown[2].text, QStringLiteral("Line 2 of %1 was left out: it is longer than any "
+                                               "path can be (more than 4095 bytes).")
+                                    .arg(one));
+        QCOMPARE(w.form.mousePointer(), PointerSetting::Default);
+    }
+
+    // A gigabyte of NULs without a line end (a sparse file, so the disk holds none of it), then
+    // one more line: one box, the line after it, and held rounds all the way through.
+    void aGigabyteOfOneLineLoadsWithOneBoxAndHeldRounds()
+    {
+        const QString huge = path("huge.txt");
+        constexpr off_t kGigabyte = off_t(1) << 30;
+        {
+            const QByteArray native = QFile::encodeName(huge);
+            const int fd = ::open(native.constData(), O_CREAT | O_WRONLY | O_TRUNC, 0644);
+            QVERIFY(fd >= 0);
+            QCOMPARE(::ftruncate(fd, kGigabyte), 0);
+            QCOMPARE(::pwrite(fd, "\r\n/after\r\n", 10, kGigabyte), ssize_t(10));
+            ::close(fd);
+        }
+        AddingWindow w;
+        int boxesDuringRounds = 0;
+        w.test.events.onHeldCall = [&] { boxesDuringRounds = int(w.test.dialogs.shown().size()); };
+        w.test.dialogs.answerOpenFile({huge});
+        w.form.PushButton3_Click();
+        QFile::remove(huge);
+
+        QCOMPARE(w.rows(), QStringList({"/after"}));
+        QCOMPARE(w.test.dialogs.texts().mid(1),
+                 QStringList({QStringLiteral("Line 1 of %1 was left out: it is longer than any "
+                                             "path can be (more than 4095 bytes).")
+                                  .arg(huge)}));
+        // A round for every buffer read, and the box only once the file was read.
+        QVERIFY(w.test.events.heldCalls >= int(kGigabyte / FileToListview1::kReadBufferBytes));
+        QCOMPARE(boxesDuringRounds, 1);
     }
 
     void severalListsLoadInTheDialogsOrder()

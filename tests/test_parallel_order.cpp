@@ -108,6 +108,15 @@ public:
     {
         std::vector<std::string> folders{folder + '/'};
         collected_.clear();
+        // The folders above the start count as reached: a link up to one is not followed.
+        for (std::size_t slash = 0; slash != std::string::npos; slash = folder.find('/', slash + 1))
+            firstVisit(slash == 0 ? "/" : folder.substr(0, slash));
+        struct stat up = {}, last = {};
+        for (std::string path = folder; ::stat(path.c_str(), &up) == 0; path += "/..") {
+            collected_.emplace(up.st_dev, up.st_ino);
+            if (up.st_dev == last.st_dev && up.st_ino == last.st_ino) break; // the root
+            last = up;
+        }
         getSubDirectories(folders, true);
         Rows rows;
         for (std::string entry : folders) {
@@ -189,7 +198,8 @@ private:
     std::set<std::pair<dev_t, ino_t>> collected_;
 };
 
-// A tree with every kind of entry the scan treats apart, three levels deep with fan-out.
+// A tree with every kind of entry the scan treats apart, three levels deep with fan-out, one
+// level wide and one branch deep.
 void buildHostileTree(const std::string& root)
 {
     makeDir(root);
@@ -246,6 +256,19 @@ void buildHostileTree(const std::string& root)
                     makeFile(three + "/g" + std::to_string(f) + ".txt");
             }
         }
+    }
+    // A level wider than the scan keeps handles on, and a chain deeper than most trees.
+    makeDir(root + "/wide");
+    for (int w = 0; w < 150; ++w) {
+        const std::string one = root + "/wide/w" + std::to_string(w);
+        makeDir(one);
+        makeDir(one + "/s");
+        makeFile(one + "/s/f.txt");
+    }
+    std::string chain = root + "/chain";
+    for (int level = 0; level < 120; ++level, chain += "/d") {
+        makeDir(chain);
+        makeFile(chain + "/c.txt");
     }
     makeLink("../L1", root + "/L0/toL1");        // a folder reached twice
     makeLink("../../L2/M3", root + "/L0/M0/up"); // and from a level further down

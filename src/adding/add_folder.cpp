@@ -21,6 +21,7 @@
 #include <climits>
 #include <dirent.h>
 #include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
 
 namespace AddFolder {
@@ -40,13 +41,20 @@ bool isRoot(std::string_view folder)
 
 // Folders whose value is exactly directory, hidden and system (with or without a reparse
 // point) are neither descended into nor listed, unless they are a root.
-bool mayDescend(const std::string& folder)
+bool mayDescend(const std::string& folder, const FileSystem::FolderHandles& parents)
 {
     using namespace FileSystem;
     constexpr int kSystemFolder = Directory | Hidden | System;
     if (isRoot(folder)) return true;
-    const int value = attributesAt(AT_FDCWD, folder.c_str());
+    const FolderHandles::Reach from = parents.reach(folder);
+    const int value = attributesAt(from.dirFd, from.path);
     return value != kSystemFolder && value != (kSystemFolder | ReparsePoint);
+}
+
+bool isFolder(const std::string& folder, const FileSystem::FolderHandles& parents)
+{
+    const FileSystem::FolderHandles::Reach from = parents.reach(folder);
+    return FileSystem::isFolderAt(from.dirFd, from.path);
 }
 
 bool isUnsafeCode(int code)
@@ -103,16 +111,66 @@ bool HasUnsafeCharactersUtf8(std::string_view name)
     return false;
 }
 
+// One entry of a folder list, with what its checks answered. Each check is made once for a
+// folder, however many levels of the collection hand the folder on afterwards.
+struct SubFolderCollector::Folder
+{
+    explicit Folder(std::string text) : path(std::move(text)) {}
+
+    std::string path;
+    std::optional<bool> isFolder;   // lines 104 and 122
+    std::optional<bool> mayDescend; // lines 110 and 126
+    bool dropped = false;           // could not be read: leaves the list when its level ends
+};
+
+namespace {
+
+// The listing errors that mean the folder cannot be read at all: no access, or it is gone.
+bool isUnreadable(int error)
+{
+    return error == EACCES || error == EPERM || error == ENOENT || error == ENOTDIR;
+}
+
+// The process file system shows every process's root, working folder and open folders as links
+// to them. Followed, they lead a scan of /proc over the whole file system and into other
+// processes' trees, so there links are followed only as far as they stay in /proc.
+bool leadsOutOfProcessFiles(const engine::FolderListing& listing, const engine::EntryInfo& entry)
+{
+    return entry.isLink && listing.inProcessFiles && entry.device != listing.device;
+}
+
+} // namespace
+
 SubFolderCollector::SubFolderCollector(ErrorReporter& errors, EventPump& events)
-    : errors_(errors), events_(events)
+    : errors_(errors), events_(events), parents_(std::make_unique<FileSystem::FolderHandles>())
 {
 }
 
 SubFolderCollector::~SubFolderCollector() = default;
 
+// Marks the first entry still in the list whose text is the entry's at, as the list would lose
+// it. Only the list a scan starts with can hold a text twice: every folder collected below it
+// adds its own name to a parent's text that is itself unique.
+void SubFolderCollector::dropFirst(std::vector<Folder>& folders, std::size_t at, bool textsUnique)
+{
+    for (std::size_t first = textsUnique ? at : 0; first <= at; ++first) {
+        if (folders[first].dropped || folders[first].path != folders[at].path) continue;
+        folders[first].dropped = true;
+        return;
+    }
+}
+
 bool SubFolderCollector::firstVisit(dev_t device, ino_t inode)
 {
     return collected_.emplace(device, inode).second;
+}
+
+void SubFolderCollector::rememberAncestors(const std::string& folder)
+{
+    // A folder above the start holds the start: a link up to one would take the scan round its
+    // own tree again and out into the rest of the file system.
+    for (const auto& [device, inode] : FileSystem::folderAndAncestors(folder.c_str()))
+        firstVisit(device, inode);
 }
 
 engine::FolderListing SubFolderCollector::take(const std::string& folder)
@@ -133,89 +191,109 @@ engine::FolderListing SubFolderCollector::take(const std::string& folder)
 
 void SubFolderCollector::GetSubDirectories2016(FolderList& folders, bool recursive)
 {
+    std::vector<Folder> entries;
+    entries.reserve(folders.size());
+    for (std::string& folder : folders)
+        entries.emplace_back(std::move(folder));
+    // The reading threads start here and stop when the collection ends, also when it unwinds.
+    const auto end = qScopeGuard([&] {
+        walker_.reset();
+        folders.clear();
+        for (Folder& folder : entries)
+            folders.push_back(std::move(folder.path));
+    });
+    for (const Folder& folder : entries)
+        rememberAncestors(folder.path);
+    startReading(entries);
+    collect(entries, recursive, false);
+}
+
+void SubFolderCollector::collect(std::vector<Folder>& folders, bool recursive, bool textsUnique)
+{
     ErrorTrap trap(errors_, QStringLiteral("AddFolder"), QStringLiteral("GetSubDirectories2016"),
                    QStringLiteral("Pemberloft2021/08/31"));
-    // The outermost call starts the reading threads and stops them, also when it unwinds;
-    // each folder is queued as soon as it is collected, which is the order it is read in.
-    const bool outermost = depth_ == 0;
-    ++depth_;
-    const auto leave = qScopeGuard([&] {
-        if (--depth_ == 0) walker_.reset();
-    });
-    if (outermost) startReading(folders);
-    FolderList newFolders; // 100
+    std::vector<Folder> newFolders; // 100
 
-    const FolderList entries = folders; // 102: entries may leave the list as they are read
-    for (const std::string& folder : entries) {
+    // 102: the entries as they were; an unreadable one is marked and leaves the list at the end.
+    const std::size_t entries = folders.size();
+    for (std::size_t at = 0; at < entries; ++at) {
+        Folder& folder = folders[at];
         // Every queued folder is taken, read or not, so the rest stay in step.
         const auto taken = [&] {
-            engine::FolderListing listing = take(folder);
+            engine::FolderListing listing = take(folder.path);
             if (onListing) onListing(listing);
             return listing;
         };
-        if (!trap.test(104, [&] { return FileSystem::isFolderAt(AT_FDCWD, folder.c_str()); })) {
+        folder.isFolder = trap.test(104, [&] { return isFolder(folder.path, *parents_); });
+        if (!*folder.isFolder) {
             taken();
             continue;
         }
-        if (folder.size() >= PATH_MAX) { // 106
+        if (folder.path.size() >= PATH_MAX) { // 106
             taken();
             continue;
         }
         trap.line(108, [&] { events_.processPendingEvents(); });
         // A value that cannot be read lets the listing try.
-        if (!trap.test(110, [&] { return mayDescend(folder); })) {
+        folder.mayDescend = trap.test(110, [&] { return mayDescend(folder.path, *parents_); });
+        if (!*folder.mayDescend) {
             taken();
             continue;
         }
 
-        // 112: the sub-folders, in the order the file system gave them.
+        // 112: the sub-folders, in the order the file system gave them. A folder that cannot
+        // be read, whether it fails to open or to list, leaves the list with its files; any
+        // other failure ends its listing and it stays. Neither is reported.
         const engine::FolderListing listing = taken();
         if (const int error = listing.openError) {
-            if (error == EACCES || error == EPERM || error == ENOENT || error == ENOTDIR) {
-                // Unreadable or vanished: neither its sub-folders nor its files are listed.
-                const auto found = std::find(folders.begin(), folders.end(), folder);
-                if (found != folders.end()) folders.erase(found);
-            } else {
-                trap.line(112, [&] { throw RuntimeError::fromErrno(error); });
-            }
+            if (isUnreadable(error)) dropFirst(folders, at, textsUnique);
             continue;
         }
         if (listing.device != 0 || listing.inode != 0) firstVisit(listing.device, listing.inode);
+        std::optional<int> handle; // opened with the first sub-folder
         for (const engine::DirEntry& entry : listing.entries) {
             if (entry.type != DT_DIR && entry.type != DT_LNK && entry.type != DT_UNKNOWN) continue;
             trap.line(114, [&] { events_.processPendingEvents(); });
             const std::string_view name(entry.name);
             if (name.size() >= PATH_MAX || HasUnsafeCharactersUtf8(name)) continue;
             // A folder's entry always carries what a stat that follows links said.
-            if (!entry.isFolder() || !firstVisit(entry.info->device, entry.info->inode)) continue;
+            if (!entry.isFolder() || leadsOutOfProcessFiles(listing, *entry.info) ||
+                !firstVisit(entry.info->device, entry.info->inode))
+                continue;
             std::string subFolder;
-            subFolder.reserve(folder.size() + name.size() + 1);
-            subFolder.append(folder).append(name).push_back('/');
-            if (walker_) walker_->submit(subFolder);
-            newFolders.push_back(std::move(subFolder));
+            subFolder.reserve(folder.path.size() + name.size() + 1);
+            subFolder.append(folder.path).append(name).push_back('/');
+            if (!handle) handle = parents_->open(folder.path);
+            if (walker_) walker_->submit(subFolder, *handle);
+            newFolders.emplace_back(std::move(subFolder));
         }
-        if (const int error = listing.readError)
-            trap.line(112, [&] { throw RuntimeError::fromErrno(error); });
+        if (isUnreadable(listing.readError)) dropFirst(folders, at, textsUnique);
     }
+    std::erase_if(folders, [](const Folder& folder) { return folder.dropped; });
 
     if (recursive && !newFolders.empty()) // 116
-        trap.line(118, [&] { GetSubDirectories2016(newFolders, true); });
+        trap.line(118, [&] { collect(newFolders, true, true); });
 
-    for (std::string& folder : newFolders) { // 120
-        if (!trap.test(122, [&] { return FileSystem::isFolderAt(AT_FDCWD, folder.c_str()); }))
-            continue;
+    // 120: a folder collected on a deeper level was checked there, and keeps its answers.
+    for (Folder& folder : newFolders) {
+        folder.isFolder = trap.test(122, [&] {
+            return folder.isFolder ? *folder.isFolder : isFolder(folder.path, *parents_);
+        });
+        if (!*folder.isFolder) continue;
         trap.line(124, [&] { events_.processPendingEvents(); });
-        if (trap.test(126, [&] { return mayDescend(folder); }))
-            trap.line(128, [&] { folders.push_back(std::move(folder)); });
+        folder.mayDescend = trap.test(126, [&] {
+            return folder.mayDescend ? *folder.mayDescend : mayDescend(folder.path, *parents_);
+        });
+        if (*folder.mayDescend) trap.line(128, [&] { folders.push_back(std::move(folder)); });
     }
 }
 
-void SubFolderCollector::startReading(const FolderList& folders)
+void SubFolderCollector::startReading(const std::vector<Folder>& folders)
 {
     try {
         walker_ = std::make_unique<engine::DirectoryWalker>(kWalkerOptions);
-        for (const std::string& folder : folders)
-            walker_->submit(folder);
+        for (const Folder& folder : folders)
+            walker_->submit(folder.path);
     } catch (const std::exception&) {
         walker_.reset(); // no threads to be had: the folders are read here, one by one
     }

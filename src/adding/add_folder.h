@@ -23,6 +23,10 @@ class DirectoryWalker;
 struct FolderListing;
 } // namespace engine
 
+namespace FileSystem {
+class FolderHandles;
+} // namespace FileSystem
+
 // The folder scan and the folder and file tests it shares with the other adding roads.
 namespace AddFolder {
 
@@ -45,8 +49,10 @@ bool HasUnsafeCharacters(const QString& name);
 bool HasUnsafeCharactersUtf8(std::string_view name);
 
 // Collects sub-folders breadth first for one scan. A folder reached twice (through a symbolic
-// link, say) is collected once, so a link loop ends. Folders are read on a pool of threads ahead
-// of the collection, which takes them in the order it would have read them itself.
+// link, say) is collected once, so a link loop ends; a link to a folder above the scan's start
+// is not followed either, nor a link in the process file system (/proc) that leads out of it.
+// Folders are read on a pool of threads ahead of the collection, which takes them in the order
+// it would have read them itself.
 class SubFolderCollector
 {
 public:
@@ -64,15 +70,21 @@ public:
     std::function<void(const engine::FolderListing&)> onListing;
 
 private:
+    struct Folder;
+    void collect(std::vector<Folder>& folders, bool recursive, bool textsUnique);
+    static void dropFirst(std::vector<Folder>& folders, std::size_t at, bool textsUnique);
     bool firstVisit(dev_t device, ino_t inode);
-    void startReading(const FolderList& folders);
+    void rememberAncestors(const std::string& folder);
+    void startReading(const std::vector<Folder>& folders);
     engine::FolderListing take(const std::string& folder);
 
     ErrorReporter& errors_;
     EventPump& events_;
     std::set<std::pair<dev_t, ino_t>> collected_;
-    std::unique_ptr<engine::DirectoryWalker> walker_; // lives for the outermost call
-    int depth_ = 0;
+    // The folders whose sub-folders were collected last, so that those are checked and read
+    // through them rather than by their whole paths.
+    std::unique_ptr<FileSystem::FolderHandles> parents_;
+    std::unique_ptr<engine::DirectoryWalker> walker_; // lives for one collection
 };
 
 // Appends to the list every file of the folder's tree whose name matches the pattern, folder

@@ -1,6 +1,7 @@
 #include "adding/file_to_listview1.h"
 
 #include "adding/add_files.h"
+#include "adding/list_file_lines.h"
 #include "core/error_trap.h"
 #include "core/window_pointer.h"
 #include "lists/row_list.h"
@@ -8,14 +9,29 @@
 #include "platform/event_pump.h"
 #include "platform/file_system.h"
 
-#include <QStringDecoder>
 #include <QStringList>
-#include <string>
+#include <memory>
 #include <string_view>
 
 namespace {
-// Lines between two looks at the clock for a held round.
-constexpr int kLinesPerClockLook = 1024;
+
+// Rows between two looks at the clock for a held round.
+constexpr int kRowsPerClockLook = 1024;
+
+// Rows that cannot be paths were left out of a list file: said once for the file.
+QString leftOutText(const QString& path, std::size_t count, std::size_t firstLine)
+{
+    // All at once, so that a "%" in the path stays as it is.
+    const QString limit = QString::number(ListFileLines::kLongestRow);
+    if (count == 1)
+        return QStringLiteral("Line %1 of %2 was left out: it is longer than any path can be "
+                              "(more than %3 bytes).")
+            .arg(QString::number(firstLine), path, limit);
+    return QStringLiteral("%1 lines of %2 were left out, the first of them line %3: they are "
+                          "longer than any path can be (more than %4 bytes).")
+        .arg(QString::number(count), path, QString::number(firstLine), limit);
+}
+
 } // namespace
 
 namespace FileToListview1 {
@@ -26,39 +42,22 @@ void LoadListFile(RowList& list, const QString& path, Dialogs& dialogs, EventPum
         dialogs.inform(QStringLiteral("File not found"));
         return;
     }
-    std::string bytes = FileSystem::readWholeFile(path);
-    std::string_view text(bytes);
-    if (text.substr(0, 3) == "\xEF\xBB\xBF") {
-        text.remove_prefix(3);
-    } else if (text.substr(0, 2) == "\xFF\xFE" || text.substr(0, 2) == "\xFE\xFF") {
-        // Editors on other desktops save lists as UTF-16; the rows keep UTF-8 like the rest.
-        QStringDecoder decoder(text[0] == '\xFF' ? QStringConverter::Utf16LE
-                                                 : QStringConverter::Utf16BE);
-        const QString decoded =
-            decoder.decode(QByteArrayView(text.data() + 2, qsizetype(text.size() - 2)));
-        bytes = decoded.toStdString();
-        text = bytes;
+    FileSystem::SequentialFile file(path);
+    int rows = 0;
+    ListFileLines lines([&](std::string_view row) {
+        list.addUtf8(row);
+        if (++rows % kRowsPerClockLook == 0) events.processHeldEvents();
+    });
+    // A buffer at a time, with a held round after each, so that a file of one endless line
+    // neither fills the memory nor keeps the window from its rounds.
+    const auto buffer = std::make_unique<char[]>(kReadBufferBytes);
+    while (const std::size_t got = file.read(buffer.get(), kReadBufferBytes)) {
+        lines.feed(std::string_view(buffer.get(), got));
+        events.processHeldEvents();
     }
-
-    for (int lines = 1; !text.empty(); ++lines) {
-        if (lines % kLinesPerClockLook == 0) events.processHeldEvents();
-        // One line: up to a CR, which may be followed by an LF.
-        const std::size_t end = text.find('\r');
-        std::string_view line = text.substr(0, end);
-        if (end == std::string_view::npos) {
-            text = {};
-        } else {
-            text.remove_prefix(end + 1);
-            if (!text.empty() && text.front() == '\n') text.remove_prefix(1);
-        }
-        // A bare LF does not end the line as read, so split at it afterwards.
-        for (std::size_t feed = line.find('\n'); feed != std::string_view::npos;
-             feed = line.find('\n')) {
-            list.addUtf8(line.substr(0, feed));
-            line.remove_prefix(feed + 1);
-        }
-        list.addUtf8(line);
-    }
+    lines.finish();
+    if (lines.rowsLeftOut() > 0)
+        dialogs.inform(leftOutText(path, lines.rowsLeftOut(), lines.firstLineLeftOut()));
 }
 
 } // namespace FileToListview1

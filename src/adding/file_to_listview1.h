@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <cstddef>
 
 class Dialogs;
 class ErrorReporter;
@@ -11,10 +12,14 @@ class WindowPointer;
 // Plain-text list files: one row per line.
 namespace FileToListview1 {
 
-// Appends one row per line of the list file, each line unchanged. Lines end at CR or CR LF;
-// a bare LF then splits a line once more. The file is read as UTF-8 and a leading byte-order
-// mark is skipped. A missing file is said so in a box; other failures reach the caller. The
-// window gets held rounds while a long file loads.
+// Bytes read at a time.
+constexpr std::size_t kReadBufferBytes = 64 * 1024;
+
+// Appends one row per line of the list file, each line unchanged (see ListFileLines). The file
+// is read a buffer at a time, so memory follows the rows added. A line longer than any path can
+// be is left out, and one box for the file says how many were. A missing file is said so in a
+// box; other failures reach the caller, and the rows before them stay. The window gets held
+// rounds while a long file loads.
 void LoadListFile(RowList& list, const QString& path, Dialogs& dialogs, EventPump& events);
 
 } // namespace FileToListview1

@@ -4,11 +4,14 @@
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <memory>
 #include <new>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <system_error>
 #include <unistd.h>
+#include <utility>
 
 namespace engine {
 
@@ -80,11 +83,22 @@ bool DirEntry::existsAsNonFolder() const
     return type != DT_DIR && type != DT_LNK && type != DT_UNKNOWN;
 }
 
-FolderListing readFolder(const std::string& folder, const std::atomic<bool>* stop)
+FolderListing readFolder(const std::string& folder, const std::atomic<bool>* stop, int parentFd)
 {
     FolderListing listing;
     listing.path = folder;
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    // Through the parent: the folder's own name, with the separator that ends it.
+    const char* path = folder.c_str();
+    if (parentFd >= 0) {
+        const std::size_t end = folder.find_last_not_of('/');
+        const std::size_t slash = end == std::string::npos ? end : folder.rfind('/', end);
+        if (slash != std::string::npos)
+            path += slash + 1;
+        else
+            parentFd = -1;
+    }
+    const int fd =
+        ::openat(parentFd >= 0 ? parentFd : AT_FDCWD, path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) {
         listing.openError = errno;
         return listing;
@@ -100,6 +114,8 @@ FolderListing readFolder(const std::string& folder, const std::atomic<bool>* sto
         listing.device = self.st_dev;
         listing.inode = self.st_ino;
     }
+    struct statfs system = {};
+    listing.inProcessFiles = ::fstatfs(fd, &system) == 0 && system.f_type == PROC_SUPER_MAGIC;
     // A folder that may be read but not searched lists names whose files cannot be reached.
     listing.searchable = ::faccessat(fd, ".", X_OK, AT_EACCESS) == 0;
 
@@ -124,7 +140,8 @@ FolderListing readFolder(const std::string& folder, const std::atomic<bool>* sto
 DirectoryWalker::DirectoryWalker() : DirectoryWalker(Options{}) {}
 
 DirectoryWalker::DirectoryWalker(Options options)
-    : options_{std::max(options.threads, 1u), std::max<std::size_t>(options.lookahead, 1)}
+    : options_{std::max(options.threads, 1u), std::max<std::size_t>(options.lookahead, 1),
+               options.handles}
 {
     try {
         workers_.reserve(options_.threads);
@@ -146,12 +163,17 @@ bool DirectoryWalker::claimable() const
     return nextToClaim_ < taken_ + slots_.size() && nextToClaim_ < taken_ + options_.lookahead;
 }
 
-void DirectoryWalker::submit(std::string folder)
+void DirectoryWalker::submit(std::string folder, int parentFd)
 {
     {
         const std::lock_guard lock(mutex_);
         if (cancelled_) return;
-        slots_.emplace_back().folder = std::move(folder);
+        Slot& slot = slots_.emplace_back();
+        slot.folder = std::move(folder);
+        if (parentFd >= 0 && handles_ < options_.handles) {
+            slot.parentFd = ::fcntl(parentFd, F_DUPFD_CLOEXEC, 0);
+            if (slot.parentFd >= 0) ++handles_;
+        }
         if (!claimable()) return;
     }
     workAvailable_.notify_one();
@@ -165,17 +187,20 @@ void DirectoryWalker::work()
         if (cancelled_) return;
         const std::size_t ticket = nextToClaim_++;
         const std::string folder = slots_[ticket - taken_].folder;
+        const int parentFd = std::exchange(slots_[ticket - taken_].parentFd, -1);
         lock.unlock();
         FolderListing listing;
         try {
-            listing = readFolder(folder, &stopping_);
+            listing = readFolder(folder, &stopping_, parentFd);
         } catch (const std::bad_alloc&) {
             // A thread must not end the program; the consumer reports it like any read error.
             listing = FolderListing{};
             listing.path = folder;
             listing.openError = ENOMEM;
         }
+        if (parentFd >= 0) ::close(parentFd);
         lock.lock();
+        if (parentFd >= 0) --handles_;
         if (cancelled_) return;
         // The consumer never passes a slot that is not ready, so the ticket is still held.
         Slot& slot = slots_[ticket - taken_];
@@ -239,7 +264,10 @@ void DirectoryWalker::cancel()
             if (worker.joinable()) worker.join();
     }
     const std::lock_guard lock(mutex_);
+    for (Slot& slot : slots_)
+        if (slot.parentFd >= 0) ::close(std::exchange(slot.parentFd, -1));
     slots_.clear();
+    handles_ = 0;
 }
 
 } // namespace engine

@@ -50,6 +50,7 @@ struct FolderListing
     bool searchable = true; // entries can be reached through the folder
     dev_t device = 0;       // the folder's own identity, when it was opened
     ino_t inode = 0;
+    bool inProcessFiles = false; // the folder lies in the process file system (/proc)
     std::vector<DirEntry> entries;
 };
 
@@ -65,6 +66,8 @@ public:
         unsigned threads = 12;
         // Folders read ahead of the one the consumer waits for; bounds the memory held.
         std::size_t lookahead = 512;
+        // Parent handles kept for queued folders at most; the rest go by their paths.
+        std::size_t handles = 128;
     };
 
     enum class Take { Ready, TimedOut, Ended };
@@ -76,8 +79,10 @@ public:
     DirectoryWalker(const DirectoryWalker&) = delete;
     DirectoryWalker& operator=(const DirectoryWalker&) = delete;
 
-    // Queues a folder (a native path) to be read after those submitted before it.
-    void submit(std::string folder);
+    // Queues a folder (a native path) to be read after those submitted before it. Given an open
+    // handle on the folder's parent, the walker may open the folder through it rather than
+    // walk the whole path again; it keeps a copy of the handle, a bounded number at a time.
+    void submit(std::string folder, int parentFd = -1);
 
     // The listing of the earliest submitted folder not yet taken, waiting as long as it takes.
     // Ended when nothing is pending or the walker was cancelled.
@@ -96,6 +101,7 @@ private:
     struct Slot
     {
         std::string folder;
+        int parentFd = -1; // the walker's own copy, until a worker has opened the folder
         bool ready = false;
         FolderListing listing;
     };
@@ -112,6 +118,7 @@ private:
     std::deque<Slot> slots_;      // slots_[0] holds ticket taken_, the next to take
     std::size_t taken_ = 0;       // tickets count submissions from 0
     std::size_t nextToClaim_ = 0; // the earliest ticket no worker has started
+    std::size_t handles_ = 0;     // parent handles held by slots
     bool cancelled_ = false;
     std::atomic<bool> stopping_{false}; // read by workers mid-folder, without the lock
 
@@ -119,8 +126,9 @@ private:
     std::vector<std::thread> workers_;
 };
 
-// Reads one folder the way the walker's workers do. Stops early, with whatever was read,
-// once *stop turns true.
-FolderListing readFolder(const std::string& folder, const std::atomic<bool>* stop = nullptr);
+// Reads one folder the way the walker's workers do, opened through the handle on its parent
+// when one is given. Stops early, with whatever was read, once *stop turns true.
+FolderListing readFolder(const std::string& folder, const std::atomic<bool>* stop = nullptr,
+                         int parentFd = -1);
 
 } // namespace engine

@@ -6,7 +6,6 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -100,49 +99,31 @@ int attributes(const QString& path)
     return attributesAt(AT_FDCWD, requiredNativePath(path).constData());
 }
 
-namespace {
-
-class FileHandle
+SequentialFile::SequentialFile(const QString& path)
+    // A pipe must not block the open.
+    : fd_(::open(requiredNativePath(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK))
 {
-public:
-    explicit FileHandle(int fd) : fd_(fd) {}
-    ~FileHandle()
-    {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
-
-} // namespace
-
-std::string readWholeFile(const QString& path)
-{
-    const QByteArray native = requiredNativePath(path);
-    const FileHandle file(::open(
-        native.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)); // a pipe must not block the open
-    if (file.get() < 0) throw RuntimeError::fromErrno(errno);
+    if (fd_ < 0) throw RuntimeError::fromErrno(errno);
     struct stat info = {};
-    if (::fstat(file.get(), &info) != 0) throw RuntimeError::fromErrno(errno);
-    if (!S_ISREG(info.st_mode)) throw RuntimeError::pathFileAccess();
-
-    std::string bytes;
-    if (info.st_size > 0) bytes.reserve(std::size_t(info.st_size));
-    char buffer[1 << 16];
-    for (;;) {
-        const ssize_t got = ::read(file.get(), buffer, sizeof buffer);
-        if (got < 0) {
-            if (errno == EINTR) continue;
-            throw RuntimeError::fromErrno(errno);
-        }
-        if (got == 0) break;
-        bytes.append(buffer, std::size_t(got));
+    const int error = ::fstat(fd_, &info) != 0 ? errno : 0;
+    if (error != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd_);
+        throw error != 0 ? RuntimeError::fromErrno(error) : RuntimeError::pathFileAccess();
     }
-    return bytes;
+}
+
+SequentialFile::~SequentialFile()
+{
+    ::close(fd_);
+}
+
+std::size_t SequentialFile::read(char* buffer, std::size_t size)
+{
+    for (;;) {
+        const ssize_t got = ::read(fd_, buffer, size);
+        if (got >= 0) return std::size_t(got);
+        if (errno != EINTR) throw RuntimeError::fromErrno(errno);
+    }
 }
 
 bool entryExists(const QString& path)

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -44,9 +45,23 @@ int attributes(const QString& path);
 // The same for a native path relative to an open folder (or absolute, with AT_FDCWD).
 int attributesAt(int dirFd, const char* nativePath);
 
-// The whole content of a regular file. Throws RuntimeError when it cannot be read, and for
-// anything but a regular file (a folder, a pipe, a device), which could block or never end.
-std::string readWholeFile(const QString& path);
+// A regular file read from its start to its end, a buffer at a time. Opening throws
+// RuntimeError when the file cannot be opened, and for anything but a regular file (a folder,
+// a pipe, a device), which could block or never end.
+class SequentialFile
+{
+public:
+    explicit SequentialFile(const QString& path);
+    ~SequentialFile();
+    SequentialFile(const SequentialFile&) = delete;
+    SequentialFile& operator=(const SequentialFile&) = delete;
+
+    // Reads up to size bytes into buffer; 0 at the end. Throws RuntimeError when reading fails.
+    std::size_t read(char* buffer, std::size_t size);
+
+private:
+    int fd_;
+};
 
 // True when the path names an entry, a dangling link included; never throws.
 bool entryExists(const QString& path);

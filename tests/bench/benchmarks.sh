@@ -15,16 +15,18 @@ export TMPDIR=$work/tmp
 mkdir -p "$TMPDIR"
 leftovers() { find "$TMPDIR" -mindepth 1 | head -n 3; }
 
-# A short run of each: FILES or ROWS small enough for a test.
+# A short run of each: FILES, ROWS or depths small enough for a test.
 declare -A small=([bench_folder_scan]=300 [bench_size_check]=300 [bench_list_editing]=2000
-                  [bench_output]=2000 [bench_samples]=2000)
+                  [bench_output]=2000 [bench_samples]=2000 [bench_list_file]="2000 --rounds 1"
+                  [bench_deep_scan]="--depths 20,40 --rounds 1")
 for name in "${!small[@]}"; do
     program=$bench/$name
     out=$(timeout 20 "$program" --help) || fail "$name --help ended with $?"
     grep -q "^Usage: $name" <<<"$out" || fail "$name --help printed: $out"
     [ -z "$(leftovers)" ] || fail "$name --help made files: $(leftovers)"
 
-    timeout 300 "$program" "${small[$name]}" >"$work/$name.out" 2>&1 ||
+    # shellcheck disable=SC2086 # the arguments are words
+    timeout 300 "$program" ${small[$name]} >"$work/$name.out" 2>&1 ||
         fail "$name ${small[$name]} ended with $?: $(tail -n 5 "$work/$name.out")"
     last=$(tail -n 1 "$work/$name.out")
     [[ $last =~ ^[a-z0-9_]+=[^\ =]+(\ [a-z0-9_]+=[^\ =]+)*$ ]] ||

@@ -126,7 +126,10 @@ std::vector<std::string> referenceWalk(const std::string& root)
     return walk;
 }
 
-std::vector<std::string> walkerWalk(const std::string& root, DirectoryWalker::Options options)
+// The same walk on the walker. Through parents, each sub-folder is submitted with a handle on
+// its parent, which is closed at once: the walker must keep a copy of its own.
+std::vector<std::string> walkerWalk(const std::string& root, DirectoryWalker::Options options,
+                                    bool throughParents = false)
 {
     std::vector<std::string> walk;
     std::set<Identity> seen;
@@ -137,10 +140,25 @@ std::vector<std::string> walkerWalk(const std::string& root, DirectoryWalker::Op
         if (listing.openError == 0) seen.insert({listing.device, listing.inode});
         FolderFacts facts = walkerFacts(listing);
         walk.push_back(printable(listing.path) + "\n" + facts.text);
+        const int parent =
+            throughParents ? ::open(listing.path.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC) : -1;
         for (const auto& [name, identity] : facts.subFolders)
-            if (seen.insert(identity).second) walker.submit(listing.path + name + "/");
+            if (seen.insert(identity).second) walker.submit(listing.path + name + "/", parent);
+        if (parent >= 0) ::close(parent);
     }
     return walk;
+}
+
+// Descriptors this process holds open now.
+int openDescriptors()
+{
+    int count = 0;
+    if (DIR* fds = ::opendir("/proc/self/fd")) {
+        while (const dirent* entry = ::readdir(fds))
+            count += entry->d_name[0] != '.';
+        ::closedir(fds);
+    }
+    return count - 1; // the one reading them
 }
 
 void compareWalks(const std::vector<std::string>& expected, const std::vector<std::string>& got,
@@ -244,6 +262,7 @@ void testListingDetails()
     struct stat self = {};
     ::stat(dir.path().c_str(), &self);
     CHECK(top.device == self.st_dev && top.inode == self.st_ino);
+    CHECK(!top.inProcessFiles && engine::readFolder("/proc/self/").inProcessFiles);
 
     // A regular file by d_type costs no stat; folders, links and dot-names carry one.
     int plainWithInfo = 0;
@@ -281,6 +300,51 @@ void testListingDetails()
     for (const engine::DirEntry& entry : unsearchable.entries)
         CHECK(entry.info && entry.info->error == EACCES && !entry.isFolder() &&
               !entry.existsAsNonFolder());
+}
+
+// Folders opened through a handle on their parent read as they do by their paths, and the
+// walker's copies of the handles are closed, bounded in number, whatever becomes of the walk.
+void testThroughParentHandles()
+{
+    TempDir dir;
+    buildHostileTree(dir);
+    const std::string root = dir.path() + "/";
+    const std::vector<std::string> reference = referenceWalk(root);
+    const int before = openDescriptors();
+    compareWalks(reference, walkerWalk(root, {}, true), "through parents, default pool");
+    compareWalks(reference, walkerWalk(root, {16, 3, 2}, true), "through parents, two handles");
+    compareWalks(reference, walkerWalk(root, {1, 1, 0}, true), "through parents, no handles");
+    CHECK(openDescriptors() == before);
+
+    // A handle on another folder is the walker's way in: the name is taken from the path.
+    const int elsewhere = ::open((dir / "level1-1").c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    const FolderListing relative =
+        engine::readFolder(dir / "level1-0/level2-3/", nullptr, elsewhere);
+    struct stat reached = {};
+    ::stat((dir / "level1-1/level2-3").c_str(), &reached);
+    CHECK(relative.openError == 0 && relative.inode == reached.st_ino &&
+          relative.path == dir / "level1-0/level2-3/");
+    CHECK(engine::readFolder("/", nullptr, elsewhere).entries.size() ==
+          engine::readFolder("/").entries.size());
+    ::close(elsewhere);
+
+    // Queued with handles and dropped unread: no more copies than allowed, none left behind.
+    for (const bool cancelled : {false, true}) {
+        const int parent = ::open(root.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        {
+            DirectoryWalker walker({2, 1, 5});
+            for (int round = 0; round < 40; ++round)
+                for (int a = 0; a < 3; ++a)
+                    walker.submit(root + "level1-" + std::to_string(a) + "/", parent);
+            CHECK(openDescriptors() <= before + 1 + 5 + 2);
+            FolderListing listing;
+            CHECK(walker.take(listing) == DirectoryWalker::Take::Ready &&
+                  listing.entries.size() == 6);
+            if (cancelled) walker.cancel();
+        }
+        ::close(parent);
+        CHECK(openDescriptors() == before);
+    }
 }
 
 // Many folders, each with its own names, submitted at once and interleaved with takes.
@@ -411,6 +475,7 @@ void testDirectoryWalker()
 {
     testHostileTree();
     testListingDetails();
+    testThroughParentHandles();
     testOrderOverManyFolders();
     testTimedTake();
     testCancellation();

@@ -1,0 +1,90 @@
+#!/usr/bin/env bash
+# Inputs a person may be handed, in the real window under a virtual X server: a list file of
+# ten gigabytes of NULs without a line end (a sparse file), and a chain of folders 2,000 deep.
+# The list loads in one box that says the line was left out, the rows after it stay, and a
+# close during the load ends the program; the chain is scanned to its bottom.
+set -euo pipefail
+program=$(realpath "$1")
+here=$(cd "$(dirname "$0")" && pwd)
+if [ -z "${BYTEMARSH_IN_XVFB:-}" ]; then
+    BYTEMARSH_IN_XVFB=1 exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
+fi
+work=$(mktemp -d)
+pid=
+trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$work"' EXIT
+export XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/runtime
+mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+unset QT_QPA_PLATFORM
+source "$here/window_steps.sh"
+fail() { echo "FAIL: $*"; exit 1; }
+
+ADD_FOLDER="400 164"
+
+start() {
+    "$program" --new-window &
+    pid=$!
+    await_window
+}
+
+close() {
+    /usr/bin/python3 "$here/x11_window.py" close Bytemarsh
+    for _ in $(seq 500); do kill -0 "$pid" 2>/dev/null || break; sleep 0.01; done
+    kill -0 "$pid" 2>/dev/null && fail "$1: the program lived on after the close"
+    wait "$pid" || fail "$1: the program ended with $?"
+    pid=
+}
+
+# The results of checking the file list, one path a line.
+results_of_a_check() {
+    check_and_confirm
+    save_results_as_text "$1"
+    await_idle
+    tr -d '\r' <"$1"
+}
+
+echo data >"$work/after.txt"
+truncate -s 10G "$work/nuls.txt"
+printf '\r\n%s\r\n' "$work/after.txt" >>"$work/nuls.txt"
+
+# 1. Loaded to its end: one box for the endless line, then the row after it.
+start
+open_list_file_dialog "$work/nuls.txt"
+submit_and_see_busy
+# The box comes once the whole file is read, which a build with sanitizers takes its time over.
+for _ in $(seq 2400); do
+    [ "$(windows_titled '^Bytemarsh$')" -eq 2 ] && break
+    sleep 0.05
+done
+await_box_and_confirm
+await_idle
+[ "$(windows_titled '^Bytemarsh$')" -eq 1 ] || fail "more than one box for the list"
+[ "$(results_of_a_check "$work/list-results.txt")" = "$work/after.txt" ] ||
+    fail "the list gave: $(head -c 300 "$work/list-results.txt")"
+close idle_after_list
+
+# 2. Closed in the middle of the endless line.
+start
+open_list_file_dialog "$work/nuls.txt"
+submit_and_see_busy
+close list_load
+
+# 3. A chain of folders 2,000 deep, a file in each.
+folder=$work/chain
+for _ in $(seq 2000); do
+    mkdir "$folder"
+    : >"$folder/f"
+    folder=$folder/d
+done
+start
+click $ADD_FOLDER
+await_box_and_confirm # the extension: "*", as offered
+type_into_dialog '^Please select folder:' "$work/chain"
+submit_and_see_busy
+await_windows 0 '^Please select folder:'
+await_idle
+rows=$(results_of_a_check "$work/chain-results.txt" | grep -c '/f$' || true)
+[ "$rows" -eq 2000 ] || fail "the chain gave $rows rows, not 2000"
+close idle_after_chain
+
+echo "a 10 GiB line: one box and the row after it, closable while it loads;" \
+    "a 2,000-deep chain: every level's file"
