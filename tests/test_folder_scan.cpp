@@ -1,8 +1,8 @@
 #include "adding/add_folder.h"
+#include "base/runtime_error.h"
 #include "core/error_trap.h"
 #include "engine/directory_walker.h"
 #include "platform/file_system.h"
-#include "base/runtime_error.h"
 #include "support/adding_support.h"
 #include "support/test_main.h"
 
@@ -386,12 +386,13 @@ private slots:
         rows.sort();
         QCOMPARE(rows, QStringList({at(QStringLiteral("caf\u00e9/4.txt")), at("top.txt")}));
 
-        QVERIFY(AddFolder::HasUnsafeCharacters(QStringLiteral("a\tb")));
-        QVERIFY(AddFolder::HasUnsafeCharacters(QStringLiteral("a") + QChar(0x85)));
-        QVERIFY(AddFolder::HasUnsafeCharacters(QString(QChar(0xD800))));
-        QVERIFY(!AddFolder::HasUnsafeCharacters(QStringLiteral("\u00e9t\u00e9 \U0001F600")));
-        QVERIFY(AddFolder::HasUnsafeCharactersUtf8("a\xc0\xafz")); // an overlong "/"
-        QVERIFY(!AddFolder::HasUnsafeCharactersUtf8("\xf0\x9f\x98\x80"));
+        QVERIFY(AddFolder::HasUnsafeCharacters("a\tb"));
+        QVERIFY(AddFolder::HasUnsafeCharacters("a\xc2\x85")); // U+0085, a control
+        QVERIFY(AddFolder::HasUnsafeCharacters("a?b"));
+        QVERIFY(AddFolder::HasUnsafeCharacters("\xed\xa0\x80")); // a surrogate
+        QVERIFY(AddFolder::HasUnsafeCharacters("a\xc0\xafz"));   // an overlong "/"
+        QVERIFY(AddFolder::HasUnsafeCharacters("caf\xe9"));      // Latin-1, not UTF-8
+        QVERIFY(!AddFolder::HasUnsafeCharacters("\xc3\xa9t\xc3\xa9 \xf0\x9f\x98\x80"));
 
         // Qt cannot name this folder, so it goes by hand.
         QCOMPARE(::unlink(inside.constData()), 0);
@@ -404,15 +405,19 @@ private slots:
         QVERIFY(QFile::link(at("sub"), at("dangling")));
         makeFolder(at("sub"));
         writeFile(at("sub/.h"), "");
-        QVERIFY(AddFolder::FileExistsByOpen(plain));
-        QVERIFY(!AddFolder::FileExistsByOpen(at("sub")));
-        QVERIFY(!AddFolder::FileExistsByOpen(at("missing")));
-        QVERIFY(!AddFolder::FileExistsByOpen(QString()));
-        QVERIFY(AddFolder::PathIsFolder(at("sub")));
-        QVERIFY(AddFolder::PathIsFolder(at("sub/")));
-        QVERIFY(AddFolder::PathIsFolder(at("dangling"))); // now it points somewhere
-        QVERIFY(!AddFolder::PathIsFolder(plain));
-        QVERIFY(!AddFolder::PathIsFolder(at("missing")));
+        const auto bytes = [](const QString& path) {
+            return QFile::encodeName(path).toStdString();
+        };
+        QVERIFY(AddFolder::FileExistsByOpen(bytes(plain)));
+        QVERIFY(!AddFolder::FileExistsByOpen(bytes(at("sub"))));
+        QVERIFY(!AddFolder::FileExistsByOpen(bytes(at("missing"))));
+        QVERIFY(!AddFolder::FileExistsByOpen(""));
+        QVERIFY(!AddFolder::FileExistsByOpen(bytes(plain) + std::string("\0x", 2)));
+        QVERIFY(AddFolder::PathIsFolder(bytes(at("sub"))));
+        QVERIFY(AddFolder::PathIsFolder(bytes(at("sub/"))));
+        QVERIFY(AddFolder::PathIsFolder(bytes(at("dangling")))); // now it points somewhere
+        QVERIFY(!AddFolder::PathIsFolder(bytes(plain)));
+        QVERIFY(!AddFolder::PathIsFolder(bytes(at("missing"))));
         QCOMPARE(FileSystem::attributes(at("dangling")), 16 | 1024);
         QCOMPARE(AddFolder::ListFilesInFolder(at("sub"), "*.*"), QStringList({".h"}));
         QCOMPARE(AddFolder::ListFilesInFolder(at("missing"), "*.*"), QStringList());

@@ -5,11 +5,11 @@
 #include "adding/add_folder.h"
 #include "adding/drop_files.h"
 #include "adding/normalize_backslashes.h"
+#include "base/runtime_error.h"
 #include "core/error_trap.h"
 #include "core/units.h"
 #include "platform/directory.h"
 #include "platform/file_system.h"
-#include "base/runtime_error.h"
 #include "support/adding_support.h"
 #include "support/test_main.h"
 
@@ -19,6 +19,7 @@
 #include <climits>
 #include <dirent.h>
 #include <ftw.h>
+#include <map>
 #include <optional>
 #include <set>
 #include <string>
@@ -65,27 +66,21 @@ void makeLink(const std::string& target, const std::string& link)
     if (::symlink(target.c_str(), link.c_str()) != 0) qFatal("cannot link %s", link.c_str());
 }
 
-// The attribute value as the platform defines it, from the calls themselves.
+// The attribute value by the program's one rule; theAttributeRuleGivesTheValuesWrittenOut
+// holds that rule to values written out by hand.
 int attributeValue(const std::string& path)
 {
-    struct stat own = {};
-    if (::lstat(path.c_str(), &own) != 0) throw RuntimeError::fromErrno(errno);
-    int value = 0;
-    struct stat target = own;
-    if (S_ISLNK(own.st_mode)) {
-        value |= 1024;
-        if (::stat(path.c_str(), &target) != 0) target = own;
-    }
-    if (S_ISDIR(target.st_mode)) value |= 16;
-    if (S_ISREG(target.st_mode)) value |= 32;
-    std::string name = path;
-    while (name.size() > 1 && name.back() == '/')
-        name.pop_back();
-    name = name.substr(name.rfind('/') + 1);
-    if (name.size() > 1 && name[0] == '.' && name != "..") value |= 2;
-    if ((target.st_mode & 0222) == 0 || ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0)
-        value |= 1;
-    return value;
+    return FileSystem::attributesAt(AT_FDCWD, path.c_str());
+}
+
+// A file's length by one stat(), or the error the window reports for it.
+std::int64_t lengthByStat(const std::string& path)
+{
+    if (path.find('\0') != std::string::npos) throw RuntimeError::badFileName();
+    struct stat info = {};
+    if (::stat(path.c_str(), &info) != 0) throw RuntimeError::fromErrno(errno);
+    if (S_ISDIR(info.st_mode)) throw FileSystem::folderHasNoLength();
+    return std::int64_t(info.st_size);
 }
 
 bool isFolder(const std::string& path)
@@ -180,7 +175,7 @@ private:
                     found->d_type != DT_UNKNOWN)
                     continue;
                 ++eventRounds;
-                if (name.size() >= PATH_MAX || AddFolder::HasUnsafeCharactersUtf8(name)) continue;
+                if (name.size() >= PATH_MAX || AddFolder::HasUnsafeCharacters(name)) continue;
                 if (!firstVisit(folder + name)) continue;
                 newFolders.push_back(folder + name + '/');
             }
@@ -386,8 +381,29 @@ private slots:
         QVERIFY(w.test.dialogs.shown().empty());
     }
 
-    // The size check against FileSystem::fileLength row by row, over a list long enough to
-    // keep the pool well ahead, with failures of every kind spread through it.
+    void theAttributeRuleGivesTheValuesWrittenOut()
+    {
+        // Read-only 1, hidden 2, folder 16, archive (a regular file) 32, link 1024.
+        const bool root = ::geteuid() == 0;
+        const std::map<std::string, int> expected = {
+            {"plain.txt", 32},
+            {".writable", 2 + 32},
+            {".readonly", 1 + 2 + 32},
+            {".nobodys", root ? 2 + 32 : 1 + 2 + 32}, // root may write anyone's file
+            {".dotlink", 1024 + 2 + 32},
+            {"linked.txt", 1024 + 32},
+            {"dangling", 1024 + 1}, // leads nowhere, so nothing can be written
+            {"pipe", 0},
+            {".pipe", 2},
+            {".dotdir", 2 + 16},
+            {"~folder", 16},
+        };
+        for (const auto& [name, value] : expected)
+            QCOMPARE(FileSystem::attributesAt(AT_FDCWD, (root_ + "/" + name).c_str()), value);
+    }
+
+    // The size check against a plain stat() row by row, over a list long enough to keep the
+    // pool well ahead, with failures of every kind spread through it.
     void sizeCheckMatchesAOneThreadLoop()
     {
         const std::string folder = root_ + "/sizes";
@@ -455,7 +471,7 @@ private slots:
                 if (asOrdinaryUser) user.emplace();
                 for (const std::string& path : paths) {
                     try {
-                        sizes << ConvertUnitTo(UnitBytes, double(FileSystem::fileLength(path)));
+                        sizes << ConvertUnitTo(UnitBytes, double(lengthByStat(path)));
                     } catch (const RuntimeError& error) {
                         sizes << QString();
                         reports << ErrorReporter::reportText(

@@ -19,21 +19,21 @@ QStringList SelectedPaths(const QString& answer)
     return paths;
 }
 
-AddFiles::AddFiles(RowList& files, Dialogs& dialogs, ErrorReporter& errors)
-    : files_(files), dialogs_(dialogs), errors_(errors)
+AddFiles::AddFiles(RowList& files, const CommandContext& context) : files_(files), context_(context)
 {
 }
 
 void AddFiles::run()
 {
-    ErrorTrap trap(errors_, QStringLiteral("Form1"), QStringLiteral("PushButton5_Click"));
+    ErrorTrap trap(context_.errors, QStringLiteral("Form1"), QStringLiteral("PushButton5_Click"));
     QString chosen;
     bool tooMany = false;
     trap.line(100, [&] {
         try {
-            chosen = dialogs_.openFile({QStringLiteral("Add File(s) - Hold Ctrl or Shift to select "
-                                                       "multiple files"),
-                                        QStringLiteral("All Files (*.*;*.*)|*.*;*.*|"), true});
+            chosen = context_.dialogs.openFile(
+                {QStringLiteral("Add File(s) - Hold Ctrl or Shift to select "
+                                "multiple files"),
+                 QStringLiteral("All Files (*.*;*.*)|*.*;*.*|"), true});
         } catch (const RuntimeError& error) {
             if (error.number() != RuntimeError::BufferTooSmall) throw;
             tooMany = true;
@@ -41,8 +41,9 @@ void AddFiles::run()
     });
     if (tooMany) {
         trap.line(102, [&] {
-            dialogs_.inform(QStringLiteral("You've selected too many files to add.\r\rPlease try "
-                                           "adding via the \"Add All\" button."));
+            context_.dialogs.inform(
+                QStringLiteral("You've selected too many files to add.\r\rPlease try "
+                               "adding via the \"Add All\" button."));
         });
         return;
     }

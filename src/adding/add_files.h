@@ -1,9 +1,9 @@
 #pragma once
 
+#include "core/command_context.h"
+
 #include <QStringList>
 
-class Dialogs;
-class ErrorReporter;
 class RowList;
 
 // The paths in an open-file dialog's answer: one path exactly as it came, or the folder NUL
@@ -14,11 +14,10 @@ QStringList SelectedPaths(const QString& answer);
 class AddFiles
 {
 public:
-    AddFiles(RowList& files, Dialogs& dialogs, ErrorReporter& errors);
+    AddFiles(RowList& files, const CommandContext& context);
     void run();
 
 private:
     RowList& files_;
-    Dialogs& dialogs_;
-    ErrorReporter& errors_;
+    CommandContext context_;
 };

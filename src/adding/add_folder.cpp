@@ -1,6 +1,8 @@
 #include "adding/add_folder.h"
 
 #include "adding/normalize_backslashes.h"
+#include "base/runtime_error.h"
+#include "base/utf8.h"
 #include "core/error_trap.h"
 #include "core/settings_keys.h"
 #include "core/window_pointer.h"
@@ -10,9 +12,7 @@
 #include "platform/directory.h"
 #include "platform/event_pump.h"
 #include "platform/file_system.h"
-#include "base/runtime_error.h"
 #include "platform/settings_store.h"
-#include "base/utf8.h"
 
 #include <QScopeGuard>
 #include <algorithm>
@@ -75,34 +75,29 @@ QStringList ListFilesInFolder(const QString& folder, const QString& pattern)
     return names;
 }
 
-bool FileExistsByOpen(const QString& path)
+namespace {
+
+// A NUL inside would name another, shorter path.
+bool namesSomething(std::string_view nativePath)
 {
-    const std::optional<QByteArray> native = FileSystem::checkedNativePath(path);
-    return native && FileSystem::fileExistsAt(AT_FDCWD, native->constData());
+    return !nativePath.empty() && nativePath.find('\0') == std::string_view::npos;
 }
 
-bool PathIsFolder(const QString& path)
+} // namespace
+
+bool FileExistsByOpen(std::string_view nativePath)
 {
-    const std::optional<QByteArray> native = FileSystem::checkedNativePath(path);
-    return native && FileSystem::isFolderAt(AT_FDCWD, native->constData());
+    return namesSomething(nativePath) &&
+           FileSystem::fileExistsAt(AT_FDCWD, std::string(nativePath).c_str());
 }
 
-bool NativePathIsFolder(std::string_view nativePath)
+bool PathIsFolder(std::string_view nativePath)
 {
-    // A NUL inside would name another, shorter path.
-    if (nativePath.empty() || nativePath.find('\0') != std::string_view::npos) return false;
-    return FileSystem::isFolderAt(AT_FDCWD, std::string(nativePath).c_str());
+    return namesSomething(nativePath) &&
+           FileSystem::isFolderAt(AT_FDCWD, std::string(nativePath).c_str());
 }
 
-bool HasUnsafeCharacters(const QString& name)
-{
-    // A name read from bytes that are not UTF-8 carries replacement characters; lone
-    // surrogates become "?" on the way to UTF-8.
-    return name.contains(QChar::ReplacementCharacter) ||
-           HasUnsafeCharactersUtf8(name.toUtf8().toStdString());
-}
-
-bool HasUnsafeCharactersUtf8(std::string_view name)
+bool HasUnsafeCharacters(std::string_view name)
 {
     for (std::size_t i = 0; i < name.size();) {
         const int code = Utf8::decode(name, i);
@@ -177,11 +172,8 @@ engine::FolderListing SubFolderCollector::take(const std::string& folder)
 {
     engine::FolderListing listing;
     while (walker_) {
-        const auto taken = walker_->takeFor(listing, kWaitSlice);
-        if (taken == engine::DirectoryWalker::Take::TimedOut) {
-            events_.processHeldEvents();
-            continue;
-        }
+        const auto taken =
+            takeWithHeldRounds(events_, [&] { return walker_->takeFor(listing, kWaitSlice); });
         if (taken == engine::DirectoryWalker::Take::Ready && listing.path == folder) return listing;
         // Out of step with the folders asked for: read the rest here, in order, as before.
         walker_.reset();
@@ -255,7 +247,7 @@ void SubFolderCollector::collect(std::vector<Folder>& folders, bool recursive, b
             if (entry.type != DT_DIR && entry.type != DT_LNK && entry.type != DT_UNKNOWN) continue;
             trap.line(114, [&] { events_.processPendingEvents(); });
             const std::string_view name(entry.name);
-            if (name.size() >= PATH_MAX || HasUnsafeCharactersUtf8(name)) continue;
+            if (name.size() >= PATH_MAX || HasUnsafeCharacters(name)) continue;
             // A folder's entry always carries what a stat that follows links said.
             if (!entry.isFolder() || leadsOutOfProcessFiles(listing, *entry.info) ||
                 !firstVisit(entry.info->device, entry.info->inode))
@@ -349,7 +341,9 @@ private:
     static bool isWritableDotFile(const engine::DirEntry& entry)
     {
         if (entry.name[0] != '.' || !entry.info || entry.info->error != 0) return false;
-        return !entry.info->isLink && S_ISREG(entry.info->mode) && entry.info->writable;
+        const mode_t own = entry.info->isLink ? S_IFLNK : entry.info->mode;
+        return posix::attributeValue(entry.name, own, entry.info->mode, entry.info->writable) ==
+               (posix::Hidden | posix::Archive);
     }
 
     const FileSystem::NamePattern& pattern_;
@@ -394,20 +388,18 @@ void AddFolderTreeFiles(RowList& list, std::string_view nativeFolder, const QStr
     }
 }
 
-AddAllFilesInFolder::AddAllFilesInFolder(RowList& files, WindowPointer& pointer, Dialogs& dialogs,
-                                         SettingsStore& settings, ErrorReporter& errors,
-                                         EventPump& events)
-    : files_(files), pointer_(pointer), dialogs_(dialogs), settings_(settings), errors_(errors),
-      events_(events)
+AddAllFilesInFolder::AddAllFilesInFolder(RowList& files, SettingsStore& settings,
+                                         const CommandContext& context)
+    : files_(files), settings_(settings), context_(context)
 {
 }
 
 void AddAllFilesInFolder::run()
 {
-    ErrorTrap trap(errors_, QStringLiteral("Form1"), QStringLiteral("PushButton10_Click"));
+    ErrorTrap trap(context_.errors, QStringLiteral("Form1"), QStringLiteral("PushButton10_Click"));
     QString extension;
     trap.line(100, [&] {
-        extension = dialogs_.inputBox(
+        extension = context_.dialogs.inputBox(
             QStringLiteral("Enter file extension to load:\r\r(* for all files, txt for all txt "
                            "files, doc for all doc files, etc.)"),
             QString(), settings_.read(SettingsKey::Extension, QStringLiteral("*")));
@@ -418,17 +410,19 @@ void AddAllFilesInFolder::run()
     QString folder;
     trap.line(106, [&] { lastFolder_ = settings_.read(SettingsKey::LastFolder, QString()); });
     trap.line(108, [&] {
-        folder = dialogs_.browseForFolder(QStringLiteral("Please select folder:"), lastFolder_);
+        folder =
+            context_.dialogs.browseForFolder(QStringLiteral("Please select folder:"), lastFolder_);
     });
     if (folder.isEmpty()) return; // 110
     trap.line(112, [&] { lastFolder_ = folder; });
     trap.line(114, [&] { settings_.write(SettingsKey::LastFolder, folder); });
 
-    trap.line(116, [&] { pointer_.setMousePointer(PointerSetting::Busy); });
+    trap.line(116, [&] { context_.pointer.setMousePointer(PointerSetting::Busy); });
     trap.line(118, [&] {
-        AddFolderTreeFiles(files_, folder, QStringLiteral("*.") + extension, errors_, events_);
+        AddFolderTreeFiles(files_, folder, QStringLiteral("*.") + extension, context_.errors,
+                           context_.events);
     });
-    trap.line(120, [&] { pointer_.setMousePointer(PointerSetting::Default); });
+    trap.line(120, [&] { context_.pointer.setMousePointer(PointerSetting::Default); });
 }
 
 } // namespace AddFolder

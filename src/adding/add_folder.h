@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/command_context.h"
+
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -11,12 +13,10 @@
 #include <utility>
 #include <vector>
 
-class Dialogs;
 class ErrorReporter;
 class EventPump;
 class RowList;
 class SettingsStore;
-class WindowPointer;
 
 namespace engine {
 class DirectoryWalker;
@@ -38,15 +38,14 @@ using FolderList = std::vector<std::string>;
 // only names that pass FileExistsByOpen count. "*.*" matches every name. Empty when none.
 QStringList ListFilesInFolder(const QString& folder, const QString& pattern);
 
-// True for an existing entry that is not a folder and whose metadata can be read.
-bool FileExistsByOpen(const QString& path);
+// True for an existing entry that is not a folder and whose metadata can be read. Paths are
+// native bytes; an empty one, or one holding a NUL, names nothing.
+bool FileExistsByOpen(std::string_view nativePath);
 // True when the path's attributes can be read and say folder.
-bool PathIsFolder(const QString& path);
-bool NativePathIsFolder(std::string_view nativePath);
+bool PathIsFolder(std::string_view nativePath);
 // True for a name the scan will not descend into: a control character, "?", or bytes that are
-// not UTF-8 (which arrive here as lone surrogates or the replacement character).
-bool HasUnsafeCharacters(const QString& name);
-bool HasUnsafeCharactersUtf8(std::string_view name);
+// not UTF-8.
+bool HasUnsafeCharacters(std::string_view name);
 
 // Collects sub-folders breadth first for one scan. A folder reached twice (through a symbolic
 // link, say) is collected once, so a link loop ends; a link to a folder above the scan's start
@@ -101,21 +100,14 @@ void AddFolderTreeFiles(RowList& list, const QString& folder, const QString& pat
 class AddAllFilesInFolder
 {
 public:
-    AddAllFilesInFolder(RowList& files, WindowPointer& pointer, Dialogs& dialogs,
-                        SettingsStore& settings, ErrorReporter& errors, EventPump& events);
+    AddAllFilesInFolder(RowList& files, SettingsStore& settings, const CommandContext& context);
     void run();
-
-    // The last folder the scan was given; lives as long as the command.
-    const QString& lastFolder() const { return lastFolder_; }
 
 private:
     RowList& files_;
-    WindowPointer& pointer_;
-    Dialogs& dialogs_;
     SettingsStore& settings_;
-    ErrorReporter& errors_;
-    EventPump& events_;
     QString lastFolder_;
+    CommandContext context_;
 };
 
 } // namespace AddFolder

@@ -37,7 +37,7 @@ void addDroppedItems(RowList& list, const QByteArrayList& paths, ErrorReporter& 
     for (const QByteArray& path : paths) {
         try {
             const std::string_view native(path.constData(), std::size_t(path.size()));
-            if (AddFolder::NativePathIsFolder(native))
+            if (AddFolder::PathIsFolder(native))
                 AddFolder::AddFolderTreeFiles(list, native, QStringLiteral("*.*"), errors, events);
             else
                 list.addUtf8(native);

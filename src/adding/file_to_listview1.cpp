@@ -62,26 +62,27 @@ void LoadListFile(RowList& list, const QString& path, Dialogs& dialogs, EventPum
 
 } // namespace FileToListview1
 
-LoadFileList::LoadFileList(RowList& files, WindowPointer& pointer, Dialogs& dialogs,
-                           ErrorReporter& errors, EventPump& events)
-    : files_(files), pointer_(pointer), dialogs_(dialogs), errors_(errors), events_(events)
+LoadFileList::LoadFileList(RowList& files, const CommandContext& context)
+    : files_(files), context_(context)
 {
 }
 
 void LoadFileList::run()
 {
-    ErrorTrap trap(errors_, QStringLiteral("Form1"), QStringLiteral("PushButton3_Click"));
+    ErrorTrap trap(context_.errors, QStringLiteral("Form1"), QStringLiteral("PushButton3_Click"));
     QString chosen;
     trap.line(100, [&] {
-        chosen = dialogs_.openFile({QStringLiteral("Load List(s) - Hold Ctrl to select multiple "
-                                                   "list files"),
-                                    QStringLiteral("Text Files (*.txt)|*.txt|All Files (*.*)|*.*|"),
-                                    true});
+        chosen = context_.dialogs.openFile(
+            {QStringLiteral("Load List(s) - Hold Ctrl to select multiple "
+                            "list files"),
+             QStringLiteral("Text Files (*.txt)|*.txt|All Files (*.*)|*.*|"), true});
     });
     QStringList paths; // none after Cancel
     trap.line(102, [&] { paths = SelectedPaths(chosen); });
-    trap.line(104, [&] { pointer_.setMousePointer(PointerSetting::Busy); });
+    trap.line(104, [&] { context_.pointer.setMousePointer(PointerSetting::Busy); });
     for (const QString& path : paths) // 106
-        trap.line(108, [&] { FileToListview1::LoadListFile(files_, path, dialogs_, events_); });
-    trap.line(114, [&] { pointer_.setMousePointer(PointerSetting::Default); });
+        trap.line(108, [&] {
+            FileToListview1::LoadListFile(files_, path, context_.dialogs, context_.events);
+        });
+    trap.line(114, [&] { context_.pointer.setMousePointer(PointerSetting::Default); });
 }

@@ -1,13 +1,13 @@
 #pragma once
 
+#include "core/command_context.h"
+
 #include <QString>
 #include <cstddef>
 
 class Dialogs;
-class ErrorReporter;
 class EventPump;
 class RowList;
-class WindowPointer;
 
 // Plain-text list files: one row per line.
 namespace FileToListview1 {
@@ -28,14 +28,10 @@ void LoadListFile(RowList& list, const QString& path, Dialogs& dialogs, EventPum
 class LoadFileList
 {
 public:
-    LoadFileList(RowList& files, WindowPointer& pointer, Dialogs& dialogs, ErrorReporter& errors,
-                 EventPump& events);
+    LoadFileList(RowList& files, const CommandContext& context);
     void run();
 
 private:
     RowList& files_;
-    WindowPointer& pointer_;
-    Dialogs& dialogs_;
-    ErrorReporter& errors_;
-    EventPump& events_;
+    CommandContext context_;
 };

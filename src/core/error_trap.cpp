@@ -1,7 +1,7 @@
 #include "core/error_trap.h"
 
-#include "platform/dialogs.h"
 #include "base/runtime_error.h"
+#include "platform/dialogs.h"
 
 #include <exception>
 

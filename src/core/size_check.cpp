@@ -1,5 +1,6 @@
 #include "core/size_check.h"
 
+#include "base/runtime_error.h"
 #include "core/error_trap.h"
 #include "core/unit_options.h"
 #include "core/units.h"
@@ -9,7 +10,6 @@
 #include "platform/dialogs.h"
 #include "platform/event_pump.h"
 #include "platform/file_system.h"
-#include "base/runtime_error.h"
 
 #include <algorithm>
 #include <chrono>
@@ -26,7 +26,7 @@ constexpr std::chrono::milliseconds kWaitSlice{10};
 // Rows between two looks at the clock: the held rounds come by the clock, not by the row.
 constexpr int kRowsPerClockLook = 64;
 
-// The length as FileSystem::fileLength gives it, or the error it raises.
+// The length, or the error the query stands for, as the report names it.
 std::int64_t lengthFrom(const engine::SizeResult& result)
 {
     using Kind = engine::SizeResult::Kind;
@@ -69,11 +69,8 @@ public:
     {
         const std::size_t wanted = std::size_t(row - 1);
         while (prefetcher_ && blockEnd() <= wanted) {
-            const auto taken = prefetcher_->takeSomeFor(block_, kBlockRows, kWaitSlice);
-            if (taken == engine::SizePrefetcher::Take::TimedOut) {
-                events_.processHeldEvents();
-                continue;
-            }
+            const auto taken = takeWithHeldRounds(
+                events_, [&] { return prefetcher_->takeSomeFor(block_, kBlockRows, kWaitSlice); });
             blockStart_ += blockUsed_;
             blockUsed_ = block_.size();
             if (taken == engine::SizePrefetcher::Take::Ended) break;
@@ -103,24 +100,22 @@ private:
 } // namespace
 
 SizeCheck::SizeCheck(RowList& files, RowList& results, const UnitOptions& units,
-                     WindowPointer& pointer, Dialogs& dialogs, ErrorReporter& errors,
-                     EventPump& events)
-    : files_(files), results_(results), units_(units), pointer_(pointer), dialogs_(dialogs),
-      errors_(errors), events_(events)
+                     const CommandContext& context)
+    : files_(files), results_(results), units_(units), context_(context)
 {
 }
 
 void SizeCheck::run()
 {
-    ErrorTrap trap(errors_, QStringLiteral("Form1"), QStringLiteral("PushButton4_Click"));
+    ErrorTrap trap(context_.errors, QStringLiteral("Form1"), QStringLiteral("PushButton4_Click"));
     if (checking_) return; // 100
     checking_ = true;      // 102
 
     if (!trap.test(104, [&] { return files_.count() <= 0; })) {
-        trap.line(106, [&] { pointer_.setMousePointer(PointerSetting::Busy); });
+        trap.line(106, [&] { context_.pointer.setMousePointer(PointerSetting::Busy); });
         int last = 0;
         trap.line(108, [&] { last = files_.count(); });
-        SizesAhead sizes(files_, last, events_);
+        SizesAhead sizes(files_, last, context_.events);
         short unit = UnitBytes;
         for (int i = 1; i <= last; ++i) {
             // A step that fails leaves its variable empty, said outright: the optimiser may
@@ -134,13 +129,13 @@ void SizeCheck::run()
                 const auto size = double(lengthFrom(sizes.of(i, path)));
                 results_.setSubItem(row, 1, ConvertUnitTo(unit, size));
             });
-            if (i % kRowsPerClockLook == 0) events_.processHeldEvents();
+            if (i % kRowsPerClockLook == 0) context_.events.processHeldEvents();
         }
         sizes.finish();
-        trap.line(134, [&] { pointer_.setMousePointer(PointerSetting::Default); });
-        trap.line(136, [&] { dialogs_.inform(QStringLiteral("Done.")); });
+        trap.line(134, [&] { context_.pointer.setMousePointer(PointerSetting::Default); });
+        trap.line(136, [&] { context_.dialogs.inform(QStringLiteral("Done.")); });
     } else {
-        trap.line(138, [&] { dialogs_.inform(QStringLiteral("No Files added.")); });
+        trap.line(138, [&] { context_.dialogs.inform(QStringLiteral("No Files added.")); });
     }
     checking_ = false; // 140
 }

@@ -1,5 +1,7 @@
 #include "engine/directory_walker.h"
 
+#include "posix/file_queries.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <dirent.h>
@@ -17,11 +19,6 @@ namespace engine {
 
 namespace {
 
-bool isDotOrDotDot(const char* name)
-{
-    return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
-}
-
 // A regular file or any other non-folder by d_type exists once its folder may be searched;
 // everything else needs a stat. Dot-files need one for their attribute value.
 bool needsInfo(unsigned char type, const char* name, bool searchable)
@@ -34,9 +31,7 @@ void fill(EntryInfo& info, int dirFd, const char* name, const struct stat& targe
     info.mode = target.st_mode;
     info.device = target.st_dev;
     info.inode = target.st_ino;
-    // Write bits first: a file nobody may write counts as read-only even for root.
-    info.writable = (target.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0 &&
-                    ::faccessat(dirFd, name, W_OK, AT_EACCESS) == 0;
+    info.writable = posix::isWritable(dirFd, name, target.st_mode);
 }
 
 EntryInfo describe(int dirFd, const char* name, unsigned char type)
@@ -63,11 +58,6 @@ EntryInfo describe(int dirFd, const char* name, unsigned char type)
     fill(info, dirFd, name, target);
     return info;
 }
-
-struct DirCloser
-{
-    void operator()(DIR* dir) const { ::closedir(dir); }
-};
 
 } // namespace
 
@@ -97,18 +87,12 @@ FolderListing readFolder(const std::string& folder, const std::atomic<bool>* sto
         else
             parentFd = -1;
     }
-    const int fd =
-        ::openat(parentFd >= 0 ? parentFd : AT_FDCWD, path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) {
-        listing.openError = errno;
+    posix::FolderReader reader(parentFd >= 0 ? parentFd : AT_FDCWD, path);
+    if (!reader.isOpen()) {
+        listing.openError = reader.openError();
         return listing;
     }
-    std::unique_ptr<DIR, DirCloser> dir(::fdopendir(fd));
-    if (!dir) {
-        listing.openError = errno;
-        ::close(fd);
-        return listing;
-    }
+    const int fd = reader.fd();
     struct stat self = {};
     if (::fstat(fd, &self) == 0) {
         listing.device = self.st_dev;
@@ -121,13 +105,11 @@ FolderListing readFolder(const std::string& folder, const std::atomic<bool>* sto
 
     for (;;) {
         if (stop && stop->load(std::memory_order_relaxed)) break;
-        errno = 0;
-        const dirent* found = ::readdir(dir.get());
+        const dirent* found = reader.next();
         if (!found) {
-            listing.readError = errno;
+            listing.readError = reader.readError();
             break;
         }
-        if (isDotOrDotDot(found->d_name)) continue;
         DirEntry& entry = listing.entries.emplace_back();
         entry.name = found->d_name;
         entry.type = found->d_type;

@@ -11,23 +11,6 @@ namespace engine {
 
 namespace {
 
-SizeResult sizeOfTerminated(const char* path)
-{
-    SizeResult result;
-    struct stat info = {};
-    if (::stat(path, &info) != 0) {
-        result.kind = SizeResult::Kind::Failed;
-        result.error = errno;
-    } else if (S_ISDIR(info.st_mode)) {
-        result.kind = SizeResult::Kind::Folder;
-    } else {
-        result.kind = SizeResult::Kind::Length;
-        result.regular = S_ISREG(info.st_mode);
-        result.size = static_cast<std::int64_t>(info.st_size);
-    }
-    return result;
-}
-
 // How often this thread has gone to sleep waiting for something: a stat answered from memory
 // never sleeps, one that reads a disk or asks a server does. Being preempted does not count,
 // so a busy machine does not look like a slow disk.
@@ -52,29 +35,6 @@ SizePrefetcher::Options sane(SizePrefetcher::Options options)
 }
 
 } // namespace
-
-SizeResult sizeOf(std::string_view path)
-{
-    if (path.find('\0') != std::string_view::npos) {
-        SizeResult result;
-        result.kind = SizeResult::Kind::BadName;
-        return result;
-    }
-    // Most paths fit on the stack; a million rows should not mean a million allocations.
-    if (path.size() < 512) {
-        char buffer[512];
-        path.copy(buffer, path.size());
-        buffer[path.size()] = '\0';
-        return sizeOfTerminated(buffer);
-    }
-    try {
-        return sizeOfTerminated(std::string(path).c_str());
-    } catch (const std::bad_alloc&) {
-        SizeResult result;
-        result.error = ENOMEM;
-        return result;
-    }
-}
 
 SizePrefetcher::SizePrefetcher(std::size_t rows, PathAt pathAt)
     : SizePrefetcher(rows, std::move(pathAt), Options{})

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "posix/file_queries.h"
+
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -15,23 +17,8 @@
 
 namespace engine {
 
-// What the file-length query learns about one path.
-struct SizeResult
-{
-    enum class Kind : std::uint8_t {
-        Length,  // size holds st_size; regular tells a regular file from a pipe, device, socket
-        Folder,  // a folder has no length
-        Failed,  // stat failed; error holds errno
-        BadName, // the path holds a NUL byte, so it would name another file
-    };
-    Kind kind = Kind::Failed;
-    bool regular = false;
-    int error = 0;
-    std::int64_t size = 0;
-};
-
-// One row's query, as the workers run it: stat only, so a pipe is never opened.
-SizeResult sizeOf(std::string_view path);
+using posix::sizeOf;
+using posix::SizeResult;
 
 // Reads the sizes of a fixed list of paths on a pool of threads, a bounded window ahead of a
 // consumer that takes the results strictly in row order. Take belongs to one consumer thread;

@@ -92,22 +92,21 @@ bool SetClipboardText(Clipboard& clipboard, const QString& text, const QString& 
     return false;
 }
 
-ClipboardCopy::ClipboardCopy(RowList& results, WindowPointer& pointer, Clipboard& clipboard,
-                             Dialogs& dialogs, EventPump& events, ErrorReporter& errors)
-    : results_(results), pointer_(pointer), clipboard_(clipboard), dialogs_(dialogs),
-      events_(events), errors_(errors)
+ClipboardCopy::ClipboardCopy(RowList& results, Clipboard& clipboard, const CommandContext& context)
+    : results_(results), clipboard_(clipboard), context_(context)
 {
 }
 
 void ClipboardCopy::run()
 {
-    ErrorTrap trap(errors_, QStringLiteral("Form1"), QStringLiteral("PushButton18_Click"));
-    trap.line(108, [&] { pointer_.setMousePointer(PointerSetting::Busy); });
-    trap.line(110, [&] { CopyListViewToClipboard(results_, clipboard_, events_); });
+    ErrorTrap trap(context_.errors, QStringLiteral("Form1"), QStringLiteral("PushButton18_Click"));
+    trap.line(108, [&] { context_.pointer.setMousePointer(PointerSetting::Busy); });
+    trap.line(110, [&] { CopyListViewToClipboard(results_, clipboard_, context_.events); });
     trap.line(112, [&] {
-        dialogs_.inform(QStringLiteral("Results have been copied to the clipboard.\r\rClick a text "
-                                       "area where you normally type and press Ctrl+V to paste "
-                                       "the clipboard."));
+        context_.dialogs.inform(
+            QStringLiteral("Results have been copied to the clipboard.\r\rClick a text "
+                           "area where you normally type and press Ctrl+V to paste "
+                           "the clipboard."));
     });
-    trap.line(114, [&] { pointer_.setMousePointer(PointerSetting::Default); });
+    trap.line(114, [&] { context_.pointer.setMousePointer(PointerSetting::Default); });
 }

@@ -1,13 +1,12 @@
 #pragma once
 
+#include "core/command_context.h"
+
 #include <QString>
 
 class Clipboard;
-class Dialogs;
-class ErrorReporter;
 class EventPump;
 class RowList;
-class WindowPointer;
 
 // Places the ticked rows of a list on the clipboard, one line each: every column padded with
 // blanks to the widest text of that column over all rows, columns separated by tabs, blanks
@@ -29,16 +28,12 @@ bool SetClipboardText(Clipboard& clipboard, const QString& text, const QString& 
 class ClipboardCopy
 {
 public:
-    ClipboardCopy(RowList& results, WindowPointer& pointer, Clipboard& clipboard, Dialogs& dialogs,
-                  EventPump& events, ErrorReporter& errors);
+    ClipboardCopy(RowList& results, Clipboard& clipboard, const CommandContext& context);
 
     void run();
 
 private:
     RowList& results_;
-    WindowPointer& pointer_;
     Clipboard& clipboard_;
-    Dialogs& dialogs_;
-    EventPump& events_;
-    ErrorReporter& errors_;
+    CommandContext context_;
 };

@@ -1,11 +1,11 @@
 #include "output/spreadsheet_export.h"
 
+#include "base/runtime_error.h"
 #include "core/error_trap.h"
 #include "core/window_pointer.h"
 #include "lists/row_list.h"
 #include "platform/dialogs.h"
 #include "platform/event_pump.h"
-#include "base/runtime_error.h"
 #include "platform/spreadsheet.h"
 
 #include <QLocale>
@@ -19,7 +19,7 @@ template <typename Object> Object& existing(Object* object)
 {
     if (!object)
         throw RuntimeError(RuntimeError::ObjectNotSet,
-                            QStringLiteral("Object variable or With block variable not set"));
+                           QStringLiteral("Object variable or With block variable not set"));
     return *object;
 }
 
@@ -35,27 +35,26 @@ QString sheetFullText(int leftOut)
 
 } // namespace
 
-SpreadsheetExport::SpreadsheetExport(RowList& results, WindowPointer& pointer,
-                                     SpreadsheetLauncher& launcher, Dialogs& dialogs,
-                                     EventPump& events, ErrorReporter& errors)
-    : results_(results), pointer_(pointer), launcher_(launcher), dialogs_(dialogs), events_(events),
-      errors_(errors)
+SpreadsheetExport::SpreadsheetExport(RowList& results, SpreadsheetLauncher& launcher,
+                                     const CommandContext& context)
+    : results_(results), launcher_(launcher), context_(context)
 {
 }
 
 void SpreadsheetExport::run()
 {
-    ErrorTrap trap(errors_, QStringLiteral("Form1"), QStringLiteral("PushButton12_Click"));
+    ErrorTrap trap(context_.errors, QStringLiteral("Form1"), QStringLiteral("PushButton12_Click"));
     launcher_.beginCommand(); // the test and the export share one look for the program
     if (!trap.test(100, [&] { return SaveResultsAsExcelFileIsExcelInstalled(); })) {
         trap.line(172, [&] {
-            dialogs_.inform(QStringLiteral("Excel is not installed on this computer. You need to "
-                                           "have it installed to use this feature."));
+            context_.dialogs.inform(
+                QStringLiteral("Excel is not installed on this computer. You need to "
+                               "have it installed to use this feature."));
         });
         return;
     }
     if (trap.test(108, [&] { return results_.count() <= 0; })) return;
-    trap.line(110, [&] { pointer_.setMousePointer(PointerSetting::Busy); });
+    trap.line(110, [&] { context_.pointer.setMousePointer(PointerSetting::Busy); });
 
     std::unique_ptr<SpreadsheetApplication> application;
     trap.line(112, [&] { application = launcher_.create(); });
@@ -66,7 +65,7 @@ void SpreadsheetExport::run()
     int columns = 0;
     trap.line(118, [&] { columns = results_.columnCount(); });
     for (int k = 1; k <= columns; ++k) {
-        trap.line(120, [&] { events_.processPendingEvents(); });
+        trap.line(120, [&] { context_.events.processPendingEvents(); });
         const int titleLine = k == 1 ? 124 : 128; // 122: the two branches write alike
         trap.line(titleLine, [&] { existing(workbook).setCell(1, i, results_.columnHeader(k)); });
         ++i; // 126, 130
@@ -78,14 +77,14 @@ void SpreadsheetExport::run()
     int leftOut = 0; // ticked rows past the sheet's last row
     trap.line(138, [&] { rows = results_.count(); });
     for (int r = 1; r <= rows; ++r) {
-        trap.line(140, [&] { events_.processPendingEvents(); });
+        trap.line(140, [&] { context_.events.processPendingEvents(); });
         const bool ticked = trap.test(142, [&] { return results_.checked(r); });
         // Every cell past the sheet's end would fail alike: the user is told once, after the rows.
         if (ticked && j > kSheetRows) ++leftOut;
         if (ticked && j <= kSheetRows) {
             i = 1;                               // 144
             for (int k = 1; k <= columns; ++k) { // 146
-                trap.line(148, [&] { events_.processPendingEvents(); });
+                trap.line(148, [&] { context_.events.processPendingEvents(); });
                 if (k == 1) { // 150
                     trap.line(152, [&] { existing(workbook).setCell(j, i, results_.text(r)); });
                     ++i; // 154
@@ -99,10 +98,10 @@ void SpreadsheetExport::run()
         }
         ++j; // 162
     }
-    if (leftOut > 0) trap.line(164, [&] { dialogs_.inform(sheetFullText(leftOut)); });
+    if (leftOut > 0) trap.line(164, [&] { context_.dialogs.inform(sheetFullText(leftOut)); });
     trap.line(166, [&] { existing(workbook).autofitAllColumns(); });
     trap.line(168, [&] { existing(application.get()).setVisible(true); });
-    trap.line(170, [&] { pointer_.setMousePointer(PointerSetting::Default); });
+    trap.line(170, [&] { context_.pointer.setMousePointer(PointerSetting::Default); });
 }
 
 bool SpreadsheetExport::SaveResultsAsExcelFileIsExcelInstalled()
@@ -116,8 +115,9 @@ bool SpreadsheetExport::SaveResultsAsExcelFileIsExcelInstalled()
         failed = true;
     }
     if (failed || noObject)
-        dialogs_.inform(QStringLiteral("Excel is not installed on this computer. You need to have "
-                                       "it installed to use this software without error."));
+        context_.dialogs.inform(
+            QStringLiteral("Excel is not installed on this computer. You need to have "
+                           "it installed to use this software without error."));
     if (failed) result = false;
     return result;
 }

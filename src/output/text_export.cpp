@@ -8,20 +8,19 @@
 #include "platform/save_target.h"
 #include "platform/text_output_file.h"
 
-TextExport::TextExport(RowList& results, WindowPointer& pointer, Dialogs& dialogs,
-                       EventPump& events, ErrorReporter& errors)
-    : results_(results), pointer_(pointer), dialogs_(dialogs), events_(events), errors_(errors)
+TextExport::TextExport(RowList& results, const CommandContext& context)
+    : results_(results), context_(context)
 {
 }
 
 void TextExport::run()
 {
-    ErrorTrap trap(errors_, QStringLiteral("Form1"), QStringLiteral("PushButton6_Click"));
+    ErrorTrap trap(context_.errors, QStringLiteral("Form1"), QStringLiteral("PushButton6_Click"));
     FileDialogRequest dialog;
     dialog.title = QStringLiteral("Save");                                           // 106 to 110
     dialog.filter = QStringLiteral("Text Files (*.txt)|*.txt|All Files (*.*)|*.*|"); // 112
     QString chosen;
-    trap.line(114, [&] { chosen = dialogs_.saveFile(dialog); }); // 114, 116
+    trap.line(114, [&] { chosen = context_.dialogs.saveFile(dialog); }); // 114, 116
     if (trap.test(118, [&] { return chosen == QString(); })) return;
 
     int answer = AnswerNo;
@@ -30,18 +29,19 @@ void TextExport::run()
     SavePreview target{false, chosen};
     if (trap.test(120, [&] { return (target = previewSave(chosen)).exists; })) {
         trap.line(122, [&] {
-            answer = dialogs_.messageBox({QStringLiteral("Are you sure you wish to overwrite ") +
-                                              target.writtenPath + QStringLiteral(" ?"),
-                                          {},
-                                          BoxIcon::None,
-                                          BoxButtons::YesNo});
+            answer =
+                context_.dialogs.messageBox({QStringLiteral("Are you sure you wish to overwrite ") +
+                                                 target.writtenPath + QStringLiteral(" ?"),
+                                             {},
+                                             BoxIcon::None,
+                                             BoxButtons::YesNo});
         });
     } else {
         answer = AnswerYes; // 124
     }
     if (trap.test(126, [&] { return answer != AnswerYes; })) return;
 
-    trap.line(128, [&] { pointer_.setMousePointer(PointerSetting::Busy); });
+    trap.line(128, [&] { context_.pointer.setMousePointer(PointerSetting::Busy); });
     TextOutputFile file;
     trap.line(130, [&] { file.open(chosen); });
     int last = 0;
@@ -49,9 +49,9 @@ void TextExport::run()
     // A file that could not be opened, or that failed a write, was reported once and is
     // closed: the rows have nowhere to go.
     for (int i = 1; i <= last && file.isOpen(); ++i) {
-        trap.line(134, [&] { events_.processPendingEvents(); });
+        trap.line(134, [&] { context_.events.processPendingEvents(); });
         trap.line(136, [&] { file.writeLine(results_.textUtf8(i)); });
     }
     trap.line(140, [&] { file.close(); });
-    trap.line(142, [&] { pointer_.setMousePointer(PointerSetting::Default); });
+    trap.line(142, [&] { context_.pointer.setMousePointer(PointerSetting::Default); });
 }

@@ -1,7 +1,7 @@
 #include "platform/directory.h"
 
-#include "platform/file_system.h"
 #include "base/runtime_error.h"
+#include "platform/file_system.h"
 #include "platform/unique_fd.h"
 
 #include <cerrno>
@@ -16,56 +16,7 @@ namespace FileSystem {
 
 namespace {
 
-bool isDotOrDotDot(const char* name)
-{
-    return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
-}
-
-} // namespace
-
-FolderReader::FolderReader(const char* folder) : dir_(::opendir(folder))
-{
-    if (!dir_) openError_ = errno;
-}
-
-FolderReader::~FolderReader()
-{
-    if (dir_) ::closedir(dir_);
-}
-
-int FolderReader::fd() const
-{
-    return ::dirfd(dir_);
-}
-
-const dirent* FolderReader::next()
-{
-    for (;;) {
-        errno = 0;
-        const dirent* entry = ::readdir(dir_);
-        if (!entry) {
-            readError_ = errno;
-            return nullptr;
-        }
-        if (!isDotOrDotDot(entry->d_name)) return entry;
-    }
-}
-
-bool fileExistsAt(int dirFd, const char* path)
-{
-    struct stat info = {};
-    return ::fstatat(dirFd, path, &info, 0) == 0 && !S_ISDIR(info.st_mode);
-}
-
-bool isFolderAt(int dirFd, const char* path)
-{
-    try {
-        return (attributesAt(dirFd, path) & Directory) != 0;
-    } catch (const RuntimeError&) {
-        return false;
-    }
-}
-
+// The device and inode of the folder a path names, links followed; false for anything else.
 bool folderIdentityAt(int dirFd, const char* path, dev_t& device, ino_t& inode)
 {
     struct stat info = {};
@@ -74,6 +25,8 @@ bool folderIdentityAt(int dirFd, const char* path, dev_t& device, ino_t& inode)
     inode = info.st_ino;
     return true;
 }
+
+} // namespace
 
 std::vector<std::pair<dev_t, ino_t>> folderAndAncestors(const char* folder)
 {

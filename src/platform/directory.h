@@ -1,11 +1,13 @@
 #pragma once
 
 #include "platform/unique_fd.h"
+#include "posix/file_queries.h"
 
 #include <QByteArray>
 #include <QString>
 #include <deque>
 #include <dirent.h>
+#include <fcntl.h>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -18,37 +20,9 @@
 // their types taken from the directory entry rather than an extra call per file.
 namespace FileSystem {
 
-// One open folder, read entry by entry; "." and ".." are never returned.
-class FolderReader
-{
-public:
-    explicit FolderReader(const char* folder);
-    ~FolderReader();
-    FolderReader(const FolderReader&) = delete;
-    FolderReader& operator=(const FolderReader&) = delete;
-
-    bool isOpen() const { return dir_ != nullptr; }
-    // The errno of a failed open.
-    int openError() const { return openError_; }
-    // The open folder, for calls relative to it.
-    int fd() const;
-    // The next entry, or nullptr at the end of the folder or on a failed read (readError()).
-    const dirent* next();
-    int readError() const { return readError_; }
-
-private:
-    DIR* dir_ = nullptr;
-    int openError_ = 0;
-    int readError_ = 0;
-};
-
-// FileExistsByOpen for a path relative to an open folder (AT_FDCWD: the working folder): its
-// metadata can be read and it is not a folder (a link counts as what it points to).
-bool fileExistsAt(int dirFd, const char* path);
-// True when the path's attributes can be read and say folder.
-bool isFolderAt(int dirFd, const char* path);
-// The device and inode of the folder a path names, links followed; false for anything else.
-bool folderIdentityAt(int dirFd, const char* path, dev_t& device, ino_t& inode);
+using posix::fileExistsAt;
+using posix::FolderReader;
+using posix::isFolderAt;
 
 // The identities of a folder and of every folder above it, repeats and all: those its path
 // names on the way down (links followed) and those it really lies in, up to the root.
@@ -109,7 +83,7 @@ private:
 template <typename Visit>
 bool forEachFile(const char* folder, const NamePattern& pattern, Visit&& visit)
 {
-    FolderReader reader(folder);
+    FolderReader reader(AT_FDCWD, folder);
     if (!reader.isOpen()) return false;
     while (const dirent* entry = reader.next()) {
         if (entry->d_type == DT_DIR || !pattern.matches(entry->d_name)) continue;

@@ -24,6 +24,18 @@ public:
     static constexpr int kHeldRoundMs = 50;
 };
 
+// Waits for a worker's answer a slice at a time, with a held round between slices, so the
+// window repaints and hears its close meanwhile. `take` waits one slice and answers a value
+// whose TimedOut means "not yet"; the first other answer is returned.
+template <typename Take> auto takeWithHeldRounds(EventPump& events, Take&& take)
+{
+    for (;;) {
+        const auto taken = take();
+        if (taken != decltype(taken)::TimedOut) return taken;
+        events.processHeldEvents();
+    }
+}
+
 // Throttles a kind of round to at most one per interval.
 class RoundClock
 {

@@ -1,5 +1,7 @@
 #include "platform/file_system.h"
 
+#include "posix/file_queries.h"
+
 #include "base/runtime_error.h"
 
 #include <QFile>
@@ -36,61 +38,10 @@ RuntimeError folderHasNoLength()
             QStringLiteral("Path/File access error (a folder has no length)")};
 }
 
-namespace {
-
-std::int64_t lengthOf(const char* path)
-{
-    struct stat info
-    {
-    };
-    if (::stat(path, &info) != 0) throw RuntimeError::fromErrno(errno);
-    if (S_ISDIR(info.st_mode)) throw folderHasNoLength();
-    return static_cast<std::int64_t>(info.st_size);
-}
-
-} // namespace
-
-std::int64_t fileLength(std::string_view path)
-{
-    // A NUL inside the text would silently name another file.
-    if (path.find('\0') != std::string_view::npos) throw RuntimeError::badFileName();
-    if (path.size() < 256) {
-        char buffer[256];
-        path.copy(buffer, path.size());
-        buffer[path.size()] = '\0';
-        return lengthOf(buffer);
-    }
-    return lengthOf(std::string(path).c_str());
-}
-
 int attributesAt(int dirFd, const char* path)
 {
-    struct stat link = {};
-    if (::fstatat(dirFd, path, &link, AT_SYMLINK_NOFOLLOW) != 0)
-        throw RuntimeError::fromErrno(errno);
-    int value = 0;
-    struct stat target = link;
-    if (S_ISLNK(link.st_mode)) {
-        value |= ReparsePoint;
-        if (::fstatat(dirFd, path, &target, 0) != 0) target = link; // a dangling link
-    }
-    if (S_ISDIR(target.st_mode)) value |= Directory;
-    if (S_ISREG(target.st_mode)) value |= Archive;
-
-    // The name is the last component, trailing separators aside.
-    std::size_t end = std::strlen(path);
-    while (end > 1 && path[end - 1] == '/')
-        --end;
-    std::size_t begin = end;
-    while (begin > 0 && path[begin - 1] != '/')
-        --begin;
-    const std::string_view name(path + begin, end - begin);
-    if (name.size() > 1 && name[0] == '.' && name != "..") value |= Hidden;
-
-    // Permission bits first, so a file nobody may write reads as read-only even for root.
-    if ((target.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 ||
-        ::faccessat(dirFd, path, W_OK, AT_EACCESS) != 0)
-        value |= ReadOnly;
+    const int value = posix::attributesAt(dirFd, path);
+    if (value < 0) throw RuntimeError::fromErrno(errno);
     return value;
 }
 
@@ -134,16 +85,14 @@ bool entryExists(const QString& path)
 
 bool entryExistsAt(const QByteArray& nativePath)
 {
-    struct stat info = {};
     return !nativePath.isEmpty() && !nativePath.contains('\0') &&
-           ::lstat(nativePath.constData(), &info) == 0;
+           posix::entryExistsAt(AT_FDCWD, nativePath.constData());
 }
 
 bool isRegularFile(const QString& path)
 {
     const std::optional<QByteArray> native = checkedNativePath(path);
-    struct stat info = {};
-    return native && ::stat(native->constData(), &info) == 0 && S_ISREG(info.st_mode);
+    return native && posix::isRegularFileAt(AT_FDCWD, native->constData());
 }
 
 } // namespace FileSystem
@@ -151,6 +100,5 @@ bool isRegularFile(const QString& path)
 bool FileExistsByDate(const QString& path)
 {
     const std::optional<QByteArray> native = FileSystem::checkedNativePath(path);
-    struct stat info = {};
-    return native && ::stat(native->constData(), &info) == 0;
+    return native && posix::metadataReadableAt(AT_FDCWD, native->constData());
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "posix/file_queries.h"
+
 #include <QByteArray>
 #include <QString>
 #include <cstddef>
@@ -20,24 +22,17 @@ std::optional<QByteArray> checkedNativePath(const QString& path);
 // The same, raising "Bad file name or number" where there is nothing to ask about.
 QByteArray requiredNativePath(const QString& path);
 
-// The length in bytes of the file at a native path (64-bit; no terminating NUL needed). Throws
-// RuntimeError when the length cannot be read: no such file, no access, a malformed path, a
-// folder.
-std::int64_t fileLength(std::string_view nativePath);
-// What fileLength raises for a folder, which has no length.
+// What a folder's length raises: a folder has no length.
 RuntimeError folderHasNoLength();
 
-// The classic attribute bits, as this platform maps them: read-only when the file has no write
-// permission bit or the user cannot write it, hidden for a name that starts with ".", system
-// never, archive for every regular file, reparse point for a symbolic link.
-enum Attribute : int {
-    ReadOnly = 1,
-    Hidden = 2,
-    System = 4,
-    Directory = 16,
-    Archive = 32,
-    ReparsePoint = 1024,
-};
+// The classic attribute bits (see posix::Attribute for how this platform maps them).
+using posix::Archive;
+using posix::Attribute;
+using posix::Directory;
+using posix::Hidden;
+using posix::ReadOnly;
+using posix::ReparsePoint;
+using posix::System;
 
 // The attribute value of a path (a link is described by its target's kind). Throws
 // RuntimeError when the path's metadata cannot be read.

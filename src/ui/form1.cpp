@@ -39,14 +39,15 @@ Form1::Form1(Platform& platform, QWidget* parent)
     ListView1 = std::make_unique<ListView>(ListView1Widget, files_);
     ListView2 = std::make_unique<ListView>(ListView2Widget, results_);
     Platform& p = platform_;
+    const CommandContext context{*this, p.dialogs, errors_, p.events};
     commands_ = std::make_unique<Commands>(Commands{
-        {files_, results_, *unitOptions_, *this, p.dialogs, errors_, p.events},
-        {files_, p.dialogs, errors_},
-        {files_, *this, p.dialogs, errors_, p.events},
-        {files_, *this, p.dialogs, p.settings, errors_, p.events},
-        {results_, *this, p.dialogs, p.events, errors_},
-        {results_, *this, p.spreadsheet, p.dialogs, p.events, errors_},
-        {results_, *this, p.clipboard, p.dialogs, p.events, errors_},
+        {files_, results_, *unitOptions_, context},
+        {files_, context},
+        {files_, context},
+        {files_, p.settings, context},
+        {results_, context},
+        {results_, p.spreadsheet, context},
+        {results_, p.clipboard, context},
     });
     connectHandlers();
     connectListHandlers();

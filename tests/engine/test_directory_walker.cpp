@@ -1,5 +1,6 @@
 #include "engine/directory_walker.h"
 #include "engine_test_support.h"
+#include "posix/file_queries.h"
 
 #include <algorithm>
 #include <atomic>
@@ -23,17 +24,11 @@ namespace {
 
 using Identity = std::pair<dev_t, ino_t>;
 
-// The attribute value the scan computes for an entry: read-only 1, hidden 2, folder 16,
-// regular file 32, link 1024.
+// The attribute value by the program's one rule (held to hand-written values by the folder
+// scan's tests).
 int attributeValue(const std::string& name, bool isLink, mode_t mode, bool writable)
 {
-    int value = 0;
-    if (isLink) value |= 1024;
-    if (S_ISDIR(mode)) value |= 16;
-    if (S_ISREG(mode)) value |= 32;
-    if (name.size() > 1 && name[0] == '.') value |= 2;
-    if (!writable) value |= 1;
-    return value;
+    return posix::attributeValue(name, isLink ? S_IFLNK : mode, mode, writable);
 }
 
 // One folder's scan-relevant facts, one line per entry, so two walks compare as texts.
@@ -69,8 +64,7 @@ FolderFacts referenceFacts(const std::string& folder)
             line += " file";
         }
         if (name[0] == '.' && ::stat(path.c_str(), &target) == 0) {
-            const bool writable = (target.st_mode & 0222) != 0 &&
-                                  ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0;
+            const bool writable = posix::isWritable(AT_FDCWD, path.c_str(), target.st_mode);
             line +=
                 " value=" + std::to_string(attributeValue(name, isLink, target.st_mode, writable));
         }

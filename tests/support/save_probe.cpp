@@ -58,7 +58,7 @@ int main(int argc, char** argv)
     };
     Pointer pointer;
 
-    TextExport(results, pointer, dialogs, events, errors).run();
+    TextExport(results, {pointer, dialogs, errors, events}).run();
 
     for (const ScriptedDialogs::Shown& box : dialogs.shown()) {
         QString text = box.text;
