@@ -2,9 +2,17 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 // A tiny harness: no framework, so nothing but the engine runs threads under ThreadSanitizer.
 namespace enginetest {
+
+// One test: it passes when none of its checks fails and it throws nothing.
+struct TestCase
+{
+    const char* name;
+    void (*run)();
+};
 
 void check(bool ok, std::string_view what, const char* file, int line);
 int failures();

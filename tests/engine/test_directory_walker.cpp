@@ -465,12 +465,15 @@ void testCancellation()
 
 } // namespace
 
-void testDirectoryWalker()
+const std::vector<enginetest::TestCase>& directoryWalkerTests()
 {
-    testHostileTree();
-    testListingDetails();
-    testThroughParentHandles();
-    testOrderOverManyFolders();
-    testTimedTake();
-    testCancellation();
+    static const std::vector<enginetest::TestCase> tests = {
+        {"walker_hostile_tree", testHostileTree},
+        {"walker_listing_details", testListingDetails},
+        {"walker_through_parent_handles", testThroughParentHandles},
+        {"walker_order_over_many_folders", testOrderOverManyFolders},
+        {"walker_timed_take", testTimedTake},
+        {"walker_cancellation", testCancellation},
+    };
+    return tests;
 }

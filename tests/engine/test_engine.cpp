@@ -1,20 +1,61 @@
 #include "engine_test_support.h"
 
 #include <cstdio>
+#include <cstring>
 #include <exception>
+#include <vector>
 
-void testDirectoryWalker();
-void testSizePrefetcher();
+const std::vector<enginetest::TestCase>& directoryWalkerTests();
+const std::vector<enginetest::TestCase>& sizePrefetcherTests();
 
-int main()
+namespace {
+
+// Runs one test on its own: a fixture that cannot be built, or any other escape, fails this
+// test and no other.
+bool runOne(const enginetest::TestCase& test)
 {
+    const int failedBefore = enginetest::failures();
+    const int passedBefore = enginetest::passes();
     try {
-        testDirectoryWalker();
-        testSizePrefetcher();
+        test.run();
     } catch (const std::exception& error) {
-        // A fixture that cannot be built is a failure, not a pass by omission.
-        CHECK_MSG(false, std::string("fixture: ") + error.what());
+        CHECK_MSG(false, std::string(test.name) + ": fixture: " + error.what());
     }
-    std::printf("%d passed, %d failed\n", enginetest::passes(), enginetest::failures());
-    return enginetest::failures() == 0 ? 0 : 1;
+    const bool ok = enginetest::failures() == failedBefore;
+    std::printf("%s %s (%d checks)\n", ok ? "PASS" : "FAIL", test.name,
+                enginetest::passes() - passedBefore + enginetest::failures() - failedBefore);
+    return ok;
+}
+
+} // namespace
+
+// test_engine [NAME...]: the named tests, or every test; CTest runs each in a process of its
+// own. The last line counts tests, not checks: how many checks a test makes depends on timing.
+int main(int argc, char** argv)
+{
+    std::vector<enginetest::TestCase> all = directoryWalkerTests();
+    const auto& more = sizePrefetcherTests();
+    all.insert(all.end(), more.begin(), more.end());
+
+    std::vector<enginetest::TestCase> chosen;
+    for (int i = 1; i < argc; ++i) {
+        bool found = false;
+        for (const auto& test : all)
+            if (std::strcmp(test.name, argv[i]) == 0) {
+                chosen.push_back(test);
+                found = true;
+            }
+        if (!found) {
+            std::fprintf(stderr, "no test named %s\n", argv[i]);
+            return 2;
+        }
+    }
+    if (chosen.empty()) chosen = all;
+
+    int passed = 0;
+    int failed = 0;
+    for (const auto& test : chosen)
+        ++(runOne(test) ? passed : failed);
+    std::printf("%d passed, %d failed\n", passed, failed);
+    return failed == 0 ? 0 : 1;
 }

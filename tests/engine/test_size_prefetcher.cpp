@@ -330,11 +330,14 @@ void testWorkersFollowTheWaiting()
     }
 }
 
-void testSizePrefetcher()
+const std::vector<enginetest::TestCase>& sizePrefetcherTests()
 {
-    testWorkersFollowTheWaiting();
-    testMixedList();
-    testLongList();
-    testTimedTakeAndEmptyList();
-    testCancellation();
+    static const std::vector<enginetest::TestCase> tests = {
+        {"prefetcher_workers_follow_the_waiting", testWorkersFollowTheWaiting},
+        {"prefetcher_mixed_list", testMixedList},
+        {"prefetcher_long_list", testLongList},
+        {"prefetcher_timed_take_and_empty_list", testTimedTakeAndEmptyList},
+        {"prefetcher_cancellation", testCancellation},
+    };
+    return tests;
 }
