@@ -29,13 +29,13 @@ for pair in Option1=True Option2=False Option3=False Option4=False; do
 done
 # The sample files next to the program are recorded, scrambled, on the first start.
 grep -q '^Snapshot=..' "$settings" || { echo "no sample record:"; cat "$settings"; exit 1; }
-before=$(stat -c '%Y %s' "$settings"; md5sum < "$settings")
-sleep 1.1 # so a write at exit would change the modification time
+# Times to the nanosecond and the inode: any write at exit, in place or by a new file, shows.
+before=$(stat -c '%y %z %i %s' "$settings"; md5sum < "$settings")
 
 /usr/bin/python3 "$here/x11_window.py" close Bytemarsh
 for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
 if kill -0 "$pid" 2>/dev/null; then echo "the program did not end on close"; kill "$pid"; exit 1; fi
 wait "$pid" || { echo "the program exited with $?"; exit 1; }
-after=$(stat -c '%Y %s' "$settings"; md5sum < "$settings")
+after=$(stat -c '%y %z %i %s' "$settings"; md5sum < "$settings")
 [ "$before" = "$after" ] || { echo "settings were written at exit"; exit 1; }
 echo "window 1064x339 titled Bytemarsh with its icon; first-start settings and sample record stored; closed cleanly"
