@@ -79,8 +79,12 @@ start
 click $ADD_FOLDER
 await_box_and_confirm # the extension: "*", as offered
 type_into_dialog '^Please select folder:' "$work/chain"
-submit_and_see_busy
+xdotool key Return
 await_windows 0 '^Please select folder:'
+# The scan shows the busy pointer once the browser is gone (a slow build takes a moment to
+# start it, a fast one may be done before a look); then the window is idle again.
+xdotool mousemove $BACKGROUND
+x11 wait-cursor CHANGE "$IDLE_POINTER" 5 || true
 await_idle
 rows=$(results_of_a_check "$work/chain-results.txt" | grep -c '/f$' || true)
 [ "$rows" -eq 2000 ] || fail "the chain gave $rows rows, not 2000"
