@@ -211,11 +211,6 @@ private slots:
         };
         w.form.PushButton4_Click();
         QVERIFY(emptied);
-        {
-            QStringList t = w.test.dialogs.texts();
-            t.removeDuplicates();
-            qDebug() << t.size() << t.mid(0, 5) << w.test.dialogs.texts().size();
-        }
         QCOMPARE(w.form.resultsList().count(), kRows);
         QCOMPARE(w.form.resultsList().subItem(1, 1), QStringLiteral("3 bytes"));
         QCOMPARE(w.test.dialogs.texts().last(), QStringLiteral("Done."));
