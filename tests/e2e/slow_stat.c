@@ -1,10 +1,12 @@
 // Imitates a slow disk for the end-to-end tests, loaded with LD_PRELOAD (glibc exports these
 // calls under these names). Each wait lasts $BYTEMARSH_SLOW_MS milliseconds (default 30):
 // - every stat of a path that holds the text in $BYTEMARSH_SLOW_PATHS;
-// - with $BYTEMARSH_SLOW_WRITES set, every write of 64 KiB or more to a regular file.
+// - with $BYTEMARSH_SLOW_WRITES set, every write of 64 KiB or more to a regular file;
+// - every opening of a folder whose own name is $BYTEMARSH_SLOW_FOLDERS.
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <stdarg.h>
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
@@ -70,4 +72,58 @@ int statx(int dir, const char* path, int flags, unsigned int mask, struct statx*
 {
     maybe_wait(path);
     return NEXT(statx)(dir, path, flags, mask, info);
+}
+
+static void maybe_wait_for_folder(const char* path, int flags)
+{
+    const char* name = getenv("BYTEMARSH_SLOW_FOLDERS");
+    if (!path || !name || !*name || !(flags & O_DIRECTORY) || (flags & O_TMPFILE) == O_TMPFILE)
+        return;
+    // The scan opens folders as "name/", so trailing slashes do not count.
+    size_t end = strlen(path);
+    while (end > 1 && path[end - 1] == '/')
+        --end;
+    size_t start = end;
+    while (start > 0 && path[start - 1] != '/')
+        --start;
+    if (end - start == strlen(name) && strncmp(path + start, name, end - start) == 0)
+        pause_a_while();
+}
+
+static mode_t mode_of(int flags, va_list rest)
+{
+    return (flags & O_CREAT) || (flags & O_TMPFILE) == O_TMPFILE ? va_arg(rest, mode_t) : 0;
+}
+
+int openat(int dir, const char* path, int flags, ...)
+{
+    va_list rest;
+    va_start(rest, flags);
+    const mode_t mode = mode_of(flags, rest);
+    va_end(rest);
+    maybe_wait_for_folder(path, flags);
+    return NEXT(openat)(dir, path, flags, mode);
+}
+
+int openat64(int dir, const char* path, int flags, ...)
+{
+    va_list rest;
+    va_start(rest, flags);
+    const mode_t mode = mode_of(flags, rest);
+    va_end(rest);
+    maybe_wait_for_folder(path, flags);
+    return NEXT(openat64)(dir, path, flags, mode);
+}
+
+// What a build with _FORTIFY_SOURCE calls in place of openat.
+int __openat_2(int dir, const char* path, int flags)
+{
+    maybe_wait_for_folder(path, flags);
+    return NEXT(__openat_2)(dir, path, flags);
+}
+
+int __openat64_2(int dir, const char* path, int flags)
+{
+    maybe_wait_for_folder(path, flags);
+    return NEXT(__openat64_2)(dir, path, flags);
 }

@@ -66,9 +66,23 @@ answer_box() {
 }
 await_box_and_confirm() { answer_box Return; }
 
-# Types a path into the file dialog titled $1 once it shows.
+# Waits until the window titled $1 has the keyboard. Keys that reach a dialog before it knows it
+# has the keyboard are typed, but its list keeps what they selected on the way.
+await_focus() {
+    local window
+    for _ in $(seq 400); do
+        window=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1)
+        [ -n "$window" ] && [ "$(xdotool getwindowfocus 2>/dev/null)" = "$window" ] && return 0
+        sleep 0.05
+    done
+    echo "FAIL: the window titled '$1' never had the keyboard"
+    exit 1
+}
+
+# Types a path into the file dialog titled $1 once it shows and has the keyboard.
 type_into_dialog() {
     await_windows 1 "$1"
+    await_focus "$1"
     xdotool type --delay 10 "$2"
 }
 
