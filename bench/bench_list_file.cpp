@@ -72,7 +72,7 @@ int main(int argc, char** argv)
 
     TestPlatform test;
     QtEventPump pump;
-    Platform platform{test.dialogs,      test.settings, test.shell,  test.clipboard,
+    Platform platform{test.dialogs, test.settings, test.shell, test.fileManager, test.clipboard,
                       *test.spreadsheet, pump,          test.random, test.programFolder()};
     Form1 form(platform);
     form.Form_Load();

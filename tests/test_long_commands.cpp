@@ -45,6 +45,7 @@ struct RealRoundsWindow
     Platform platform{test.dialogs,
                       test.settings,
                       test.shell,
+                      test.fileManager,
                       test.clipboard,
                       test.platform().spreadsheet,
                       events,
