@@ -128,8 +128,12 @@ private:
         for (std::size_t row = 0; row < rows; ++row)
             folderRows_[std::size_t(next[std::size_t(rowFolder_[row])]++)] = int(row);
 
+        // Keys made folder by folder lie together in memory, as the walk reads them.
         nameKeys_.reserve(rows);
-        for (std::size_t row = 0; row < rows; ++row) {
+        rowSlot_.resize(rows);
+        for (std::size_t slot = 0; slot < rows; ++slot) {
+            const std::size_t row = std::size_t(folderRows_[slot]);
+            rowSlot_[row] = int(slot);
             const std::string_view text = texts_[row];
             const std::size_t slash = text.rfind('/');
             nameKeys_.push_back(
@@ -165,7 +169,7 @@ private:
             for (int i = folderStart_[std::size_t(folderId)];
                  i < folderStart_[std::size_t(folderId) + 1]; ++i) {
                 const int row = folderRows_[std::size_t(i)];
-                visit.entries.push_back({&nameKeys_[std::size_t(row)], row, row, false});
+                visit.entries.push_back({&nameKeys_[std::size_t(i)], row, row, false});
             }
             for (const int sub : folder.subfolders) {
                 const Folder& child = tree_[std::size_t(sub)];
@@ -195,7 +199,8 @@ private:
     int compareRows(int a, int b) const
     {
         if (rowFolder_[std::size_t(a)] == rowFolder_[std::size_t(b)])
-            return nameKeys_[std::size_t(a)].compare(nameKeys_[std::size_t(b)]);
+            return nameKeys_[std::size_t(rowSlot_[std::size_t(a)])].compare(
+                nameKeys_[std::size_t(rowSlot_[std::size_t(b)])]);
         return collator_.compare(fromUtf8(texts_[std::size_t(a)]),
                                  fromUtf8(texts_[std::size_t(b)]));
     }
@@ -237,7 +242,8 @@ private:
     std::vector<int> rowFolder_;
     std::vector<int> folderStart_; // folder f's rows are folderRows_[start[f] .. start[f + 1])
     std::vector<int> folderRows_;
-    std::vector<QCollatorSortKey> nameKeys_;
+    std::vector<QCollatorSortKey> nameKeys_; // in the order of folderRows_
+    std::vector<int> rowSlot_;               // where each row's key is in nameKeys_
 };
 
 } // namespace
