@@ -29,8 +29,8 @@ test=(
     unzip libglib2.0-bin shared-mime-info
     # benchmarks' anchors
     findutils coreutils gdu fd-find
-    # packaging
-    dpkg-dev file lintian appstream desktop-file-utils
+    # packaging; the completion file, tried in bash's completion framework
+    dpkg-dev file lintian appstream desktop-file-utils bash-completion
 )
 
 case $purpose in

@@ -1,3 +1,5 @@
+#include "cli/check_arguments.h"
+#include "cli/check_mode.h"
 #include "desktop/command_line.h"
 #include "desktop/single_instance.h"
 #include "platform/gui/qt_platform.h"
@@ -9,6 +11,9 @@
 
 int main(int argc, char* argv[])
 {
+    // Decided before any window can exist: the check from a terminal needs no display.
+    if (CheckArguments::requested(argc, argv)) return RunCheckMode(argc, argv);
+
     // Read before the toolkit starts, so the answers need no display.
     const CommandLine command = CommandLine::parse(CommandLine::fromArgv(argc, argv),
                                                    CommandLine::currentFolder(), BYTEMARSH_VERSION);

@@ -1,6 +1,6 @@
+#include "base/runtime_error.h"
 #include "core/error_trap.h"
 #include "doubles/scripted_dialogs.h"
-#include "base/runtime_error.h"
 #include "support/test_main.h"
 
 class ErrorTrapTest : public QObject

@@ -1,6 +1,6 @@
-#include "ui/list_view.h"
 #include "base/runtime_error.h"
 #include "support/test_main.h"
+#include "ui/list_view.h"
 
 #include <QHeaderView>
 

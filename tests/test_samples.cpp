@@ -1,9 +1,9 @@
 #include "adding/samples.h"
 #include "doubles/test_platform.h"
-#include "ui/list_view.h"
 #include "support/loaded_window.h"
 #include "support/test_main.h"
 #include "ui/form1.h"
+#include "ui/list_view.h"
 
 #include <QPushButton>
 

@@ -1,9 +1,10 @@
+#include "base/runtime_error.h"
 #include "core/error_trap.h"
 #include "doubles/test_platform.h"
 #include "platform/desktop_spreadsheet.h"
-#include "base/runtime_error.h"
 #include "support/loaded_window.h"
 #include "support/test_main.h"
+#include "support/zip_part.h"
 #include "ui/form1.h"
 
 #include <QElapsedTimer>
@@ -45,15 +46,6 @@ QString report(const QString& description, int line)
     return ErrorReporter::reportText(description, QStringLiteral("Meterkin2021/08/31"),
                                      QStringLiteral("Form1"), QStringLiteral("PushButton12_Click"),
                                      line);
-}
-
-// One part of a zip archive, through the unzip tool.
-QByteArray zipPart(const QString& archive, const QString& part)
-{
-    QProcess unzip;
-    unzip.start(QStringLiteral("unzip"), {QStringLiteral("-p"), archive, part});
-    if (!unzip.waitForFinished(10000) || unzip.exitCode() != 0) return {};
-    return unzip.readAllStandardOutput();
 }
 
 // "C12" -> (12, 3)

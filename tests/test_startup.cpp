@@ -1,6 +1,6 @@
+#include "base/runtime_error.h"
 #include "doubles/test_platform.h"
 #include "platform/gui/cursor_file.h"
-#include "base/runtime_error.h"
 #include "support/loaded_window.h"
 #include "support/test_main.h"
 #include "ui/application_title.h"

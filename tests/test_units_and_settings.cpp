@@ -1,6 +1,6 @@
+#include "base/runtime_error.h"
 #include "core/unit_options.h"
 #include "core/units.h"
-#include "base/runtime_error.h"
 #include "platform/settings_store.h"
 #include "support/test_main.h"
 

@@ -32,13 +32,13 @@ QByteArrayList droppedPaths(const QMimeData& data)
 }
 
 void addDroppedItems(RowList& list, const QByteArrayList& paths, ErrorReporter& errors,
-                     EventPump& events)
+                     EventPump& events, const QString& pattern)
 {
     for (const QByteArray& path : paths) {
         try {
             const std::string_view native(path.constData(), std::size_t(path.size()));
             if (AddFolder::PathIsFolder(native))
-                AddFolder::AddFolderTreeFiles(list, native, QStringLiteral("*.*"), errors, events);
+                AddFolder::AddFolderTreeFiles(list, native, pattern, errors, events);
             else
                 list.addUtf8(native);
         } catch (const std::exception&) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArrayList>
+#include <QString>
 
 class ErrorReporter;
 class EventPump;
@@ -16,9 +17,10 @@ bool offersFileList(const QMimeData& data);
 // them: a name that is not UTF-8 keeps its bytes.
 QByteArrayList droppedPaths(const QMimeData& data);
 
-// A folder adds every file of its tree; anything else is one row, exactly as delivered. One
-// item that fails does not keep the others out. Paths are the file system's bytes.
+// A folder adds every file of its tree (those that match `pattern`; a drop takes them all);
+// anything else is one row, exactly as delivered. One item that fails does not keep the others
+// out. Paths are the file system's bytes.
 void addDroppedItems(RowList& list, const QByteArrayList& paths, ErrorReporter& errors,
-                     EventPump& events);
+                     EventPump& events, const QString& pattern = QStringLiteral("*.*"));
 
 } // namespace DropFiles

@@ -43,6 +43,12 @@ void LoadListFile(RowList& list, const QString& path, Dialogs& dialogs, EventPum
         return;
     }
     FileSystem::SequentialFile file(path);
+    LoadListLines(list, file, path, dialogs, events);
+}
+
+void LoadListLines(RowList& list, FileSystem::SequentialFile& file, const QString& name,
+                   Dialogs& dialogs, EventPump& events)
+{
     int rows = 0;
     ListFileLines lines([&](std::string_view row) {
         list.addUtf8(row);
@@ -57,7 +63,7 @@ void LoadListFile(RowList& list, const QString& path, Dialogs& dialogs, EventPum
     }
     lines.finish();
     if (lines.rowsLeftOut() > 0)
-        dialogs.inform(leftOutText(path, lines.rowsLeftOut(), lines.firstLineLeftOut()));
+        dialogs.inform(leftOutText(name, lines.rowsLeftOut(), lines.firstLineLeftOut()));
 }
 
 } // namespace FileToListview1

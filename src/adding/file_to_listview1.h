@@ -9,6 +9,10 @@ class Dialogs;
 class EventPump;
 class RowList;
 
+namespace FileSystem {
+class SequentialFile;
+} // namespace FileSystem
+
 // Plain-text list files: one row per line.
 namespace FileToListview1 {
 
@@ -21,6 +25,10 @@ constexpr std::size_t kReadBufferBytes = 64 * 1024;
 // box; other failures reach the caller, and the rows before them stay. The window gets held
 // rounds while a long file loads.
 void LoadListFile(RowList& list, const QString& path, Dialogs& dialogs, EventPump& events);
+// The same for a list already open (standard input, say), read to its end; `name` is how the
+// box about left-out lines names it.
+void LoadListLines(RowList& list, FileSystem::SequentialFile& file, const QString& name,
+                   Dialogs& dialogs, EventPump& events);
 
 } // namespace FileToListview1
 

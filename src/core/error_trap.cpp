@@ -14,10 +14,10 @@ QString ErrorReporter::reportText(const QString& description, const QString& pro
            QString::fromLatin1(kSupportAddress);
 }
 
-void ErrorReporter::report(const QString& description, const QString& project,
-                           const QString& module, const QString& procedure, int line)
+void ErrorReporter::report(const ErrorReport& report)
 {
-    dialogs_.messageBox({reportText(description, project, module, procedure, line),
+    dialogs_.messageBox({reportText(report.description, report.project, report.module,
+                                    report.procedure, report.line),
                          QStringLiteral("Application Error"), BoxIcon::Exclamation,
                          BoxButtons::Ok});
 }
@@ -31,7 +31,8 @@ ErrorTrap::ErrorTrap(ErrorReporter& reporter, QString module, QString procedure,
 void ErrorTrap::report(const std::exception& error)
 {
     const auto* runtimeError = dynamic_cast<const RuntimeError*>(&error);
-    const QString description =
-        runtimeError ? runtimeError->description() : QString::fromLocal8Bit(error.what());
-    reporter_.report(description, project_, module_, procedure_, line_);
+    reporter_.report(
+        {runtimeError ? runtimeError->number() : 0,
+         runtimeError ? runtimeError->description() : QString::fromLocal8Bit(error.what()),
+         project_, module_, procedure_, line_});
 }

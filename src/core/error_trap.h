@@ -5,6 +5,18 @@
 
 class Dialogs;
 
+// What one failed statement reports: the error (its number, 0 for an error that carries none,
+// and its description) and where it happened.
+struct ErrorReport
+{
+    int number = 0;
+    QString description;
+    QString project;
+    QString module;
+    QString procedure;
+    int line = 0;
+};
+
 // Builds and shows the standard error report.
 class ErrorReporter
 {
@@ -13,11 +25,12 @@ public:
     static constexpr auto kMainProject = "Meterkin2021/08/31";
 
     explicit ErrorReporter(Dialogs& dialogs) : dialogs_(dialogs) {}
+    virtual ~ErrorReporter() = default;
 
     static QString reportText(const QString& description, const QString& project,
                               const QString& module, const QString& procedure, int line);
-    void report(const QString& description, const QString& project, const QString& module,
-                const QString& procedure, int line);
+    // Shows the report in its box; a program without a window says it otherwise.
+    virtual void report(const ErrorReport& report);
 
 private:
     Dialogs& dialogs_;

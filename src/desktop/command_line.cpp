@@ -27,10 +27,13 @@ const QStringList kToolkitOptionsWithValue = {
 };
 const QStringList kToolkitFlags = {QStringLiteral("reverse"), QStringLiteral("widgetcount")};
 
-QString usage()
+} // namespace
+
+QString CommandLine::usage()
 {
     return QStringLiteral(
         "Usage: bytemarsh [OPTION]... [FILE|FOLDER]...\n"
+        "  or:  bytemarsh --check [CHECK OPTION]... [FILE|FOLDER]...\n"
         "Gather files into one list and see every file's size at once.\n"
         "\n"
         "Each FILE is added to the file list as one row and each FOLDER adds every file\n"
@@ -39,21 +42,39 @@ QString usage()
         "\n"
         "  --new-window   open a separate window instead of using the one already open\n"
         "  -h, --help     show this help and exit\n"
-        "  -v, --version  show the version and exit\n");
+        "  -v, --version  show the version and exit\n"
+        "\n"
+        "With --check no window opens and no display is needed: the FILEs, FOLDERs and\n"
+        "lists are gathered in the order given, every file's size is read, and standard\n"
+        "output gets one line per file: the path, blanks up to the longest path, a tab and\n"
+        "the size. Nothing reads or writes the window's settings.\n"
+        "\n"
+        "  --unit UNIT       bytes (the default), kb, mb or gb: powers of 1024, truncated\n"
+        "                    to two decimals\n"
+        "  --extension EXT   take only the files named *.EXT from each FOLDER\n"
+        "  --list LIST       add every line of the list file LIST as a row (UTF-8 or\n"
+        "                    UTF-16); - reads the list from standard input; may be repeated\n"
+        "  --text FILE       also save the paths, one per line, as the window saves them\n"
+        "  --xlsx FILE       also save a spreadsheet workbook: a title row, then every row\n"
+        "\n"
+        "A file whose size cannot be read is named on standard error with the error's\n"
+        "number and description, and its size stays empty. A FILE that is saved is\n"
+        "replaced only once it is complete. On a terminal, standard error shows a running\n"
+        "count while the check runs.\n"
+        "Exit status: 0 when every row was sized, 1 when anything failed, 2 when the\n"
+        "command line is wrong.\n");
 }
 
 // Drops "." and repeated separators but keeps "..": through a linked folder ".." leads
 // somewhere other than the text suggests, so only the file system may resolve it.
-QString absolutePath(const QDir& currentFolder, const QString& path)
+QString CommandLine::absolutePath(const QString& currentFolder, const QString& path)
 {
-    const QString joined = currentFolder.absoluteFilePath(path);
+    const QString joined = QDir(currentFolder).absoluteFilePath(path);
     QStringList kept;
     for (const QString& part : joined.split(u'/', Qt::SkipEmptyParts))
         if (part != QLatin1String(".")) kept << part;
     return u'/' + kept.join(u'/');
 }
-
-} // namespace
 
 QString CommandLine::fromNativeBytes(QByteArrayView bytes)
 {
@@ -153,10 +174,9 @@ CommandLine CommandLine::parse(const QStringList& arguments, const QString& curr
         return command;
     }
     command.newWindow = parser.isSet(newWindow);
-    const QDir here(currentFolder);
     for (const QString& path : parser.positionalArguments()) {
         // An empty argument names nothing; it would otherwise become the current folder.
-        command.paths << nativeBytes(path.isEmpty() ? path : absolutePath(here, path));
+        command.paths << nativeBytes(path.isEmpty() ? path : absolutePath(currentFolder, path));
     }
     return command;
 }

@@ -36,6 +36,11 @@ struct CommandLine
     static QString currentFolder();
     // The arguments the toolkit may read: those before "--", after which everything is a path.
     static int toolkitArgumentCount(int argc, char** argv);
+    // What --help prints.
+    static QString usage();
+    // `path` against `currentFolder`, without "." or repeated separators; ".." stays, for only
+    // the file system knows where it leads through a linked folder.
+    static QString absolutePath(const QString& currentFolder, const QString& path);
 
     int exitCode() const { return action == Action::Refuse ? 2 : 0; }
 };

@@ -286,10 +286,12 @@ void InstanceServer::accept()
 
 void InstanceServer::read(QLocalSocket* connection)
 {
+    // Read before looking the connection up: reading may find the other end gone, and the
+    // connection's farewell takes its entry away.
+    const QByteArray bytes = connection->readAll();
     auto entry = pending_.find(connection);
     if (entry == pending_.end()) return;
     Pending& pending = entry.value();
-    const QByteArray bytes = connection->readAll();
     if (pending.answered) {
         // The later start has heard the answer: the paths are this window's now.
         if (bytes.isEmpty()) return;

@@ -86,6 +86,12 @@ QString RowList::subItem(int row, int item) const
     return QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
 }
 
+std::string_view RowList::subItemUtf8(int row, int item) const
+{
+    if (item < 1) throw RuntimeError::indexOutOfBounds();
+    return cell(row, item);
+}
+
 void RowList::setSubItem(int row, int item, const QString& text)
 {
     if (item < 1) throw RuntimeError::indexOutOfBounds();

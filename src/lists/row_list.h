@@ -36,6 +36,7 @@ public:
     void setText(int row, const QString& text);
     void setTextUtf8(int row, std::string_view text); // the bytes as they are, UTF-8 or not
     QString subItem(int row, int item) const;
+    std::string_view subItemUtf8(int row, int item) const; // valid until the list next changes
     void setSubItem(int row, int item, const QString& text);
     bool checked(int row) const;
     void setChecked(int row, bool checked);

@@ -8,15 +8,26 @@
 #include "platform/event_pump.h"
 
 #include <exception>
+#include <string_view>
 #include <vector>
 
 namespace {
 
 constexpr int kAttempts = 1000;
 
-QString cellText(const RowList& list, int row, int column)
+std::string_view cellText(const RowList& list, int row, int column)
 {
-    return column == 1 ? list.text(row) : list.subItem(row, column - 1);
+    return column == 1 ? list.textUtf8(row) : list.subItemUtf8(row, column - 1);
+}
+
+// A text's length as the list shows it: the UTF-16 code units of the text decoded, bytes that
+// are not UTF-8 shown as replacement characters.
+qsizetype shownLength(std::string_view utf8)
+{
+    for (const char c : utf8)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return QString::fromUtf8(utf8.data(), qsizetype(utf8.size())).size();
+    return qsizetype(utf8.size());
 }
 
 // One clipboard attempt; whatever the clipboard raises only ends the attempt.
@@ -31,9 +42,8 @@ template <typename Attempt> bool tryOnce(Attempt&& attempt)
 
 } // namespace
 
-QString ClipboardTextOfTickedRows(RowList& list, EventPump& events)
+std::vector<qsizetype> ClipboardColumnWidths(const RowList& list, int rows, EventPump& events)
 {
-    const int rows = list.count();
     const int columns = list.columnCount();
     std::vector<qsizetype> widths;
     widths.reserve(std::size_t(columns > 0 ? columns : 0));
@@ -41,31 +51,46 @@ QString ClipboardTextOfTickedRows(RowList& list, EventPump& events)
         qsizetype width = 0;
         for (int i = 1; i <= rows; ++i) {
             events.processPendingEvents();
-            const qsizetype length = cellText(list, i, k).size();
+            const qsizetype length = shownLength(cellText(list, i, k));
             if (width < length) width = length;
         }
         widths.push_back(width);
     }
+    return widths;
+}
 
+void AppendClipboardLine(std::string& line, const RowList& list, int row,
+                         const std::vector<qsizetype>& widths, EventPump& events)
+{
+    const std::size_t lineStart = line.size();
+    for (std::size_t k = 1; k <= widths.size(); ++k) {
+        events.processPendingEvents();
+        const std::string_view cell = cellText(list, row, int(k));
+        line += cell;
+        const qsizetype length = shownLength(cell);
+        if (widths[k - 1] >= length) line.append(std::size_t(widths[k - 1] - length), ' ');
+        line += '\t';
+    }
+    // Only this line's own final tab goes; a list without columns has none.
+    if (line.size() > lineStart) line.pop_back();
+    std::size_t end = line.size();
+    while (end > lineStart && line[end - 1] == ' ')
+        --end;
+    line.resize(end);
+}
+
+QString ClipboardTextOfTickedRows(RowList& list, EventPump& events)
+{
+    const int rows = list.count();
+    const std::vector<qsizetype> widths = ClipboardColumnWidths(list, rows, events);
     QString text;
+    std::string line;
     for (int i = 1; i <= rows; ++i) {
         events.processPendingEvents();
         if (!list.checked(i)) continue;
-        const qsizetype lineStart = text.size();
-        for (int k = 1; k <= columns; ++k) {
-            events.processPendingEvents();
-            const QString cell = cellText(list, i, k);
-            text += cell;
-            const qsizetype width = widths[std::size_t(k - 1)];
-            if (width >= cell.size()) text.resize(text.size() + width - cell.size(), u' ');
-            text += u'\t';
-        }
-        // Only this line's own final tab goes; a list without columns has none.
-        if (text.size() > lineStart) text.chop(1);
-        qsizetype end = text.size();
-        while (end > lineStart && text.at(end - 1) == u' ')
-            --end;
-        text.truncate(end);
+        line.clear();
+        AppendClipboardLine(line, list, i, widths, events);
+        text += QString::fromUtf8(line.data(), qsizetype(line.size()));
         text += QStringLiteral("\r\n");
     }
     return text;

@@ -3,6 +3,8 @@
 #include "core/command_context.h"
 
 #include <QString>
+#include <string>
+#include <vector>
 
 class Clipboard;
 class EventPump;
@@ -16,6 +18,16 @@ void CopyListViewToClipboard(RowList& list, Clipboard& clipboard, EventPump& eve
 
 // The text CopyListViewToClipboard places, for a list with rows.
 QString ClipboardTextOfTickedRows(RowList& list, EventPump& events);
+
+// The clipboard's layout, a piece at a time, for whoever writes the lines elsewhere:
+// - the width of each column of rows 1 to `rows`: its longest text, ticked row or not, counted
+//   in the characters the list shows;
+std::vector<qsizetype> ClipboardColumnWidths(const RowList& list, int rows, EventPump& events);
+// - one row's line, without its line end, appended to `line`: each column padded with blanks to
+//   its width and followed by a tab, the last tab and then the blanks at the end dropped. The
+//   texts keep their bytes, UTF-8 or not.
+void AppendClipboardLine(std::string& line, const RowList& list, int row,
+                         const std::vector<qsizetype>& widths, EventPump& events);
 
 // Empties the clipboard, trying up to 1000 times while it refuses.
 void ClearClipboard(Clipboard& clipboard);

@@ -41,17 +41,23 @@ void TextExport::run()
     }
     if (trap.test(126, [&] { return answer != AnswerYes; })) return;
 
-    trap.line(128, [&] { context_.pointer.setMousePointer(PointerSetting::Busy); });
+    WriteResultsText(results_, chosen, trap, context_);
+}
+
+void WriteResultsText(RowList& results, const QString& path, ErrorTrap& trap,
+                      const CommandContext& context)
+{
+    trap.line(128, [&] { context.pointer.setMousePointer(PointerSetting::Busy); });
     TextOutputFile file;
-    trap.line(130, [&] { file.open(chosen); });
+    trap.line(130, [&] { file.open(path); });
     int last = 0;
-    trap.line(132, [&] { last = results_.count(); });
+    trap.line(132, [&] { last = results.count(); });
     // A file that could not be opened, or that failed a write, was reported once and is
     // closed: the rows have nowhere to go.
     for (int i = 1; i <= last && file.isOpen(); ++i) {
-        trap.line(134, [&] { context_.events.processPendingEvents(); });
-        trap.line(136, [&] { file.writeLine(results_.textUtf8(i)); });
+        trap.line(134, [&] { context.events.processPendingEvents(); });
+        trap.line(136, [&] { file.writeLine(results.textUtf8(i)); });
     }
     trap.line(140, [&] { file.close(); });
-    trap.line(142, [&] { context_.pointer.setMousePointer(PointerSetting::Default); });
+    trap.line(142, [&] { context.pointer.setMousePointer(PointerSetting::Default); });
 }

@@ -2,7 +2,16 @@
 
 #include "core/command_context.h"
 
+#include <QString>
+
+class ErrorTrap;
 class RowList;
+
+// The results' paths into the file at `path`, one per line, as the export writes them: the file
+// is created or replaced only once every line is written, so a failure leaves the old one whole.
+// Each failing step is reported through `trap` and the rest go on.
+void WriteResultsText(RowList& results, const QString& path, ErrorTrap& trap,
+                      const CommandContext& context);
 
 // "Save Results As Text File": the results' paths, one per line, into a file the user names.
 class TextExport

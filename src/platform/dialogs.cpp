@@ -41,7 +41,7 @@ QString joinSelection(const QStringList& paths, int maxLength)
         result += dir.relativeFilePath(path);
         if (result.size() > maxLength)
             throw RuntimeError(RuntimeError::BufferTooSmall,
-                                QStringLiteral("The file name buffer is too small"));
+                               QStringLiteral("The file name buffer is too small"));
     }
     return result;
 }

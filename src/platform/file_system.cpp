@@ -63,6 +63,13 @@ SequentialFile::SequentialFile(const QString& path)
     }
 }
 
+SequentialFile SequentialFile::standardInput()
+{
+    const int fd = ::fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 0);
+    if (fd < 0) throw RuntimeError::fromErrno(errno);
+    return SequentialFile(fd);
+}
+
 SequentialFile::~SequentialFile()
 {
     ::close(fd_);

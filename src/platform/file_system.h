@@ -47,6 +47,9 @@ class SequentialFile
 {
 public:
     explicit SequentialFile(const QString& path);
+    // The program's standard input, whatever it is (a pipe, a terminal, a file); reads wait
+    // for it. Closing this leaves the program's own descriptor open.
+    static SequentialFile standardInput();
     ~SequentialFile();
     SequentialFile(const SequentialFile&) = delete;
     SequentialFile& operator=(const SequentialFile&) = delete;
@@ -55,6 +58,7 @@ public:
     std::size_t read(char* buffer, std::size_t size);
 
 private:
+    explicit SequentialFile(int fd) : fd_(fd) {}
     int fd_;
 };
 

@@ -4,7 +4,8 @@
 
 void StdRandomSource::seedFromTimeOfDay()
 {
-    engine_.seed(static_cast<std::mt19937::result_type>(QTime::currentTime().msecsSinceStartOfDay() / 1000));
+    engine_.seed(
+        static_cast<std::mt19937::result_type>(QTime::currentTime().msecsSinceStartOfDay() / 1000));
 }
 
 double StdRandomSource::next()

@@ -1,7 +1,7 @@
 #include "platform/save_target.h"
 
-#include "platform/file_system.h"
 #include "base/runtime_error.h"
+#include "platform/file_system.h"
 
 #include <QFile>
 #include <cerrno>

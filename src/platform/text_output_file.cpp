@@ -1,7 +1,7 @@
 #include "platform/text_output_file.h"
 
-#include "platform/file_identity.h"
 #include "base/runtime_error.h"
+#include "platform/file_identity.h"
 
 #include <QRandomGenerator>
 #include <algorithm>
@@ -127,6 +127,22 @@ void TextOutputFile::writeLine(std::string_view utf8)
     buffer_.append("\r\n", 2);
     length_ += std::int64_t(utf8.size()) + 2;
     if (buffer_.size() >= kFlushAt) flush();
+}
+
+void TextOutputFile::fillThroughName(const std::function<void(const char* name)>& fill)
+{
+    if (!staged_) throw RuntimeError::badFileName();
+    try {
+        flush();
+        fill(ProcPath(staged_.get()).text);
+        struct stat info = {};
+        if (::fstat(staged_.get(), &info) != 0 || ::lseek(staged_.get(), 0, SEEK_END) < 0)
+            throw RuntimeError::fromErrno(errno);
+        length_ = info.st_size;
+    } catch (...) {
+        discard();
+        throw;
+    }
 }
 
 void TextOutputFile::flush()

@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -38,6 +39,10 @@ public:
     // Throws RuntimeError 52 when the file is not open, or the system's error when the
     // buffered text cannot be kept, which closes the file.
     void writeLine(std::string_view utf8);
+    // For a writer that takes only a file name (a library's): `fill` writes the file's whole
+    // content through the name it is given, which reaches the waiting file and nothing else.
+    // What `fill` throws closes the file and reaches the caller.
+    void fillThroughName(const std::function<void(const char* name)>& fill);
     // Puts the lines in place; closing a file that is not open does nothing. When they cannot
     // be put in place the target keeps its old content.
     void close();

@@ -2,8 +2,12 @@
 
 #include "base/runtime_error.h"
 #include "platform/file_system.h"
+#include "platform/text_output_file.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
 #include <xlsxwriter.h>
 
 namespace {
@@ -35,6 +39,34 @@ double widthForLength(qsizetype characters)
 {
     return std::min(kMaxWidth, double(characters) * 1.1 + 1.0);
 }
+
+// The library prints its own account of a failure on standard error. The error it answers is
+// reported the way the program reports every error, so while it writes, its account goes
+// nowhere.
+class QuietStandardError
+{
+public:
+    QuietStandardError()
+    {
+        std::fflush(stderr);
+        saved_ = ::fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 3);
+        const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+        if (saved_ >= 0 && null >= 0) ::dup2(null, STDERR_FILENO);
+        if (null >= 0) ::close(null);
+    }
+    ~QuietStandardError()
+    {
+        std::fflush(stderr);
+        if (saved_ < 0) return;
+        ::dup2(saved_, STDERR_FILENO);
+        ::close(saved_);
+    }
+    QuietStandardError(const QuietStandardError&) = delete;
+    QuietStandardError& operator=(const QuietStandardError&) = delete;
+
+private:
+    int saved_ = -1;
+};
 
 RuntimeError writeError(lxw_error error)
 {
@@ -86,7 +118,21 @@ void XlsxWorkbook::autofitAllColumns()
 
 void XlsxWorkbook::save(const QString& path) const
 {
-    lxw_workbook* workbook = workbook_new(FileSystem::nativePath(path).constData());
+    saveAs(FileSystem::nativePath(path).constData());
+}
+
+void XlsxWorkbook::saveReplacing(const QString& path) const
+{
+    TextOutputFile file;
+    file.open(path);
+    file.fillThroughName([this](const char* name) { saveAs(name); });
+    file.close();
+}
+
+void XlsxWorkbook::saveAs(const char* nativePath) const
+{
+    const QuietStandardError quiet;
+    lxw_workbook* workbook = workbook_new(nativePath);
     if (!workbook) throw writeError(LXW_ERROR_CREATING_XLSX_FILE);
     lxw_worksheet* sheet = workbook_add_worksheet(workbook, nullptr);
     lxw_error error = sheet ? LXW_NO_ERROR : LXW_ERROR_MEMORY_MALLOC_FAILED;

@@ -17,8 +17,12 @@ public:
 
     // Throws RuntimeError when the file cannot be written.
     void save(const QString& path) const;
+    // The same, written as a text export writes its file: created, or replaced whole, only once
+    // the workbook is complete, so a failure leaves the old file as it was.
+    void saveReplacing(const QString& path) const;
 
 private:
+    void saveAs(const char* nativePath) const;
     double fittedWidth(int column) const;
 
     std::map<std::pair<int, int>, QString> cells_; // by row, then column

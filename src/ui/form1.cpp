@@ -4,6 +4,7 @@
 #include "adding/add_folder.h"
 #include "adding/file_to_listview1.h"
 #include "adding/samples.h"
+#include "core/results_columns.h"
 #include "core/results_total.h"
 #include "core/settings_keys.h"
 #include "core/size_check.h"
@@ -122,8 +123,8 @@ void Form1::Form_Load()
     });
     trap.line(128, [&] { files_.addColumn(QStringLiteral("File(s)")); });
     trap.line(130, [&] { ListView1->setColumnWidth(1, 7000); });
-    trap.line(132, [&] { results_.addColumn(QStringLiteral("Filename")); });
-    trap.line(134, [&] { results_.addColumn(QStringLiteral("File Size")); });
+    trap.line(132, [&] { results_.addColumn(ResultsColumns::filename()); });
+    trap.line(134, [&] { results_.addColumn(ResultsColumns::fileSize()); });
     trap.line(136, [&] { ListView2->setColumnWidth(1, 5500); });
     trap.line(138, [&] { ListView2->setColumnWidth(2, 1800); });
     for (int option = 1; option <= 4; ++option)

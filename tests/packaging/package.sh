@@ -2,8 +2,8 @@
 # Builds the Debian package from a build folder, unpacks it into a temporary root as dpkg would
 # install it, and checks what a user's system gets: the program folder, the command, the menu
 # entry and the file types it opens, every icon, the AppStream description, the manual page, the
-# copyright; that the fonts the package depends on keep every caption whole; and that the
-# desktop's validators and lintian accept them, hardening included.
+# bash completion, the copyright; that the fonts the package depends on keep every caption
+# whole; and that the desktop's validators and lintian accept them, hardening included.
 # Usage: package.sh BUILD_DIR [CPACK [hardened]]  (hardened: the build used the hardening flags)
 set -euo pipefail
 build=$(realpath "$1")
@@ -95,7 +95,13 @@ zcat "$manual" | grep -q '^\.TH BYTEMARSH 1' || fail "manual page has no title"
 MANWIDTH=80 man -l "$manual" 2>"$work/man.err" | grep -q -- '--new-window' ||
     fail "man does not show the manual page"
 [ -s "$work/man.err" ] && fail "man warns: $(cat "$work/man.err")"
+MANWIDTH=80 man -l "$manual" 2>/dev/null | grep -q -- '--check' || fail "the manual page lacks --check"
 grep -q '^Copyright: ' "$root/usr/share/doc/bytemarsh/copyright" || fail "no copyright file"
+
+# The completion lies where bash-completion loads it from when bytemarsh is first completed.
+completion=$root/usr/share/bash-completion/completions/bytemarsh
+[ -f "$completion" ] || fail "no bash completion in /usr/share/bash-completion/completions"
+bash "$(dirname "$0")/completion.sh" "$completion" || fail "the installed completion"
 
 # The captions, measured by the window suite in nothing but the fonts of the package's
 # dependencies beside fontconfig's own fallback (DejaVu): they must fit. In the fallback alone,

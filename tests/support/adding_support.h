@@ -1,9 +1,9 @@
 #pragma once
 
 #include "doubles/test_platform.h"
-#include "ui/list_view.h"
 #include "support/loaded_window.h"
 #include "ui/form1.h"
+#include "ui/list_view.h"
 
 #include <QDir>
 #include <QFile>
