@@ -60,8 +60,7 @@ double anchorSort(const std::vector<Result>& results)
 
 // Runs one item's handler, prints its line and adds its time (command and view) under `key`.
 template <typename Command>
-void run(const char* name, const char* key, double anchor, bench::KeyValues& keys,
-         Command command)
+void run(const char* name, const char* key, double anchor, bench::KeyValues& keys, Command command)
 {
     QElapsedTimer timer;
     timer.start();

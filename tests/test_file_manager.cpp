@@ -99,9 +99,8 @@ private slots:
         QVERIFY(fileManager.showItem("/tmp/a folder/r\xc3\xa9sum\xc3\xa9 #1.txt"));
         // Bytes that are not UTF-8 reach it whole, percent-encoded.
         QVERIFY(fileManager.showItem("/tmp/\xff%.bin"));
-        QCOMPARE(service.uris,
-                 QStringList({"file:///tmp/a%20folder/r%C3%A9sum%C3%A9%20%231.txt",
-                              "file:///tmp/%FF%25.bin"}));
+        QCOMPARE(service.uris, QStringList({"file:///tmp/a%20folder/r%C3%A9sum%C3%A9%20%231.txt",
+                                            "file:///tmp/%FF%25.bin"}));
         QCOMPARE(service.startupId, QString());
     }
 

@@ -42,7 +42,8 @@ struct Window : LoadedWindow
     QString file(const QString& name, qint64 bytes)
     {
         QFile file(path(name));
-        if (!file.open(QIODevice::WriteOnly) || !file.resize(bytes)) qFatal("cannot make %s", qPrintable(name));
+        if (!file.open(QIODevice::WriteOnly) || !file.resize(bytes))
+            qFatal("cannot make %s", qPrintable(name));
         return path(name);
     }
 
@@ -159,7 +160,8 @@ private slots:
             QVERIFY(readOut);
             QStringList names;
             for (int i = 0; i < readOut->childCount(); ++i)
-                if (const QString name = readOut->child(i)->text(QAccessible::Name); !name.isEmpty())
+                if (const QString name = readOut->child(i)->text(QAccessible::Name);
+                    !name.isEmpty())
                     names << name;
             QCOMPARE(names, menu->captions());
             menu->menu().close();
@@ -233,8 +235,8 @@ private slots:
 
         QVERIFY(w.chooseOnResults("Sort by Name"));
         QCOMPARE(rowTexts(w.results()),
-                 QStringList({w.path("also 900"), w.path("File9"), w.path("File10"),
-                              w.path("gone"), w.path("huge"), w.path("small"), w.path("two MB")}));
+                 QStringList({w.path("also 900"), w.path("File9"), w.path("File10"), w.path("gone"),
+                              w.path("huge"), w.path("small"), w.path("two MB")}));
         QCOMPARE(w.results().text(w.results().selectedRow()), w.path("File10"));
 
         // The exports take the list as it stands: the ticked rows in their new order.
@@ -323,7 +325,8 @@ private slots:
 
         QVERIFY(w.chooseOnResults("Open Containing Folder"));
         QVERIFY(w.chooseOnFiles("Open Containing Folder"));
-        QCOMPARE(w.test.fileManager.shown, QByteArrayList({inside.toUtf8(), w.path("top").toUtf8()}));
+        QCOMPARE(w.test.fileManager.shown,
+                 QByteArrayList({inside.toUtf8(), w.path("top").toUtf8()}));
         QVERIFY(w.test.shell.folders.isEmpty());
 
         // Where no file manager answers, the folder opens with its default handler.
@@ -369,8 +372,8 @@ private slots:
             // While the check's "Done." box is up, its command still runs.
             w.form.ListView2_ContextMenu(QPoint(10, 10));
             w.form.ListView1_ContextMenu(QPoint(10, 10));
-            menuOpened = w.form.resultsMenu().menu().isVisible() ||
-                         w.form.fileListMenu().menu().isVisible();
+            menuOpened =
+                w.form.resultsMenu().menu().isVisible() || w.form.fileListMenu().menu().isVisible();
             w.form.changeResultsTicks(Form1::TickChange::TickAll);
             w.form.sortResults(1, SortDirection::Ascending);
             w.clickHeader(1);

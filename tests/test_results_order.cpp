@@ -104,10 +104,11 @@ private slots:
     {
         std::vector<Row> rows;
         for (int i = 0; i < 40; ++i)
-            rows.push_back({QStringLiteral("/r/%1").arg(i), i % 3 == 0 ? std::nullopt
-                                                                        : std::optional<std::int64_t>(i % 4)});
+            rows.push_back({QStringLiteral("/r/%1").arg(i),
+                            i % 3 == 0 ? std::nullopt : std::optional<std::int64_t>(i % 4)});
         Results list(rows);
-        for (const SortDirection direction : {SortDirection::Ascending, SortDirection::Descending}) {
+        for (const SortDirection direction :
+             {SortDirection::Ascending, SortDirection::Descending}) {
             const std::vector<int> order = rowsBySize(list, direction);
             QCOMPARE(order.size(), std::size_t(40));
             for (std::size_t i = 1; i < order.size(); ++i) {
@@ -135,12 +136,12 @@ private slots:
     void namesCollateWithNumbersInNaturalOrder()
     {
         Results list({{"/data/File10.txt", 1},
-                                  {"/data/file2.txt", 2},
-                                  {"/data/File1.txt", 3},
-                                  {"/data/b/z.txt", 4},
-                                  {"/data/a.txt", 5},
-                                  {"/data/File2.txt", 6},
-                                  {"/data/file2.txt", 7}});
+                      {"/data/file2.txt", 2},
+                      {"/data/File1.txt", 3},
+                      {"/data/b/z.txt", 4},
+                      {"/data/a.txt", 5},
+                      {"/data/File2.txt", 6},
+                      {"/data/file2.txt", 7}});
         const QLocale english(QLocale::English, QLocale::UnitedStates);
         const std::vector<int> ascending = rowsByName(list, SortDirection::Ascending, english);
         QCOMPARE(pathsIn(list, ascending),
@@ -159,8 +160,8 @@ private slots:
         // Folders and files whose names differ in case only, in accents, in numbers and in
         // punctuation, where a folder's subtree and its parent's files interleave; duplicates;
         // names without a folder; a name that is not UTF-8.
-        const QStringList parts = {"a", "A", "b", "B", "é", "e", "10", "9", "x-1", "x_1", "x1",
-                                   "ß", "ss", "Z", "", " z", "a.b", "a b"};
+        const QStringList parts = {"a",   "A",  "b", "B",  "é", "e", "10", "9",   "x-1",
+                                   "x_1", "x1", "ß", "ss", "Z", "",  " z", "a.b", "a b"};
         std::mt19937 random(19);
         std::vector<Row> rows;
         for (int i = 0; i < 3000; ++i) {
@@ -232,9 +233,9 @@ private slots:
     void theTotalCountsTickedRowsOrEveryRow()
     {
         Results list({{"/t/a", k2To53},
-                                  {"/t/b", 1},
-                                  {"/t/failed", std::nullopt},
-                                  {"/t/c", 1024, UnitKilobytes}});
+                      {"/t/b", 1},
+                      {"/t/failed", std::nullopt},
+                      {"/t/c", 1024, UnitKilobytes}});
         ResultsTotal all = totalOfTickedRows(list);
         QVERIFY(all.allRows);
         QCOMPARE(all.rows, 4);

@@ -1,5 +1,5 @@
-#include "lists/row_list.h"
 #include "base/runtime_error.h"
+#include "lists/row_list.h"
 #include "support/test_main.h"
 
 #include <QCoreApplication>

@@ -64,8 +64,8 @@ private:
     struct Entry
     {
         const QCollatorSortKey* key;
-        int tie;       // row order
-        int id;        // row, or folder
+        int tie; // row order
+        int id;  // row, or folder
         bool isFolder;
     };
 

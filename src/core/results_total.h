@@ -26,10 +26,10 @@ private:
 // What "Total…" counts: the ticked rows, or every row when none is ticked.
 struct ResultsTotal
 {
-    int rows = 0;        // the rows counted
+    int rows = 0;         // the rows counted
     bool allRows = false; // none was ticked, so every row was counted
-    ByteSum bytes;       // their byte counts
-    int withoutSize = 0; // counted rows without a byte count, which add nothing
+    ByteSum bytes;        // their byte counts
+    int withoutSize = 0;  // counted rows without a byte count, which add nothing
 };
 
 ResultsTotal totalOfTickedRows(const RowList& list);

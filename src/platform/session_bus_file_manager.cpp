@@ -23,7 +23,8 @@ bool SessionBusFileManager::showItem(const QByteArray& nativePath)
                                                           : QDBusConnection(connectionName_);
     if (!bus.isConnected()) return false;
     QDBusMessage call = QDBusMessage::createMethodCall(
-        QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("/org/freedesktop/FileManager1"),
+        QStringLiteral("org.freedesktop.FileManager1"),
+        QStringLiteral("/org/freedesktop/FileManager1"),
         QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("ShowItems"));
     call << QStringList{fileUri(nativePath)} << QString(); // no start-up notification to hand on
     const QDBusPendingCall pending = bus.asyncCall(call, timeoutMs_);

@@ -95,9 +95,8 @@ void Form1::ListView2_ColumnClick(int column)
     if (column != kNameColumn && column != kSizeColumn) return;
     SortDirection direction;
     if (resultsSortIndicator_->column() == column)
-        direction = resultsSortIndicator_->order() == Qt::AscendingOrder
-                        ? SortDirection::Descending
-                        : SortDirection::Ascending;
+        direction = resultsSortIndicator_->order() == Qt::AscendingOrder ? SortDirection::Descending
+                                                                         : SortDirection::Ascending;
     else // names from A, sizes from the largest, as one looks for them
         direction = column == kNameColumn ? SortDirection::Ascending : SortDirection::Descending;
     sortResults(column, direction);
