@@ -55,8 +55,9 @@ int main(int argc, char** argv)
 
     TestPlatform test;
     QtEventPump pump;
-    Platform platform{test.dialogs,      test.settings, test.shell,  test.clipboard,
-                      *test.spreadsheet, pump,          test.random, test.programFolder()};
+    Platform platform{test.dialogs,        test.settings,     test.shell, test.fileManager,
+                      test.clipboard,      *test.spreadsheet, pump,       test.random,
+                      test.programFolder()};
     Form1 form(platform);
     form.Form_Load();
     form.show();

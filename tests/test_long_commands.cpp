@@ -41,14 +41,9 @@ struct RealRoundsWindow
 
     TestPlatform test;
     WindowEventPump events;
-    Platform platform{test.dialogs,
-                      test.settings,
-                      test.shell,
-                      test.clipboard,
-                      test.platform().spreadsheet,
-                      events,
-                      test.random,
-                      test.programFolder()};
+    Platform platform{test.dialogs,     test.settings,  test.shell,
+                      test.fileManager, test.clipboard, test.platform().spreadsheet,
+                      events,           test.random,    test.programFolder()};
     Form1 form{platform};
 };
 

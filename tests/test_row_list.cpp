@@ -1,5 +1,5 @@
-#include "lists/row_list.h"
 #include "base/runtime_error.h"
+#include "lists/row_list.h"
 #include "support/test_main.h"
 
 #include <QCoreApplication>
@@ -137,6 +137,96 @@ private slots:
         QCOMPARE(list.count(), 1);
         QCOMPARE(list.text(1), longText);
         QVERIFY(list.model().store().bytesReserved() < (std::size_t(20) << 20));
+    }
+
+    void sizesFollowTheirRowsThroughRemovalsAndAppends()
+    {
+        RowList list(2, true);
+        list.addColumn("Filename");
+        for (const char* text : {"a", "b", "c", "d"})
+            list.add(text);
+        QCOMPARE(list.size(1), std::nullopt); // no row has one yet
+        list.setSize(2, 0);
+        list.setSize(3, std::int64_t(1) << 62);
+        QCOMPARE(list.size(1), std::nullopt);
+        QCOMPARE(list.size(2), std::optional<std::int64_t>(0));
+        list.remove(1);
+        list.add("e");
+        QCOMPARE(texts(list), QStringList({"b", "c", "d", "e"}));
+        QCOMPARE(list.size(1), std::optional<std::int64_t>(0));
+        QCOMPARE(list.size(2), std::optional<std::int64_t>(std::int64_t(1) << 62));
+        QCOMPARE(list.size(3), std::nullopt);
+        QCOMPARE(list.size(4), std::nullopt);
+        QVERIFY_THROWS_EXCEPTION(RuntimeError, list.size(5));
+        QVERIFY_THROWS_EXCEPTION(RuntimeError, list.setSize(0, 1));
+        list.clear();
+        list.add("f");
+        QCOMPARE(list.size(1), std::nullopt);
+    }
+
+    void aReorderMovesTextsTicksSizesAndTheSelection()
+    {
+        RowList list(2, true);
+        list.addColumn("Filename");
+        list.addColumn("File Size");
+        for (int row = 1; row <= 4; ++row) {
+            list.add(QStringLiteral("r%1").arg(row));
+            list.setSubItem(row, 1, QStringLiteral("%1 bytes").arg(row * 10));
+            list.setSize(row, row * 10);
+        }
+        list.setChecked(2, true);
+        QCoreApplication::processEvents(); // the rows reach the model
+        list.select(2);
+        QPersistentModelIndex held(list.model().index(1, 0));
+        QSignalSpy layout(&list.model(), &QAbstractItemModel::layoutChanged);
+        QSignalSpy layoutBegun(&list.model(), &QAbstractItemModel::layoutAboutToBeChanged);
+
+        list.reorder({4, 2, 1, 3});
+        QCOMPARE(texts(list), QStringList({"r4", "r2", "r1", "r3"}));
+        QCOMPARE(list.subItem(1, 1), QStringLiteral("40 bytes"));
+        QCOMPARE(list.size(4), std::optional<std::int64_t>(30));
+        QVERIFY(list.checked(2) && !list.checked(1) && !list.checked(3) && !list.checked(4));
+        QCOMPARE(list.selectedRow(), 2);
+        QCOMPARE(held.row(), 1);
+        QCOMPARE(layout.count(), 1);
+        QCOMPARE(list.model().index(0, 0).data().toString(), QStringLiteral("r4"));
+
+        // An order that misses a row, repeats one or names one that is not there changes
+        // nothing.
+        for (const std::vector<int>& wrong :
+             std::vector<std::vector<int>>{{1, 2, 3}, {1, 1, 2, 3}, {1, 2, 3, 5}, {0, 1, 2, 3}}) {
+            QVERIFY_THROWS_EXCEPTION(std::exception, list.reorder(wrong));
+            QCOMPARE(texts(list), QStringList({"r4", "r2", "r1", "r3"}));
+        }
+        QCOMPARE(layout.count(), layoutBegun.count()); // every layout change begun was ended
+    }
+
+    void everyTickChangesAtOnceWithOneNotice()
+    {
+        RowList list(2, true);
+        list.addColumn("Filename");
+        for (int row = 1; row <= 1000; ++row)
+            list.add(QString::number(row));
+        QCoreApplication::processEvents();
+        list.setChecked(3, true);
+        QSignalSpy changed(&list.model(), &QAbstractItemModel::dataChanged);
+
+        list.invertChecked();
+        QVERIFY(list.checked(1) && !list.checked(3) && list.checked(1000));
+        list.setAllChecked(true);
+        QVERIFY(list.checked(3));
+        list.setAllChecked(false);
+        for (int row = 1; row <= 1000; ++row)
+            QVERIFY(!list.checked(row));
+        QCOMPARE(changed.count(), 3);
+        QCOMPARE(changed.first().at(2).value<QList<int>>(), QList<int>{Qt::CheckStateRole});
+
+        // A list without ticks keeps none.
+        RowList files(1, false);
+        files.add("a");
+        files.setAllChecked(true);
+        files.invertChecked();
+        QVERIFY(!files.checked(1));
     }
 };
 

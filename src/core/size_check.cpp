@@ -9,6 +9,7 @@
 #include "platform/dialogs.h"
 #include "platform/event_pump.h"
 
+#include <cstdint>
 #include <string_view>
 
 namespace {
@@ -45,8 +46,10 @@ void SizeCheck::run()
             if (!trap.line(112, [&] { row = results_.addUtf8(path); })) row = 0;
             trap.line(114, [&] { unit = selectedUnit(units_, unit); });
             trap.line(130, [&] {
-                const auto size = double(lengthFrom(sizes.of(i, path)));
-                results_.setSubItem(row, 1, ConvertUnitTo(unit, size));
+                const std::int64_t bytes = lengthFrom(sizes.of(i, path));
+                results_.setSubItem(row, 1, ConvertUnitTo(unit, double(bytes)));
+                // Kept exactly as read, for sorting and totals: the text may be in any unit.
+                results_.setSize(row, bytes);
             });
             if (i % kRowsPerClockLook == 0) context_.events.processHeldEvents();
         }

@@ -54,6 +54,48 @@ void ListModel::setChecked(int row, bool checked)
     }
 }
 
+void ListModel::setAllChecked(bool checked)
+{
+    store_.setAllChecked(checked);
+    announceTicks();
+}
+
+void ListModel::invertChecked()
+{
+    store_.invertChecked();
+    announceTicks();
+}
+
+// One notice for every published row: views repaint what they show of it.
+void ListModel::announceTicks()
+{
+    if (published_ > 0 && columnCount() > 0 && store_.checkable())
+        emit dataChanged(index(0, 0), index(published_ - 1, 0), {Qt::CheckStateRole});
+}
+
+void ListModel::reorder(const std::vector<int>& order)
+{
+    publishPending();
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    try {
+        store_.reorder(order);
+    } catch (...) {
+        // Refused before anything moved.
+        emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+        throw;
+    }
+    std::vector<int> newRowOf(order.size());
+    for (std::size_t to = 0; to < order.size(); ++to)
+        newRowOf[std::size_t(order[to])] = int(to);
+    const QModelIndexList before = persistentIndexList();
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (const QModelIndex& old : before)
+        after << index(newRowOf[std::size_t(old.row())], old.column());
+    changePersistentIndexList(before, after);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
 bool ListModel::removeRowsAt(const std::vector<int>& ascendingRows)
 {
     if (ascendingRows.empty()) return false;

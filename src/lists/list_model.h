@@ -24,9 +24,14 @@ public:
     int append(std::string_view firstColumn);
     void setText(int row, int column, std::string_view text);
     void setChecked(int row, bool checked);
+    void setAllChecked(bool checked);
+    void invertChecked();
     // Ascending, no repeats. Returns true when views were reset rather than told row by row.
     bool removeRowsAt(const std::vector<int>& ascendingRows);
     void clear();
+    // Puts the rows in a new order (see RowStore::reorder). Views keep their selection and
+    // current row on the same rows, wherever those now stand.
+    void reorder(const std::vector<int>& order);
 
     // Tells the views about rows appended since the last publication.
     void publishPending();
@@ -39,6 +44,8 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
 private:
+    void announceTicks();
+
     RowStore store_;
     QStringList headers_;
     int published_ = 0;

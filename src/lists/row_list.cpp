@@ -108,6 +108,28 @@ void RowList::setChecked(int row, bool checked)
     model_.setChecked(modelRow(row), checked);
 }
 
+void RowList::setAllChecked(bool checked)
+{
+    model_.setAllChecked(checked);
+}
+
+void RowList::invertChecked()
+{
+    model_.invertChecked();
+}
+
+std::optional<std::int64_t> RowList::size(int row) const
+{
+    const std::int64_t bytes = model_.store().size(modelRow(row));
+    if (bytes == RowStore::kNoSize) return std::nullopt;
+    return bytes;
+}
+
+void RowList::setSize(int row, std::int64_t bytes)
+{
+    model_.store().setSize(modelRow(row), bytes);
+}
+
 int RowList::add(const QString& text)
 {
     int row = 0;
@@ -145,6 +167,15 @@ void RowList::removeRows(std::vector<int> rows)
 void RowList::clear()
 {
     model_.clear();
+}
+
+void RowList::reorder(const std::vector<int>& rows)
+{
+    std::vector<int> order;
+    order.reserve(rows.size());
+    for (const int row : rows)
+        order.push_back(modelRow(row));
+    model_.reorder(order);
 }
 
 int RowList::selectedRow() const

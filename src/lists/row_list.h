@@ -4,6 +4,8 @@
 
 #include <QItemSelectionModel>
 #include <QString>
+#include <cstdint>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -38,6 +40,12 @@ public:
     void setSubItem(int row, int item, const QString& text);
     bool checked(int row) const;
     void setChecked(int row, bool checked);
+    void setAllChecked(bool checked);
+    void invertChecked();
+
+    // The exact byte count the size check read for a row; nothing when it read none.
+    std::optional<std::int64_t> size(int row) const;
+    void setSize(int row, std::int64_t bytes);
 
     // Appends at the end and returns the new row's number.
     int add(const QString& text);
@@ -46,6 +54,9 @@ public:
     // Removes the given rows (any order, repeats allowed) in one pass.
     void removeRows(std::vector<int> rows);
     void clear();
+    // Puts the rows in a new order: `rows` names every row number once, in the order they are
+    // to stand. Each row keeps its texts, tick and size; the selection stays on its row.
+    void reorder(const std::vector<int>& rows);
 
     // 0 when no row is selected.
     int selectedRow() const;

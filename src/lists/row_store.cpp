@@ -4,6 +4,7 @@
 #include <cstring>
 #include <limits>
 #include <stdexcept>
+#include <type_traits>
 
 namespace {
 constexpr std::uint32_t kChunkSize = 1u << 20;
@@ -80,12 +81,40 @@ void RowStore::setChecked(int row, bool checked)
     if (checkable_) ticks_.at(std::size_t(row)) = checked ? 1 : 0;
 }
 
+void RowStore::setAllChecked(bool checked)
+{
+    std::fill(ticks_.begin(), ticks_.end(), checked ? 1 : 0);
+}
+
+void RowStore::invertChecked()
+{
+    for (std::uint8_t& tick : ticks_)
+        tick ^= 1;
+}
+
+std::int64_t RowStore::size(int row) const
+{
+    if (row < 0 || row >= count()) throw std::out_of_range("no such row");
+    return sizes_.empty() ? kNoSize : sizes_[std::size_t(row)];
+}
+
+void RowStore::setSize(int row, std::int64_t bytes)
+{
+    if (row < 0 || row >= count()) throw std::out_of_range("no such row");
+    if (sizes_.empty()) {
+        if (bytes == kNoSize) return;
+        sizes_.assign(std::size_t(count()), kNoSize);
+    }
+    sizes_[std::size_t(row)] = bytes < 0 ? kNoSize : bytes;
+}
+
 int RowStore::append(std::string_view firstColumn)
 {
     const int row = count();
     cells_.push_back(arena_.add(firstColumn));
     cells_.resize(cells_.size() + std::size_t(columns_ - 1));
     if (checkable_) ticks_.push_back(0);
+    if (!sizes_.empty()) sizes_.push_back(kNoSize);
     liveBytes_ += firstColumn.size();
     return row;
 }
@@ -108,11 +137,41 @@ void RowStore::removeRows(const std::vector<int>& ascendingRows)
         std::copy_n(cells_.begin() + std::ptrdiff_t(read * columns_), columns_,
                     cells_.begin() + std::ptrdiff_t(write * columns_));
         if (checkable_) ticks_[write] = ticks_[read];
+        if (!sizes_.empty()) sizes_[write] = sizes_[read];
         ++write;
     }
     cells_.resize(write * columns_);
     if (checkable_) ticks_.resize(write);
+    if (!sizes_.empty()) sizes_.resize(write);
     compactIfWasteful();
+}
+
+void RowStore::reorder(const std::vector<int>& order)
+{
+    const std::size_t rows = std::size_t(count());
+    if (order.size() != rows) throw std::invalid_argument("an order must name every row");
+    std::vector<bool> seen(rows);
+    for (const int row : order) {
+        if (row < 0 || std::size_t(row) >= rows || seen[std::size_t(row)])
+            throw std::invalid_argument("an order must name every row once");
+        seen[std::size_t(row)] = true;
+    }
+
+    // The texts stay where they are in the arena; only their references move.
+    std::vector<TextArena::Ref> cells(cells_.size());
+    for (std::size_t to = 0; to < rows; ++to)
+        std::copy_n(cells_.begin() + std::ptrdiff_t(std::size_t(order[to]) * columns_), columns_,
+                    cells.begin() + std::ptrdiff_t(to * columns_));
+    cells_ = std::move(cells);
+    const auto permute = [&](auto& values) {
+        if (values.empty()) return;
+        std::remove_reference_t<decltype(values)> moved(values.size());
+        for (std::size_t to = 0; to < rows; ++to)
+            moved[to] = values[std::size_t(order[to])];
+        values = std::move(moved);
+    };
+    permute(ticks_);
+    permute(sizes_);
 }
 
 void RowStore::clear()
@@ -121,6 +180,8 @@ void RowStore::clear()
     cells_.shrink_to_fit();
     ticks_.clear();
     ticks_.shrink_to_fit();
+    sizes_.clear();
+    sizes_.shrink_to_fit();
     arena_.clear();
     liveBytes_ = garbageBytes_ = 0;
 }

@@ -40,11 +40,15 @@ private:
     std::size_t reserved_ = 0;
 };
 
-// The rows of one list: a fixed number of text columns per row and, optionally, a tick.
-// Rows are 0-based here; the list wrapper presents them 1-based.
+// The rows of one list: a fixed number of text columns per row, optionally a tick, and the
+// byte count the size check read for the row, when it read one. Rows are 0-based here; the list
+// wrapper presents them 1-based.
 class RowStore
 {
 public:
+    // What size() answers for a row without a byte count.
+    static constexpr std::int64_t kNoSize = -1;
+
     RowStore(int textColumns, bool checkable);
 
     int count() const { return static_cast<int>(cells_.size() / columns_); }
@@ -55,12 +59,22 @@ public:
     void setText(int row, int column, std::string_view text);
     bool checked(int row) const;
     void setChecked(int row, bool checked);
+    // Every row's tick at once; nothing for a list without ticks.
+    void setAllChecked(bool checked);
+    void invertChecked();
+
+    // The row's byte count, or kNoSize. Lists that never get one spend no memory on them.
+    std::int64_t size(int row) const;
+    void setSize(int row, std::int64_t bytes);
 
     // Returns the new row's number.
     int append(std::string_view firstColumn);
     // Removes the given rows (ascending, no repeats) in one pass; survivors keep their order.
     void removeRows(const std::vector<int>& ascendingRows);
     void clear();
+    // Puts the rows in a new order: order[i] is the row that comes to stand at i. Each row
+    // keeps its texts, tick and size. `order` must hold every row exactly once.
+    void reorder(const std::vector<int>& order);
 
     std::size_t bytesReserved() const { return arena_.bytesReserved(); }
     // Keeps the texts of every row there is now readable until the pin goes.
@@ -74,6 +88,7 @@ private:
     TextArena arena_;
     std::vector<TextArena::Ref> cells_; // row-major
     std::vector<std::uint8_t> ticks_;
+    std::vector<std::int64_t> sizes_; // empty until a row gets a size
     std::size_t liveBytes_ = 0;
     std::size_t garbageBytes_ = 0;
 };

@@ -5,6 +5,7 @@
 class Clipboard;
 class Dialogs;
 class EventPump;
+class FileManager;
 class RandomSource;
 class SettingsStore;
 class Shell;
@@ -17,6 +18,7 @@ struct Platform
     Dialogs& dialogs;
     SettingsStore& settings;
     Shell& shell;
+    FileManager& fileManager;
     Clipboard& clipboard;
     SpreadsheetLauncher& spreadsheet;
     EventPump& events;

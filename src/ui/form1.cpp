@@ -5,16 +5,20 @@
 #include "adding/file_to_listview1.h"
 #include "adding/samples.h"
 #include "core/results_columns.h"
+#include "core/results_total.h"
 #include "core/settings_keys.h"
 #include "core/size_check.h"
 #include "core/unit_options.h"
 #include "output/clipboard_copy.h"
+#include "output/copy_path.h"
+#include "output/open_containing_folder.h"
 #include "output/spreadsheet_export.h"
 #include "output/text_export.h"
 #include "platform/dialogs.h"
 #include "platform/file_system.h"
 #include "platform/gui/cursor_file.h"
 #include "platform/settings_store.h"
+#include "ui/list_menu.h"
 
 #include <QCloseEvent>
 #include <QIcon>
@@ -30,6 +34,11 @@ struct Form1::Commands
     TextExport textExport;
     SpreadsheetExport spreadsheetExport;
     ClipboardCopy clipboardCopy;
+    ResultsTotalCommand resultsTotal;
+    OpenContainingFolder openFileFolder;
+    OpenContainingFolder openResultFolder;
+    CopyPath copyFilePath;
+    CopyPath copyResultPath;
 };
 
 Form1::Form1(Platform& platform, QWidget* parent)
@@ -49,9 +58,15 @@ Form1::Form1(Platform& platform, QWidget* parent)
         {results_, context},
         {results_, p.spreadsheet, context},
         {results_, p.clipboard, context},
+        {results_, context},
+        {files_, p.fileManager, p.shell, context},
+        {results_, p.fileManager, p.shell, context},
+        {files_, p.clipboard},
+        {results_, p.clipboard},
     });
     connectHandlers();
     connectListHandlers();
+    buildListMenus();
     installPointerRules();
 }
 
@@ -179,4 +194,22 @@ void Form1::PushButton18_Click()
 bool Form1::SaveResultsAsExcelFileIsExcelInstalled()
 {
     return commands_->spreadsheetExport.SaveResultsAsExcelFileIsExcelInstalled();
+}
+
+void Form1::showResultsTotal()
+{
+    runMenuCommand([this] { commands_->resultsTotal.run(); });
+}
+
+void Form1::openContainingFolder(RowList& list)
+{
+    runMenuCommand([&] {
+        (&list == &files_ ? commands_->openFileFolder : commands_->openResultFolder).run();
+    });
+}
+
+void Form1::copyPath(RowList& list)
+{
+    runMenuCommand(
+        [&] { (&list == &files_ ? commands_->copyFilePath : commands_->copyResultPath).run(); });
 }

@@ -3,6 +3,7 @@
 #include "core/command_scope.h"
 #include "core/error_trap.h"
 #include "core/list_editing.h"
+#include "core/results_order.h"
 #include "core/window_pointer.h"
 #include "lists/row_list.h"
 #include "platform/platform.h"
@@ -16,7 +17,9 @@
 #include <functional>
 #include <memory>
 
+class ListMenu;
 class PointerRules;
+class SortIndicator;
 class QDropEvent;
 class QGroupBox;
 class QPushButton;
@@ -106,6 +109,28 @@ public:
     void ListView1_MouseMove(const QPoint& point, int screenY);
     void ListView1_MouseUp();
 
+    // The lists' context menus (right button, Menu key, Shift+F10), opened at a point of the
+    // screen; neither opens while a command runs.
+    void ListView1_ContextMenu(const QPoint& globalPoint);
+    void ListView2_ContextMenu(const QPoint& globalPoint);
+    // A click on a results column's header (1 = "Filename", 2 = "File Size"): sorts by it,
+    // and the other way round when the rows stand sorted by it already.
+    void ListView2_ColumnClick(int column);
+
+    // What the menus' items do, each as a command.
+    enum class TickChange { TickAll, UntickAll, Invert };
+    void changeResultsTicks(TickChange change);
+    // Column 1 sorts by name, column 2 by size.
+    void sortResults(int column, SortDirection direction);
+    void showResultsTotal();
+    void openContainingFolder(RowList& list);
+    void copyPath(RowList& list);
+
+    ListMenu& fileListMenu() { return *fileListMenu_; }
+    ListMenu& resultsMenu() { return *resultsMenu_; }
+    // The results header's indicator of the last sort; 0 as its column when none shows.
+    const SortIndicator& resultsSortIndicator() const { return *resultsSortIndicator_; }
+
     // Paths named on the command line or handed over by a later start, as the file system's
     // bytes: each goes in as a drop of that item would, in order; a path that names nothing is
     // skipped. Paths that come while a command runs wait for it to end.
@@ -125,7 +150,14 @@ private:
         if (!scope.refused()) steps();
     }
 
+    // A menu item's command: none while another command runs, whatever it lets through.
+    template <typename Steps> void runMenuCommand(Steps&& steps)
+    {
+        if (!running_.any()) runCommand(CommandScope::Input::Held, std::forward<Steps>(steps));
+    }
+
     void buildLayout();
+    void buildListMenus();
     void connectHandlers();
     void restoreUnitOption(int option);
     void applyPointer();
@@ -165,4 +197,7 @@ private:
     QPersistentModelIndex draggedRow_;
 
     PointerRules* pointerRules_ = nullptr;
+    std::unique_ptr<ListMenu> fileListMenu_;
+    std::unique_ptr<ListMenu> resultsMenu_;
+    SortIndicator* resultsSortIndicator_ = nullptr; // owned by the header
 };

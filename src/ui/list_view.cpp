@@ -3,6 +3,7 @@
 #include "base/runtime_error.h"
 #include "ui/twips.h"
 
+#include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -46,8 +47,32 @@ void ListViewWidget::mouseDoubleClickEvent(QMouseEvent* event)
 
 void ListViewWidget::keyPressEvent(QKeyEvent* event)
 {
+    // The Menu key arrives as a context menu from the window system too, on X11: the menu
+    // is open by then and takes it.
+    const bool menuKey = event->key() == Qt::Key_Menu && event->modifiers() == Qt::NoModifier;
+    const bool shiftF10 = event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier;
+    if (menuKey || shiftF10) {
+        event->accept();
+        emit menuRequested(keyboardMenuPoint());
+        return;
+    }
     QTreeView::keyPressEvent(event);
     emit keyPressed(event);
+}
+
+void ListViewWidget::contextMenuEvent(QContextMenuEvent* event)
+{
+    event->accept();
+    emit menuRequested(event->reason() == QContextMenuEvent::Mouse ? event->globalPos()
+                                                                   : keyboardMenuPoint());
+}
+
+QPoint ListViewWidget::keyboardMenuPoint() const
+{
+    const QRect row = visualRect(currentIndex());
+    const QPoint point =
+        row.isValid() && viewport()->rect().intersects(row) ? row.bottomLeft() : QPoint(0, 0);
+    return viewport()->mapToGlobal(point);
 }
 
 void ListViewWidget::dragEnterEvent(QDragEnterEvent* event)

@@ -23,6 +23,9 @@ signals:
     void dragEntered(QDragEnterEvent* event);
     void dragMoved(QDragMoveEvent* event);
     void dropped(QDropEvent* event);
+    // A context menu asked for, by the right button, the Menu key or Shift+F10; it opens at
+    // this point of the screen (under the pointer, or at the current row from the keyboard).
+    void menuRequested(const QPoint& globalPoint);
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -33,6 +36,11 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    // Where a menu asked for from the keyboard opens: below the current row, or at the top.
+    QPoint keyboardMenuPoint() const;
 };
 
 // A row list shown in a widget: the operations that need the screen.

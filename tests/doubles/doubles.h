@@ -2,6 +2,7 @@
 
 #include "platform/clipboard.h"
 #include "platform/event_pump.h"
+#include "platform/file_manager.h"
 #include "platform/random_source.h"
 #include "platform/shell.h"
 
@@ -17,6 +18,20 @@ public:
 
     QStringList urls;
     QStringList folders;
+};
+
+// Records the files it was asked to show; answers as a file manager would, or as none does.
+class RecordingFileManager : public FileManager
+{
+public:
+    bool showItem(const QByteArray& nativePath) override
+    {
+        shown << nativePath;
+        return answers;
+    }
+
+    bool answers = true;
+    QByteArrayList shown;
 };
 
 // A clipboard of its own, which can refuse a number of attempts as a busy one would.

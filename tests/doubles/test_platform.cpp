@@ -17,8 +17,9 @@ public:
 
 TestPlatform::TestPlatform()
     : spreadsheet(std::make_unique<MissingSpreadsheet>()),
-      platform_{dialogs, settings,          shell, clipboard, currentSpreadsheet_, events,
-                random,  programDir_.path()}
+      platform_{dialogs,     settings,  shell,
+                fileManager, clipboard, currentSpreadsheet_,
+                events,      random,    programDir_.path()}
 {
 }
 

@@ -29,6 +29,7 @@ public:
     ScriptedDialogs dialogs;
     QtSettingsStore settings;
     RecordingShell shell;
+    RecordingFileManager fileManager;
     FakeClipboard clipboard;
     std::unique_ptr<SpreadsheetLauncher> spreadsheet;
     CountingEventPump events;

@@ -12,6 +12,7 @@ file manager or a person's pointer would be:
                              wait until the pointer's image has been ID for a third of a second
   drop TITLE X Y PATH...     drag PATHs from outside and drop them at X,Y of the window (XDND);
                              prints "accepted" or "refused"
+  clipboard                  the clipboard's text, as a program that pastes it asks for it
 """
 import hashlib
 import sys
@@ -133,11 +134,36 @@ def drop(d, target, x, y, paths):
     sys.exit("the window never finished the drop")
 
 
+def clipboard_text(d):
+    """Asks the clipboard's owner for its text as UTF-8, as a paste does."""
+    window = d.screen().root.create_window(0, 0, 1, 1, 0, X.CopyFromParent)
+    stamp = server_time(d, window)
+    target = d.intern_atom("UTF8_STRING")
+    landing = d.intern_atom("BYTEMARSH_PASTE")
+    window.convert_selection(d.intern_atom("CLIPBOARD"), target, landing, stamp)
+    d.flush()
+    deadline = time.time() + 10
+    while time.time() < deadline:
+        if not d.pending_events():
+            time.sleep(0.01)
+            continue
+        event = d.next_event()
+        if event.type == X.SelectionNotify:
+            if event.property == X.NONE:
+                sys.exit("the clipboard holds no text")
+            value = window.get_full_property(landing, X.AnyPropertyType).value
+            return value if isinstance(value, bytes) else bytes(value)
+    sys.exit("the clipboard's owner did not answer")
+
+
 def main():
     command = sys.argv[1]
     d = display.Display()
     if command == "cursor":
         print(cursor_id(d))
+        return
+    if command == "clipboard":
+        sys.stdout.buffer.write(clipboard_text(d))
         return
     if command == "wait-cursor":
         wait_cursor(d, sys.argv[2], sys.argv[3], sys.argv[4])

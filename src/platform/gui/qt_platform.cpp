@@ -6,8 +6,9 @@
 
 QtPlatform::QtPlatform()
     : spreadsheet_(std::make_unique<DesktopSpreadsheetLauncher>(shell_)),
-      platform_{dialogs_,      settings_, shell_,  clipboard_,
-                *spreadsheet_, events_,   random_, QCoreApplication::applicationDirPath()}
+      platform_{dialogs_,     settings_,  shell_,
+                fileManager_, clipboard_, *spreadsheet_,
+                events_,      random_,    QCoreApplication::applicationDirPath()}
 {
     dialogs_.setEventPump(&events_);
 }

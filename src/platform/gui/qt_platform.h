@@ -6,6 +6,7 @@
 #include "platform/gui/window_event_pump.h"
 #include "platform/platform.h"
 #include "platform/random_source.h"
+#include "platform/session_bus_file_manager.h"
 #include "platform/settings_store.h"
 #include "platform/spreadsheet.h"
 
@@ -31,6 +32,7 @@ private:
     QtDialogs dialogs_;
     QtSettingsStore settings_;
     QtShell shell_;
+    SessionBusFileManager fileManager_;
     QtClipboard clipboard_;
     std::unique_ptr<SpreadsheetLauncher> spreadsheet_;
     WindowEventPump events_;

@@ -1,0 +1,52 @@
+#include "output/open_containing_folder.h"
+
+#include "core/error_trap.h"
+#include "lists/row_list.h"
+#include "platform/dialogs.h"
+#include "platform/file_manager.h"
+#include "platform/file_system.h"
+#include "platform/shell.h"
+
+#include <string_view>
+
+OpenContainingFolder::OpenContainingFolder(RowList& list, FileManager& fileManager, Shell& shell,
+                                           const CommandContext& context)
+    : list_(list), fileManager_(fileManager), shell_(shell), context_(context)
+{
+}
+
+QByteArray OpenContainingFolder::folderOf(const QByteArray& nativePath)
+{
+    // A separator at the very end belongs to the name, as it does in the results list.
+    const qsizetype slash = nativePath.lastIndexOf('/', nativePath.size() - 2);
+    if (slash < 0) return QByteArrayLiteral(".");
+    if (slash == 0) return QByteArrayLiteral("/");
+    return nativePath.left(slash);
+}
+
+QString OpenContainingFolder::goneMessage(const QString& path)
+{
+    return QStringLiteral("This file no longer exists:\r\n\r\n") + path;
+}
+
+void OpenContainingFolder::run()
+{
+    ErrorTrap trap(context_.errors, QStringLiteral("Form1"),
+                   QStringLiteral("OpenContainingFolder"));
+    int row = 0;
+    if (!trap.line(100, [&] { row = list_.selectedRow(); }) || row == 0) return;
+    QByteArray path;
+    // The row's bytes as they are, so a name that is not UTF-8 still names its file.
+    if (!trap.line(102, [&] {
+            const std::string_view bytes = list_.textUtf8(row);
+            path = QByteArray(bytes.data(), qsizetype(bytes.size()));
+        }))
+        return;
+    if (trap.test(104, [&] { return !FileSystem::entryExistsAt(path); })) {
+        trap.line(106, [&] { context_.dialogs.inform(goneMessage(list_.text(row))); });
+        return;
+    }
+    trap.line(108, [&] {
+        if (!fileManager_.showItem(path)) shell_.openFolder(QString::fromUtf8(folderOf(path)));
+    });
+}

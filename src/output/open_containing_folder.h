@@ -1,0 +1,34 @@
+#pragma once
+
+#include "core/command_context.h"
+
+#include <QByteArray>
+#include <QString>
+
+class FileManager;
+class RowList;
+class Shell;
+
+// "Open Containing Folder": the selected row's file, shown selected in the desktop's file
+// manager; where no file manager answers, its folder opened by the desktop's default handler.
+// A file that is gone gets a message naming it instead.
+class OpenContainingFolder
+{
+public:
+    OpenContainingFolder(RowList& list, FileManager& fileManager, Shell& shell,
+                         const CommandContext& context);
+
+    void run();
+
+    // The folder that holds a path, as the file system's bytes: "/" for a file at the top,
+    // "." for a bare name.
+    static QByteArray folderOf(const QByteArray& nativePath);
+    // What the message says when the file is gone.
+    static QString goneMessage(const QString& path);
+
+private:
+    RowList& list_;
+    FileManager& fileManager_;
+    Shell& shell_;
+    CommandContext context_;
+};

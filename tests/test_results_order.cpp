@@ -1,0 +1,270 @@
+#include "core/results_order.h"
+#include "core/results_total.h"
+#include "core/units.h"
+#include "lists/row_list.h"
+#include "support/test_main.h"
+
+#include <QCollator>
+#include <QLocale>
+#include <algorithm>
+#include <cstdint>
+#include <numeric>
+#include <random>
+
+namespace {
+
+// A results list: each row a path, a size text in whatever unit, and the byte count read, if
+// one was.
+struct Row
+{
+    QString path;
+    std::optional<std::int64_t> bytes;
+    short unit = UnitBytes;
+};
+
+void fill(RowList& list, const std::vector<Row>& rows)
+{
+    for (const Row& row : rows) {
+        const int at = list.add(row.path);
+        if (row.bytes) {
+            list.setSubItem(at, 1, ConvertUnitTo(row.unit, double(*row.bytes)));
+            list.setSize(at, *row.bytes);
+        }
+    }
+}
+
+struct Results : RowList
+{
+    explicit Results(const std::vector<Row>& rows) : RowList(2, true)
+    {
+        addColumn("Filename");
+        addColumn("File Size");
+        fill(*this, rows);
+    }
+};
+
+QStringList pathsIn(const RowList& list, const std::vector<int>& order)
+{
+    QStringList paths;
+    for (const int row : order)
+        paths << list.text(row);
+    return paths;
+}
+
+// The order by whole paths, one collator comparison at a time: what the quick name sort must
+// give.
+std::vector<int> referenceByName(const RowList& list, SortDirection direction,
+                                 const QLocale& locale)
+{
+    QCollator collator(locale);
+    collator.setNumericMode(true);
+    std::vector<int> order(std::size_t(list.count()));
+    std::iota(order.begin(), order.end(), 1);
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        const int compared = collator.compare(list.text(a), list.text(b));
+        return direction == SortDirection::Ascending ? compared < 0 : compared > 0;
+    });
+    return order;
+}
+
+constexpr std::int64_t k2To53 = std::int64_t(1) << 53;
+
+} // namespace
+
+// The results' orders and their total, on rows as the size check leaves them.
+class ResultsOrderTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void sizesCompareByTheBytesReadWhateverTheUnitShown()
+    {
+        // The texts alone would put "2 MB" before "900 KB" and "1.99GB" before "3 bytes".
+        Results list({
+            {"/d/three-bytes", 3, UnitBytes},
+            {"/d/two-mb", 2 * 1048576, UnitMegabytes},
+            {"/d/failed-1", std::nullopt},
+            {"/d/nine-hundred-kb", 900 * 1024, UnitKilobytes},
+            {"/d/almost-two-gb", 2136746229, UnitGigabytes},
+            {"/d/empty", 0, UnitGigabytes},
+            {"/d/failed-2", std::nullopt},
+        });
+        QCOMPARE(list.subItem(2, 1), QStringLiteral("2 MB"));
+
+        QCOMPARE(pathsIn(list, rowsBySize(list, SortDirection::Descending)),
+                 QStringList({"/d/almost-two-gb", "/d/two-mb", "/d/nine-hundred-kb",
+                              "/d/three-bytes", "/d/empty", "/d/failed-1", "/d/failed-2"}));
+        // Failed reads stay last the other way round too, in their own order.
+        QCOMPARE(pathsIn(list, rowsBySize(list, SortDirection::Ascending)),
+                 QStringList({"/d/empty", "/d/three-bytes", "/d/nine-hundred-kb", "/d/two-mb",
+                              "/d/almost-two-gb", "/d/failed-1", "/d/failed-2"}));
+    }
+
+    void equalSizesKeepTheirOrderInBothDirections()
+    {
+        std::vector<Row> rows;
+        for (int i = 0; i < 40; ++i)
+            rows.push_back({QStringLiteral("/r/%1").arg(i),
+                            i % 3 == 0 ? std::nullopt : std::optional<std::int64_t>(i % 4)});
+        Results list(rows);
+        for (const SortDirection direction :
+             {SortDirection::Ascending, SortDirection::Descending}) {
+            const std::vector<int> order = rowsBySize(list, direction);
+            QCOMPARE(order.size(), std::size_t(40));
+            for (std::size_t i = 1; i < order.size(); ++i) {
+                const auto a = list.size(order[i - 1]);
+                const auto b = list.size(order[i]);
+                if (!a || !b) {
+                    QVERIFY(!b); // nothing with a size after a row without one
+                    if (!a) QVERIFY(order[i - 1] < order[i]);
+                    continue;
+                }
+                if (*a == *b)
+                    QVERIFY(order[i - 1] < order[i]); // the earlier row stays first
+                else
+                    QVERIFY(direction == SortDirection::Ascending ? *a < *b : *a > *b);
+            }
+        }
+        // Sorting a sorted list again changes nothing.
+        list.reorder(rowsBySize(list, SortDirection::Descending));
+        const std::vector<int> again = rowsBySize(list, SortDirection::Descending);
+        std::vector<int> identity(again.size());
+        std::iota(identity.begin(), identity.end(), 1);
+        QCOMPARE(again, identity);
+    }
+
+    void namesCollateWithNumbersInNaturalOrder()
+    {
+        Results list({{"/data/File10.txt", 1},
+                      {"/data/file2.txt", 2},
+                      {"/data/File1.txt", 3},
+                      {"/data/b/z.txt", 4},
+                      {"/data/a.txt", 5},
+                      {"/data/File2.txt", 6},
+                      {"/data/file2.txt", 7}});
+        const QLocale english(QLocale::English, QLocale::UnitedStates);
+        const std::vector<int> ascending = rowsByName(list, SortDirection::Ascending, english);
+        QCOMPARE(pathsIn(list, ascending),
+                 QStringList({"/data/a.txt", "/data/b/z.txt", "/data/File1.txt", "/data/file2.txt",
+                              "/data/file2.txt", "/data/File2.txt", "/data/File10.txt"}));
+        QCOMPARE(ascending, referenceByName(list, SortDirection::Ascending, english));
+        // The two equal rows (2 and 7) keep their order either way.
+        const std::vector<int> descending = rowsByName(list, SortDirection::Descending, english);
+        QCOMPARE(descending, referenceByName(list, SortDirection::Descending, english));
+        QVERIFY(std::find(descending.begin(), descending.end(), 2) <
+                std::find(descending.begin(), descending.end(), 7));
+    }
+
+    void theQuickNameSortAgreesWithWholePathsOverATree()
+    {
+        // Folders and files whose names differ in case only, in accents, in numbers and in
+        // punctuation, where a folder's subtree and its parent's files interleave; duplicates;
+        // names without a folder; a name that is not UTF-8.
+        const QStringList parts = {"a",   "A",  "b", "B",  "é", "e", "10", "9",   "x-1",
+                                   "x_1", "x1", "ß", "ss", "Z", "",  " z", "a.b", "a b"};
+        std::mt19937 random(19);
+        std::vector<Row> rows;
+        for (int i = 0; i < 3000; ++i) {
+            QString path = (random() % 5 == 0) ? QString() : QStringLiteral("/");
+            const int depth = int(random() % 4);
+            for (int level = 0; level <= depth; ++level) {
+                if (level > 0) path += u'/';
+                path += parts[int(random() % parts.size())];
+                if (random() % 3 == 0) path += QString::number(random() % 12);
+            }
+            rows.push_back({path, i});
+        }
+        Results list(rows);
+        list.setTextUtf8(list.add(QString()), "/a/\xff\xfe.bin");
+        for (const QLocale& locale : {QLocale(QLocale::English, QLocale::UnitedStates),
+                                      QLocale(QLocale::German, QLocale::Germany),
+                                      QLocale(QLocale::Swedish, QLocale::Sweden)})
+            for (const SortDirection direction :
+                 {SortDirection::Ascending, SortDirection::Descending})
+                QCOMPARE(rowsByName(list, direction, locale),
+                         referenceByName(list, direction, locale));
+    }
+
+    void aDeepChainSortsWithoutRecursion()
+    {
+        QString path;
+        std::vector<Row> rows;
+        for (int level = 0; level < 5000; ++level) {
+            path += QStringLiteral("/d");
+            rows.push_back({path + QStringLiteral("/f"), level});
+        }
+        Results list(rows);
+        const std::vector<int> order = rowsByName(list, SortDirection::Descending, QLocale::c());
+        QCOMPARE(order, referenceByName(list, SortDirection::Descending, QLocale::c()));
+    }
+
+    void anEmptyListHasAnEmptyOrder()
+    {
+        Results list({});
+        QVERIFY(rowsBySize(list, SortDirection::Ascending).empty());
+        QVERIFY(rowsByName(list, SortDirection::Ascending).empty());
+    }
+
+    void theByteSumIsExactAtTwoToTheFiftyThreeAndAbove()
+    {
+        ByteSum sum;
+        QCOMPARE(sum.digits(), QStringLiteral("0"));
+        sum.add(std::uint64_t(k2To53));
+        sum.add(1); // a double would lose this byte
+        QCOMPARE(sum.digits(), QStringLiteral("9007199254740993"));
+        sum.add(1);
+        QCOMPARE(sum.digits(), QStringLiteral("9007199254740994"));
+
+        // Past 2^64: three rows of the largest size there is.
+        ByteSum large;
+        const std::uint64_t biggest = std::uint64_t(std::numeric_limits<std::int64_t>::max());
+        for (int i = 0; i < 3; ++i)
+            large.add(biggest);
+        QCOMPARE(large.digits(), QStringLiteral("27670116110564327421"));
+        QCOMPARE(large.toDouble(), 3.0 * double(biggest));
+
+        // A run of nines carries through every group of digits.
+        ByteSum carry;
+        carry.add(999999999999999999u);
+        carry.add(1);
+        QCOMPARE(carry.digits(), QStringLiteral("1000000000000000000"));
+    }
+
+    void theTotalCountsTickedRowsOrEveryRow()
+    {
+        Results list({{"/t/a", k2To53},
+                      {"/t/b", 1},
+                      {"/t/failed", std::nullopt},
+                      {"/t/c", 1024, UnitKilobytes}});
+        ResultsTotal all = totalOfTickedRows(list);
+        QVERIFY(all.allRows);
+        QCOMPARE(all.rows, 4);
+        QCOMPARE(all.withoutSize, 1);
+        QCOMPARE(all.bytes.digits(), QStringLiteral("9007199254742017"));
+
+        list.setChecked(1, true);
+        list.setChecked(2, true);
+        list.setChecked(3, true);
+        ResultsTotal ticked = totalOfTickedRows(list);
+        QVERIFY(!ticked.allRows);
+        QCOMPARE(ticked.rows, 3);
+        QCOMPARE(ticked.withoutSize, 1);
+        QCOMPARE(ticked.bytes.digits(), QStringLiteral("9007199254740993"));
+
+        QLocale::setDefault(QLocale::c());
+        QCOMPARE(totalMessage(ticked),
+                 QStringLiteral("Ticked rows: 3\r\n\r\nTotal size:\r\n9007199254740992 bytes\r\n"
+                                "8796093022208 KB\r\n8589934592 MB\r\n8388608GB\r\n\r\n"
+                                "Exact byte count: 9007199254740993\r\n\r\n"
+                                "Ticked rows without a size (not in the total): 1"));
+        Results small({{"/s/a", 1536}, {"/s/b", std::nullopt}});
+        QCOMPARE(totalMessage(totalOfTickedRows(small)),
+                 QStringLiteral("No rows are ticked, so every row is counted.\r\n\r\nRows: 2"
+                                "\r\n\r\nTotal size:\r\n1536 bytes\r\n1.5 KB\r\n0 MB\r\n0GB\r\n"
+                                "\r\nExact byte count: 1536\r\n\r\n"
+                                "Rows without a size (not in the total): 1"));
+    }
+};
+
+BYTEMARSH_LOGIC_TEST_MAIN(ResultsOrderTest)
+#include "test_results_order.moc"
