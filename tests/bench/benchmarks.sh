@@ -62,5 +62,5 @@ stop_while_making_tree bench_folder_scan TERM
 stop_while_making_tree bench_size_check KILL
 
 [ "$failures" -eq 0 ] || exit 1
-echo "five benchmarks: --help, key=value closing lines; no files left after SIGINT, SIGTERM" \
+echo "${#small[@]} benchmarks: --help, key=value closing lines; no files left after SIGINT, SIGTERM" \
     "or SIGKILL"
