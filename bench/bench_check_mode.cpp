@@ -11,11 +11,8 @@
 #include "bench_support.h"
 
 #include <QCoreApplication>
-#include <atomic>
 #include <string_view>
 #include <sys/resource.h>
-#include <sys/stat.h>
-#include <thread>
 
 namespace {
 
@@ -67,38 +64,6 @@ Timed timeProgram(const std::vector<std::string>& arguments, const std::string& 
     timed.peakMiB = double(usage.ru_maxrss) / 1024.0;
     timed.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     return timed;
-}
-
-// Stats every path on `threads` threads, each taking the next batch of rows as it frees up.
-double timeStatLoop(const std::vector<std::string>& paths, unsigned threads)
-{
-    std::atomic<std::size_t> next{0};
-    std::atomic<long long> total{0};
-    const auto work = [&] {
-        long long sum = 0;
-        for (;;) {
-            const std::size_t begin = next.fetch_add(64);
-            if (begin >= paths.size()) break;
-            const std::size_t end = std::min(begin + 64, paths.size());
-            for (std::size_t row = begin; row < end; ++row) {
-                struct stat info = {};
-                if (::stat(paths[row].c_str(), &info) == 0) sum += info.st_size;
-            }
-        }
-        total += sum;
-    };
-    QElapsedTimer timer;
-    timer.start();
-    if (threads == 1) {
-        work();
-    } else {
-        std::vector<std::thread> pool;
-        for (unsigned i = 0; i < threads; ++i)
-            pool.emplace_back(work);
-        for (std::thread& thread : pool)
-            thread.join();
-    }
-    return bench::seconds(timer);
 }
 
 std::vector<std::string> readList(const char* list)
@@ -176,7 +141,7 @@ int main(int argc, char** argv)
                           written.readAll().count('\n') == rows;
     written.remove();
     if (!dropCaches.active()) {
-        timeStatLoop(paths, 1);
+        bench::timeStatLoop(paths, 1);
         timeProgram(du);
     }
 
@@ -189,9 +154,9 @@ int main(int argc, char** argv)
         dropCaches();
         dus.push_back(timeProgram(du).seconds);
         dropCaches();
-        stat1.push_back(timeStatLoop(paths, 1));
+        stat1.push_back(bench::timeStatLoop(paths, 1));
         dropCaches();
-        stat16.push_back(timeStatLoop(paths, 16));
+        stat16.push_back(bench::timeStatLoop(paths, 16));
         dropCaches();
         xargsStat.push_back(timeProgram(xargs, nuls).seconds);
     }

@@ -12,44 +12,9 @@
 
 #include <QApplication>
 #include <QTemporaryDir>
-#include <atomic>
 #include <string_view>
-#include <sys/stat.h>
-#include <thread>
 
 namespace {
-
-// Stats every path on `threads` threads, each taking the next batch of rows as it frees up.
-double timeStatLoop(const std::vector<std::string_view>& paths, unsigned threads)
-{
-    std::atomic<std::size_t> next{0};
-    std::atomic<long long> total{0};
-    const auto work = [&] {
-        long long sum = 0;
-        for (;;) {
-            const std::size_t begin = next.fetch_add(64);
-            if (begin >= paths.size()) break;
-            const std::size_t end = std::min(begin + 64, paths.size());
-            for (std::size_t row = begin; row < end; ++row) {
-                struct stat info = {};
-                if (::stat(paths[row].data(), &info) == 0) sum += info.st_size;
-            }
-        }
-        total += sum;
-    };
-    QElapsedTimer timer;
-    timer.start();
-    if (threads == 1) {
-        work();
-    } else {
-        std::vector<std::thread> pool;
-        for (unsigned i = 0; i < threads; ++i)
-            pool.emplace_back(work);
-        for (std::thread& thread : pool)
-            thread.join();
-    }
-    return bench::seconds(timer);
-}
 
 const char* const kUsage =
     "Usage: bench_size_check [FILES] [--list FILE] [--cold]\n"
@@ -118,16 +83,16 @@ int main(int argc, char** argv)
 
     if (!dropCaches.active()) { // warm every cache once before timing
         check();
-        timeStatLoop(paths, 1);
+        bench::timeStatLoop(paths, 1);
     }
     bench::resetPeakMemory();
     std::vector<double> checks, stat1, stat16;
     for (int round = 0; round < 5; ++round) {
         checks.push_back(check());
         dropCaches();
-        stat1.push_back(timeStatLoop(paths, 1));
+        stat1.push_back(bench::timeStatLoop(paths, 1));
         dropCaches();
-        stat16.push_back(timeStatLoop(paths, 16));
+        stat16.push_back(bench::timeStatLoop(paths, 16));
     }
     const double peak = bench::peakMemoryMiB();
     const double checkTime = bench::median(checks);
