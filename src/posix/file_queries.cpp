@@ -1,6 +1,7 @@
 #include "posix/file_queries.h"
 
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <fcntl.h>
 #include <new>
@@ -81,11 +82,11 @@ bool isRegularFileAt(int dirFd, const char* path)
 
 namespace {
 
-SizeResult sizeOfTerminated(const char* path)
+SizeResult sizeAt(int dirFd, const char* path)
 {
     SizeResult result;
     struct stat info = {};
-    if (::stat(path, &info) != 0) {
+    if (::fstatat(dirFd, path, &info, 0) != 0) {
         result.kind = SizeResult::Kind::Failed;
         result.error = errno;
     } else if (S_ISDIR(info.st_mode)) {
@@ -112,15 +113,54 @@ SizeResult sizeOf(std::string_view path)
         char buffer[512];
         path.copy(buffer, path.size());
         buffer[path.size()] = '\0';
-        return sizeOfTerminated(buffer);
+        return sizeAt(AT_FDCWD, buffer);
     }
     try {
-        return sizeOfTerminated(std::string(path).c_str());
+        return sizeAt(AT_FDCWD, std::string(path).c_str());
     } catch (const std::bad_alloc&) {
         SizeResult result;
         result.error = ENOMEM;
         return result;
     }
+}
+
+SizeReader::~SizeReader()
+{
+    if (folderFd_ >= 0) ::close(folderFd_);
+}
+
+SizeResult SizeReader::of(std::string_view path)
+{
+    // Whatever the folder would not answer as the whole path does goes the whole way: a name
+    // the kernel would call too long, no folder part, and a last component that is no name.
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string_view::npos || path.size() >= PATH_MAX ||
+        path.find('\0') != std::string_view::npos)
+        return sizeOf(path);
+    const std::string_view name = path.substr(slash + 1);
+    char buffer[NAME_MAX + 2];
+    if (name.empty() || name == "." || name == ".." || name.size() >= sizeof buffer ||
+        !holdFolder(slash == 0 ? path.substr(0, 1) : path.substr(0, slash)))
+        return sizeOf(path);
+    name.copy(buffer, name.size());
+    buffer[name.size()] = '\0';
+    return sizeAt(folderFd_, buffer);
+}
+
+bool SizeReader::holdFolder(std::string_view folder)
+{
+    if (folderFd_ >= 0 && folder == folder_) return true;
+    if (folderFd_ >= 0) ::close(folderFd_);
+    folder_.clear();
+    try {
+        folder_.assign(folder);
+    } catch (const std::bad_alloc&) {
+        folderFd_ = -1;
+        return false;
+    }
+    // A handle for lookups only: no read right is needed, as none is for the stat it stands for.
+    folderFd_ = ::open(folder_.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    return folderFd_ >= 0;
 }
 
 FolderReader::FolderReader(int dirFd, const char* path)

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <dirent.h>
+#include <string>
 #include <string_view>
 #include <sys/types.h>
 
@@ -61,6 +62,29 @@ struct SizeResult
 };
 // One path's query: stat only, so a pipe is never opened. The path need not end in a NUL.
 SizeResult sizeOf(std::string_view path);
+
+// The same query for a run of paths, most of them in the folder of the one before: that folder
+// stays open, so each stat walks only the last component, not the whole path again. Every
+// answer is the one sizeOf gives; where the folder cannot be opened, the whole path is asked, so
+// an error keeps its number. One thread's; the folder closes with the reader, so keep one no
+// longer than a run of rows lasts.
+class SizeReader
+{
+public:
+    SizeReader() = default;
+    ~SizeReader();
+    SizeReader(const SizeReader&) = delete;
+    SizeReader& operator=(const SizeReader&) = delete;
+
+    SizeResult of(std::string_view path);
+
+private:
+    // Opens path's folder unless it is the one open; false when it cannot be.
+    bool holdFolder(std::string_view folder);
+
+    int folderFd_ = -1;
+    std::string folder_;
+};
 
 // One open folder, read entry by entry; "." and ".." are never returned.
 class FolderReader

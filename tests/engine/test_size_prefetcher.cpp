@@ -3,9 +3,12 @@
 
 #include <atomic>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 using namespace enginetest;
@@ -330,6 +333,89 @@ void testWorkersFollowTheWaiting()
     }
 }
 
+// A reader that keeps the last folder open answers as the whole path would, row after row,
+// whether the next row stays in that folder, goes to another or comes back; through links,
+// "..", doubled and trailing separators, a folder that is a file and one that does not exist.
+void testReaderAnswersAsTheWholePath()
+{
+    TempDir dir;
+    makeFolder(dir / "one");
+    makeFolder(dir / "two");
+    makeFile(dir / "one/a", 10);
+    makeFile(dir / "one/b", 20);
+    makeFile(dir / "two/a", 30);
+    makeFolder(dir / "one/inner");
+    makeLink("two", dir / "via");
+    makeLink("nowhere", dir / "gone");
+    makeFolder(dir / "locked");
+    makeFile(dir / "locked/secret", 8);
+    ::chmod((dir / "locked").c_str(), 0111); // may be passed through, not listed
+    makeFolder(dir / "shut");
+    makeFile(dir / "shut/secret", 8);
+    ::chmod((dir / "shut").c_str(), 0);
+
+    std::vector<std::string> paths = {
+        dir / "one/a",
+        dir / "one/b",
+        dir / "one/missing",
+        dir / "one/inner",
+        dir / "two/a",
+        dir / "one/a",
+        dir / "via/a",
+        dir / "two/a",
+        dir / "one/../two/a",
+        dir / "one/inner/../b",
+        dir / "one//a",
+        dir / "one/inner/",
+        dir / "one/.",
+        dir / "one/inner/..",
+        dir / "one/a/b",
+        dir / "one/a/",
+        dir / "gone/a",
+        dir / "absent/a",
+        dir / "locked/secret",
+        dir / "locked/absent",
+        dir / "shut/secret",
+        dir / "shut/inner/secret",
+        dir / "one/" + std::string(300, 'n'),
+        dir / std::string(300, 'f') + "/a",
+        dir.path() + std::string("/one/a\0b", 9),
+        "/",
+        "/tmp",
+        "one/a",
+        "",
+        dir / "one/b",
+    };
+    // A file the kernel reaches from its folder but not by its whole path, which is too long.
+    std::string deep = dir.path();
+    while (deep.size() < 3900) {
+        deep += "/" + std::string(40, 'd');
+        makeFolder(deep);
+    }
+    const std::string tooLong = deep + "/" + std::string(250, 'z');
+    const int deepFd = ::open(deep.c_str(), O_PATH | O_DIRECTORY);
+    CHECK(deepFd >= 0 && tooLong.size() >= PATH_MAX);
+    const int created = ::openat(deepFd, std::string(250, 'z').c_str(), O_CREAT | O_WRONLY, 0644);
+    CHECK(created >= 0);
+    ::close(created);
+    paths.insert(paths.begin() + 2, tooLong);
+
+    posix::SizeReader reader;
+    for (const std::string& path : paths) {
+        const SizeResult whole = engine::sizeOf(path);
+        const SizeResult read = reader.of(path);
+        CHECK_MSG(whole.kind == read.kind && whole.error == read.error && whole.size == read.size &&
+                      whole.regular == read.regular,
+                  printable(path) + ": " + describe(read) + ", the whole path: " + describe(whole));
+    }
+    CHECK(matches(reader.of(tooLong), failed(ENAMETOOLONG)));
+    CHECK(matches(reader.of(dir / "via/a"), length(30)));
+    CHECK(matches(reader.of(dir / "one/../one/b"), length(20)));
+    // Removed here: the folder's clean-up goes by whole paths, and this one has none.
+    ::unlinkat(deepFd, std::string(250, 'z').c_str(), 0);
+    ::close(deepFd);
+}
+
 const std::vector<enginetest::TestCase>& sizePrefetcherTests()
 {
     static const std::vector<enginetest::TestCase> tests = {
@@ -338,6 +424,7 @@ const std::vector<enginetest::TestCase>& sizePrefetcherTests()
         {"prefetcher_long_list", testLongList},
         {"prefetcher_timed_take_and_empty_list", testTimedTakeAndEmptyList},
         {"prefetcher_cancellation", testCancellation},
+        {"prefetcher_reader_answers_as_the_whole_path", testReaderAnswersAsTheWholePath},
     };
     return tests;
 }
