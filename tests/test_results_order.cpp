@@ -185,6 +185,40 @@ private slots:
                          referenceByName(list, direction, locale));
     }
 
+    void aListLargeEnoughToShareOutSortsAsOne()
+    {
+        // Enough rows for the keys, the folders' sorts and the check to be split over threads:
+        // wide folders and narrow ones, equal paths far apart, and a folder whose subtree sorts
+        // between its parent's files.
+        std::mt19937 random(7);
+        std::vector<Row> rows;
+        for (int i = 0; i < 60000; ++i) {
+            const int folder = int(random() % (i % 2 ? 3 : 4000));
+            rows.push_back({QStringLiteral("/data/set%1/%2File%3.txt")
+                                .arg(folder)
+                                .arg(random() % 7 == 0 ? QStringLiteral("sub/") : QString())
+                                .arg(random() % 5000),
+                            i});
+        }
+        Results list(rows);
+        const QLocale english(QLocale::English, QLocale::UnitedStates);
+        QCollator collator(english);
+        collator.setNumericMode(true);
+        std::vector<QCollatorSortKey> keys;
+        for (int row = 1; row <= list.count(); ++row)
+            keys.push_back(collator.sortKey(list.text(row)));
+        for (const SortDirection direction :
+             {SortDirection::Ascending, SortDirection::Descending}) {
+            std::vector<int> expected(std::size_t(list.count()));
+            std::iota(expected.begin(), expected.end(), 1);
+            std::stable_sort(expected.begin(), expected.end(), [&](int a, int b) {
+                const int compared = keys[std::size_t(a - 1)].compare(keys[std::size_t(b - 1)]);
+                return direction == SortDirection::Ascending ? compared < 0 : compared > 0;
+            });
+            QCOMPARE(rowsByName(list, direction, english), expected);
+        }
+    }
+
     void aDeepChainSortsWithoutRecursion()
     {
         QString path;

@@ -1,19 +1,88 @@
 #include "core/results_order.h"
 
+#include "core/collation_parts.h"
 #include "lists/row_list.h"
 
 #include <QCollator>
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string_view>
-#include <unordered_map>
 
 namespace {
 
-QString fromUtf8(std::string_view text)
+// Folder paths and their numbers, in one open-addressed array: a million lookups in a node map
+// pay a cache miss or two each for the nodes alone.
+class FolderIds
 {
-    return QString::fromUtf8(text.data(), qsizetype(text.size()));
+public:
+    // The folder's number, or -1 when it is not known yet.
+    static std::size_t hashOf(std::string_view path) { return std::hash<std::string_view>()(path); }
+
+    int find(std::string_view path) const { return find(path, hashOf(path)); }
+
+    int find(std::string_view path, std::size_t hash) const
+    {
+        for (std::size_t at = hash & mask();; at = (at + 1) & mask()) {
+            const Slot& slot = slots_[at];
+            if (slot.id < 0) return -1;
+            if (slot.hash == hash && slot.path == path) return slot.id;
+        }
+    }
+
+    // Asks the memory for what a find of a path with this hash reads: first the slot, later
+    // (once the slot is there) the path it holds.
+    void prefetchSlot(std::size_t hash) const { __builtin_prefetch(&slots_[hash & mask()]); }
+    void prefetchPath(std::size_t hash) const
+    {
+        const Slot& slot = slots_[hash & mask()];
+        if (slot.id >= 0) __builtin_prefetch(slot.path.data());
+    }
+
+    // Adds a folder not known yet.
+    void add(std::string_view path, int id)
+    {
+        if (2 * (used_ + 1) > slots_.size()) grow();
+        place({hashOf(path), path, id});
+        ++used_;
+    }
+
+private:
+    struct Slot
+    {
+        std::size_t hash = 0;
+        std::string_view path;
+        int id = -1;
+    };
+
+    std::size_t mask() const { return slots_.size() - 1; }
+
+    void place(const Slot& entry)
+    {
+        std::size_t at = entry.hash & mask();
+        while (slots_[at].id >= 0)
+            at = (at + 1) & mask();
+        slots_[at] = entry;
+    }
+
+    void grow()
+    {
+        std::vector<Slot> old(slots_.size() * 2);
+        old.swap(slots_);
+        for (const Slot& entry : old)
+            if (entry.id >= 0) place(entry);
+    }
+
+    std::vector<Slot> slots_ = std::vector<Slot>(64); // a power of two
+    std::size_t used_ = 0;
+};
+
+QCollator numericCollator(const QLocale& locale)
+{
+    QCollator collator(locale);
+    collator.setNumericMode(true);
+    return collator;
 }
 
 // The rows by name, cheaply. A collation key for every whole path costs more than a second at a
@@ -23,15 +92,15 @@ QString fromUtf8(std::string_view text)
 // are walked as a tree of folders whose entries, names and sub-folders, are sorted by the
 // collation keys of those short texts. The result is then checked pair by pair against the
 // collator's verdict on the whole texts; the rare text where the shortcut fails (characters the
-// collator ignores, say) sends the whole list the slow, plain way.
+// collator ignores, say) sends the whole list the slow, plain way. The keys, the folders' sorts
+// and the check are split over the cores.
 class NameSorter
 {
 public:
     NameSorter(const RowList& list, SortDirection direction, const QLocale& locale)
-        : list_(list), descending_(direction == SortDirection::Descending)
+        : list_(list), descending_(direction == SortDirection::Descending),
+          parts_(numericCollator(locale))
     {
-        collator_.setLocale(locale);
-        collator_.setNumericMode(true);
     }
 
     std::vector<int> run()
@@ -42,6 +111,8 @@ public:
             texts_.push_back(list_.textUtf8(row));
 
         buildTree();
+        makeKeys();
+        sortEntries();
         std::vector<int> order = walkTree();
         // Ties went the other way round, so that reversing keeps equal rows in their order.
         if (descending_) std::reverse(order.begin(), order.end());
@@ -60,7 +131,7 @@ private:
         std::optional<QCollatorSortKey> key; // of the component
     };
 
-    // Entries of one folder: files (rows) and sub-folders, each with its key.
+    // An entry of one folder: a file (row) or a sub-folder, with its key.
     struct Entry
     {
         const QCollatorSortKey* key;
@@ -69,6 +140,17 @@ private:
         bool isFolder;
     };
 
+    static QString fromUtf8(std::string_view text)
+    {
+        return QString::fromUtf8(text.data(), qsizetype(text.size()));
+    }
+
+    static std::string_view nameOf(std::string_view path)
+    {
+        const std::size_t slash = path.rfind('/');
+        return slash == path.npos ? path : path.substr(slash + 1);
+    }
+
     // The path without its last component, which ends in the separator.
     static std::string_view parentOf(std::string_view path)
     {
@@ -76,10 +158,20 @@ private:
         return cut == path.npos ? std::string_view() : path.substr(0, cut + 1);
     }
 
+    // How far ahead of the rows read their memory is asked for.
+    static constexpr std::size_t kAhead = 16;
+
+    void prefetchText(std::size_t row) const
+    {
+        const std::string_view text = texts_[row];
+        __builtin_prefetch(text.data());
+        __builtin_prefetch(text.data() + text.size() - 1);
+    }
+
     int addFolder(std::string_view path, int row)
     {
         const int id = int(tree_.size());
-        folders_.emplace(path, id);
+        folders_.add(path, id);
         tree_.push_back({});
         tree_.back().firstRow = row;
         return id;
@@ -88,18 +180,18 @@ private:
     // The folder of a path that ends in the separator (or is empty: the root, always there).
     // A folder not met before comes with every parent up to one that was, each linked into its
     // parent.
-    int folderOf(std::string_view path, int row)
+    int folderOf(std::string_view path, std::size_t hash, int row)
     {
-        if (const auto known = folders_.find(path); known != folders_.end()) return known->second;
+        if (const int known = folders_.find(path, hash); known >= 0) return known;
         const int found = addFolder(path, row);
         int child = found;
         for (std::string_view at = path;;) {
             const std::string_view parent = parentOf(at);
             tree_[std::size_t(child)].component = at.substr(parent.size());
-            const auto known = folders_.find(parent);
-            const int id = known != folders_.end() ? known->second : addFolder(parent, row);
+            const int known = folders_.find(parent);
+            const int id = known >= 0 ? known : addFolder(parent, row);
             tree_[std::size_t(id)].subfolders.push_back(child);
-            if (known != folders_.end()) return found;
+            if (known >= 0) return found;
             child = id;
             at = parent;
         }
@@ -108,14 +200,28 @@ private:
     void buildTree()
     {
         tree_.push_back({}); // the root: the folder of texts without a separator
-        folders_.emplace(std::string_view(), 0);
+        folders_.add(std::string_view(), 0);
         const std::size_t rows = texts_.size();
+        const auto folderPath = [this](std::size_t row) {
+            const std::string_view text = texts_[row];
+            return text.substr(0, text.size() - nameOf(text).size());
+        };
+        // Once sorted, rows no longer stand in the order their texts lie in memory, and a
+        // lookup is cache misses, not work: each row's text, its slot, and then the path in the
+        // slot are asked for some rows before they are read.
+        std::vector<std::size_t> hashes(rows);
+        for (std::size_t row = 0; row < rows; ++row) {
+            if (row + kAhead < rows) prefetchText(row + kAhead);
+            hashes[row] = FolderIds::hashOf(folderPath(row));
+        }
         rowFolder_.resize(rows);
         for (std::size_t row = 0; row < rows; ++row) {
-            const std::string_view text = texts_[row];
-            const std::size_t slash = text.rfind('/');
-            const std::size_t nameAt = slash == text.npos ? 0 : slash + 1;
-            rowFolder_[row] = folderOf(text.substr(0, nameAt), int(row));
+            if (row + kAhead < rows) {
+                prefetchText(row + kAhead);
+                folders_.prefetchSlot(hashes[row + kAhead]);
+            }
+            if (row + kAhead / 2 < rows) folders_.prefetchPath(hashes[row + kAhead / 2]);
+            rowFolder_[row] = folderOf(folderPath(row), hashes[row], int(row));
         }
         // The rows of each folder, together, in row order.
         folderStart_.assign(tree_.size() + 1, 0);
@@ -124,24 +230,64 @@ private:
         for (std::size_t i = 1; i < folderStart_.size(); ++i)
             folderStart_[i] += folderStart_[i - 1];
         folderRows_.resize(rows);
-        std::vector<int> next(folderStart_.begin(), folderStart_.end() - 1);
-        for (std::size_t row = 0; row < rows; ++row)
-            folderRows_[std::size_t(next[std::size_t(rowFolder_[row])]++)] = int(row);
-
-        // Keys made folder by folder lie together in memory, as the walk reads them.
-        nameKeys_.reserve(rows);
         rowSlot_.resize(rows);
-        for (std::size_t slot = 0; slot < rows; ++slot) {
-            const std::size_t row = std::size_t(folderRows_[slot]);
-            rowSlot_[row] = int(slot);
-            const std::string_view text = texts_[row];
-            const std::size_t slash = text.rfind('/');
-            nameKeys_.push_back(
-                collator_.sortKey(fromUtf8(slash == text.npos ? text : text.substr(slash + 1))));
+        std::vector<int> next(folderStart_.begin(), folderStart_.end() - 1);
+        for (std::size_t row = 0; row < rows; ++row) {
+            const int slot = next[std::size_t(rowFolder_[row])]++;
+            folderRows_[std::size_t(slot)] = int(row);
+            rowSlot_[row] = slot;
         }
-        for (Folder& folder : tree_)
-            if (!folder.component.empty())
-                folder.key = collator_.sortKey(fromUtf8(folder.component));
+        // Each folder's entries, its rows and then its sub-folders, lie together.
+        entryStart_.assign(tree_.size() + 1, 0);
+        for (std::size_t folder = 0; folder < tree_.size(); ++folder)
+            entryStart_[folder + 1] = entryStart_[folder] + folderStart_[folder + 1] -
+                                      folderStart_[folder] + tree_[folder].subfolders.size();
+    }
+
+    void makeKeys()
+    {
+        // Keys made folder by folder lie together in memory, as the walk reads them.
+        nameKeys_ = collationKeys(parts_, texts_.size(), [this](std::size_t slot) {
+            if (slot + kAhead < texts_.size())
+                prefetchText(std::size_t(folderRows_[slot + kAhead]));
+            return fromUtf8(nameOf(texts_[std::size_t(folderRows_[slot])]));
+        });
+        parts_.run(tree_.size(), [this](std::size_t begin, std::size_t end, std::size_t,
+                                        const QCollator& collator) {
+            for (std::size_t folder = begin; folder < end; ++folder)
+                if (!tree_[folder].component.empty())
+                    tree_[folder].key = collator.sortKey(fromUtf8(tree_[folder].component));
+        });
+    }
+
+    // Every folder's entries in order, the folders shared out by how many entries they hold.
+    void sortEntries()
+    {
+        entries_.resize(entryStart_.back());
+        parts_.run(entries_.size(), [this](std::size_t begin, std::size_t end, std::size_t,
+                                           const QCollator&) {
+            const auto first = std::lower_bound(entryStart_.begin(), entryStart_.end() - 1, begin);
+            const auto last = std::lower_bound(first, entryStart_.end() - 1, end);
+            for (auto folder = std::size_t(first - entryStart_.begin());
+                 folder < std::size_t(last - entryStart_.begin()); ++folder)
+                sortEntriesOf(folder);
+        });
+    }
+
+    void sortEntriesOf(std::size_t folderId)
+    {
+        const Folder& folder = tree_[folderId];
+        Entry* const first = entries_.data() + entryStart_[folderId];
+        Entry* at = first;
+        for (int slot = folderStart_[folderId]; slot < folderStart_[folderId + 1]; ++slot) {
+            const int row = folderRows_[std::size_t(slot)];
+            *at++ = {&nameKeys_[std::size_t(slot)], row, row, false};
+        }
+        for (const int sub : folder.subfolders) {
+            const Folder& child = tree_[std::size_t(sub)];
+            *at++ = {&*child.key, child.firstRow, sub, true};
+        }
+        std::sort(first, at, [this](const Entry& a, const Entry& b) { return before(a, b); });
     }
 
     bool before(const Entry& a, const Entry& b) const
@@ -152,43 +298,23 @@ private:
     }
 
     // Each folder's entries in order, depth first: the rows in ascending order.
-    std::vector<int> walkTree()
+    std::vector<int> walkTree() const
     {
         std::vector<int> order;
         order.reserve(texts_.size());
-        // A chain of folders may be thousands deep: the walk keeps its own stack.
-        struct Visit
-        {
-            std::vector<Entry> entries;
-            std::size_t next = 0;
-        };
-        std::vector<Visit> stack;
-        const auto enter = [&](int folderId) {
-            const Folder& folder = tree_[std::size_t(folderId)];
-            Visit visit;
-            for (int i = folderStart_[std::size_t(folderId)];
-                 i < folderStart_[std::size_t(folderId) + 1]; ++i) {
-                const int row = folderRows_[std::size_t(i)];
-                visit.entries.push_back({&nameKeys_[std::size_t(i)], row, row, false});
-            }
-            for (const int sub : folder.subfolders) {
-                const Folder& child = tree_[std::size_t(sub)];
-                visit.entries.push_back({&*child.key, child.firstRow, sub, true});
-            }
-            std::sort(visit.entries.begin(), visit.entries.end(),
-                      [this](const Entry& a, const Entry& b) { return before(a, b); });
-            stack.push_back(std::move(visit));
-        };
-        enter(0);
+        // A chain of folders may be thousands deep: the walk keeps its own stack of the entries
+        // still to visit in each folder entered.
+        std::vector<std::pair<std::size_t, std::size_t>> stack{{entryStart_[0], entryStart_[1]}};
         while (!stack.empty()) {
-            Visit& top = stack.back();
-            if (top.next == top.entries.size()) {
+            auto& [next, end] = stack.back();
+            if (next == end) {
                 stack.pop_back();
                 continue;
             }
-            const Entry entry = top.entries[top.next++];
+            const Entry& entry = entries_[next++];
             if (entry.isFolder)
-                enter(entry.id);
+                stack.emplace_back(entryStart_[std::size_t(entry.id)],
+                                   entryStart_[std::size_t(entry.id) + 1]);
             else
                 order.push_back(entry.id);
         }
@@ -196,33 +322,38 @@ private:
     }
 
     // The collator's verdict on two rows' whole texts.
-    int compareRows(int a, int b) const
+    int compareRows(int a, int b, const QCollator& collator) const
     {
         if (rowFolder_[std::size_t(a)] == rowFolder_[std::size_t(b)])
             return nameKeys_[std::size_t(rowSlot_[std::size_t(a)])].compare(
                 nameKeys_[std::size_t(rowSlot_[std::size_t(b)])]);
-        return collator_.compare(fromUtf8(texts_[std::size_t(a)]),
-                                 fromUtf8(texts_[std::size_t(b)]));
+        return collator.compare(fromUtf8(texts_[std::size_t(a)]), fromUtf8(texts_[std::size_t(b)]));
     }
 
     bool inOrder(const std::vector<int>& order) const
     {
-        for (std::size_t i = 1; i < order.size(); ++i) {
-            const int a = order[i - 1];
-            const int b = order[i];
-            const int compared = compareRows(a, b);
-            const bool ordered = compared == 0 ? a < b : (compared < 0) != descending_;
-            if (!ordered) return false;
-        }
-        return true;
+        if (order.size() < 2) return true;
+        std::vector<char> partInOrder(parts_.partsFor(order.size() - 1), 1);
+        parts_.run(order.size() - 1, [&](std::size_t begin, std::size_t end, std::size_t part,
+                                         const QCollator& collator) {
+            for (std::size_t i = begin; i < end; ++i) {
+                if (i + kAhead < order.size()) prefetchText(std::size_t(order[i + kAhead]));
+                const int a = order[i];
+                const int b = order[i + 1];
+                const int compared = compareRows(a, b, collator);
+                if (compared == 0 ? a > b : (compared < 0) == descending_) {
+                    partInOrder[part] = 0;
+                    return;
+                }
+            }
+        });
+        return std::all_of(partInOrder.begin(), partInOrder.end(), [](char ok) { return ok; });
     }
 
     std::vector<int> plainSort() const
     {
-        std::vector<QCollatorSortKey> keys;
-        keys.reserve(texts_.size());
-        for (const std::string_view text : texts_)
-            keys.push_back(collator_.sortKey(fromUtf8(text)));
+        const std::vector<QCollatorSortKey> keys = collationKeys(
+            parts_, texts_.size(), [this](std::size_t row) { return fromUtf8(texts_[row]); });
         std::vector<int> order(texts_.size());
         for (std::size_t row = 0; row < order.size(); ++row)
             order[row] = int(row);
@@ -235,15 +366,17 @@ private:
 
     const RowList& list_;
     bool descending_;
-    QCollator collator_;
+    CollationParts parts_;
     std::vector<std::string_view> texts_; // the rows' texts, 0-based
-    std::unordered_map<std::string_view, int> folders_;
+    FolderIds folders_;
     std::vector<Folder> tree_;
     std::vector<int> rowFolder_;
     std::vector<int> folderStart_; // folder f's rows are folderRows_[start[f] .. start[f + 1])
     std::vector<int> folderRows_;
+    std::vector<int> rowSlot_;               // where each row is in folderRows_
     std::vector<QCollatorSortKey> nameKeys_; // in the order of folderRows_
-    std::vector<int> rowSlot_;               // where each row's key is in nameKeys_
+    std::vector<std::size_t> entryStart_;    // folder f's entries are entries_[start[f] ..)
+    std::vector<Entry> entries_;
 };
 
 } // namespace
