@@ -125,6 +125,7 @@ int main(int argc, char** argv)
     const std::string nuls = session.scratch() + "/list0";
     writeFile(lines, paths, '\n', false);
     writeFile(nuls, paths, '\0', true);
+    ::sync();
     const int rows = int(paths.size());
     std::printf("list: %d paths\n", rows);
 

@@ -171,6 +171,9 @@ inline std::vector<std::string> makeTree(const QString& root, int files, int per
         }
         paths.push_back(path);
     }
+    // On the disk before anything is timed: writeback would otherwise share the cores with
+    // the runs that follow, the more so the more of them a run keeps busy.
+    ::sync();
     return paths;
 }
 

@@ -109,13 +109,13 @@ private:
 
     // The columns are measured before the sizes are known: the last column's padding never
     // outlives the blanks dropped at a line's end, so each line is the clipboard's line and can
-    // go out as soon as its row is sized.
+    // go out as soon as its row is sized. The sizes are on their way meanwhile.
     void sizeAndWrite(ErrorTrap& trap, bool filesWanted)
     {
         const int last = rows_.count();
-        const std::vector<qsizetype> widths = ClipboardColumnWidths(rows_, last, events_);
         progress_.startChecking();
         SizesAhead sizes(rows_, last, events_);
+        const std::vector<qsizetype> widths = ClipboardColumnWidths(rows_, last, events_);
         std::string line;
         for (int i = 1; i <= last; ++i) {
             const std::string_view path = rows_.textUtf8(i); // pinned by sizes
