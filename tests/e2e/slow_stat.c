@@ -1,12 +1,14 @@
 // Imitates a slow disk for the end-to-end tests, loaded with LD_PRELOAD (glibc exports these
 // calls under these names). Each wait lasts $BYTEMARSH_SLOW_MS milliseconds (default 30):
-// - every stat of a path that holds the text in $BYTEMARSH_SLOW_PATHS;
+// - every stat of a path that holds the text in $BYTEMARSH_SLOW_PATHS (for a path relative to
+//   an open folder, the folder's path and the name together);
 // - with $BYTEMARSH_SLOW_WRITES set, every write of 64 KiB or more to a regular file;
 // - every opening of a folder whose own name is $BYTEMARSH_SLOW_FOLDERS.
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <stdarg.h>
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
@@ -28,6 +30,24 @@ static void maybe_wait(const char* path)
 }
 
 #define NEXT(name) ((__typeof__(&name))dlsym(RTLD_NEXT, #name))
+
+// A path relative to an open folder counts by the folder's own path, as the disk sees it.
+static void maybe_wait_at(int dir, const char* path)
+{
+    const char* marker = getenv("BYTEMARSH_SLOW_PATHS");
+    if (!path || !marker || !*marker) return;
+    if (dir == AT_FDCWD || path[0] == '/') {
+        maybe_wait(path);
+        return;
+    }
+    char link[64];
+    char whole[8192];
+    snprintf(link, sizeof link, "/proc/self/fd/%d", dir);
+    const ssize_t length = readlink(link, whole, 4096);
+    if (length < 0) return;
+    snprintf(whole + length, sizeof whole - (size_t)length, "/%s", path);
+    if (strstr(whole, marker)) pause_a_while();
+}
 
 ssize_t write(int fd, const void* data, size_t size)
 {
@@ -58,19 +78,19 @@ int lstat(const char* path, struct stat* info)
 
 int fstatat(int dir, const char* path, struct stat* info, int flags)
 {
-    maybe_wait(path);
+    maybe_wait_at(dir, path);
     return NEXT(fstatat)(dir, path, info, flags);
 }
 
 int fstatat64(int dir, const char* path, struct stat64* info, int flags)
 {
-    maybe_wait(path);
+    maybe_wait_at(dir, path);
     return NEXT(fstatat64)(dir, path, info, flags);
 }
 
 int statx(int dir, const char* path, int flags, unsigned int mask, struct statx* info)
 {
-    maybe_wait(path);
+    maybe_wait_at(dir, path);
     return NEXT(statx)(dir, path, flags, mask, info);
 }
 
