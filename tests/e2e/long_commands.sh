@@ -50,7 +50,8 @@ close_and_time() {
     kill -0 "$pid" 2>/dev/null && fail "$name: the program lived on after the close"
     wait "$pid" || fail "$name: the program ended with $?"
     pid=
-    echo "$name $(echo "$ended - $began" | bc)" >>"$timings"
+    awk -v name="$name" -v began="$began" -v ended="$ended" \
+        'BEGIN { printf "%s %.3f\n", name, ended - began }' >>"$timings"
 }
 
 # 1. A warm check of a million rows: it never waits on a worker, yet hears the close.
