@@ -32,7 +32,7 @@ private:
 // user's input discarded by the filter while a command holds it.
 struct RealRoundsWindow
 {
-    explicit RealRoundsWindow(int heldIntervalMs = EventPump::kHeldRoundMs) : events(heldIntervalMs)
+    explicit RealRoundsWindow(int waitIntervalMs = EventPump::kWaitRoundMs) : events(waitIntervalMs)
     {
         events.setWindow(&form);
         loadAndShow(form);

@@ -30,7 +30,7 @@ namespace {
 
 // Folder reads mostly wait on the disk, so the pool is sized for that rather than for cores.
 const engine::DirectoryWalker::Options kWalkerOptions{12, 512};
-// How long a wait for a folder's reading lasts before the window gets a held round.
+// How long a wait for a folder's reading lasts before the window gets a wait round.
 constexpr std::chrono::milliseconds kWaitSlice{10};
 
 // A folder in the list is a root when nothing but separators remain.
@@ -173,7 +173,7 @@ engine::FolderListing SubFolderCollector::take(const std::string& folder)
     engine::FolderListing listing;
     while (walker_) {
         const auto taken =
-            takeWithHeldRounds(events_, [&] { return walker_->takeFor(listing, kWaitSlice); });
+            takeWithWaitRounds(events_, [&] { return walker_->takeFor(listing, kWaitSlice); });
         if (taken == engine::DirectoryWalker::Take::Ready && listing.path == folder) return listing;
         // Out of step with the folders asked for: read the rest here, in order, as before.
         walker_.reset();
@@ -375,7 +375,7 @@ void AddFolderTreeFiles(RowList& list, std::string_view nativeFolder, const QStr
 
     std::string path;
     for (std::string& entry : folders) {
-        events.processHeldEvents();
+        events.processWaitRound();
         const std::string names = files.takeNames(entry);
         entry.pop_back(); // the trailing separator
         for (std::size_t at = 0; at < names.size();) {

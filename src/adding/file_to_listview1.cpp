@@ -15,7 +15,7 @@
 
 namespace {
 
-// Rows between two looks at the clock for a held round.
+// Rows between two looks at the clock for a wait round.
 constexpr int kRowsPerClockLook = 1024;
 
 // Rows that cannot be paths were left out of a list file: said once for the file.
@@ -52,14 +52,14 @@ void LoadListLines(RowList& list, FileSystem::SequentialFile& file, const QStrin
     int rows = 0;
     ListFileLines lines([&](std::string_view row) {
         list.addUtf8(row);
-        if (++rows % kRowsPerClockLook == 0) events.processHeldEvents();
+        if (++rows % kRowsPerClockLook == 0) events.processWaitRound();
     });
-    // A buffer at a time, with a held round after each, so that a file of one endless line
+    // A buffer at a time, with a wait round after each, so that a file of one endless line
     // neither fills the memory nor keeps the window from its rounds.
     const auto buffer = std::make_unique<char[]>(kReadBufferBytes);
     while (const std::size_t got = file.read(buffer.get(), kReadBufferBytes)) {
         lines.feed(std::string_view(buffer.get(), got));
-        events.processHeldEvents();
+        events.processWaitRound();
     }
     lines.finish();
     if (lines.rowsLeftOut() > 0)

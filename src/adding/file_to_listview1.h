@@ -22,7 +22,7 @@ constexpr std::size_t kReadBufferBytes = 64 * 1024;
 // Appends one row per line of the list file, each line unchanged (see ListFileLines). The file
 // is read a buffer at a time, so memory follows the rows added. A line longer than any path can
 // be is left out, and one box for the file says how many were. A missing file is said so in a
-// box; other failures reach the caller, and the rows before them stay. The window gets held
+// box; other failures reach the caller, and the rows before them stay. The window gets wait
 // rounds while a long file loads.
 void LoadListFile(RowList& list, const QString& path, Dialogs& dialogs, EventPump& events);
 // The same for a list already open (standard input, say), read to its end; `name` is how the

@@ -42,7 +42,7 @@ public:
     explicit CheckEventPump(CheckProgress& progress) : progress_(progress) {}
 
     void processPendingEvents() override { progress_.update(); }
-    void processHeldEvents() override { progress_.update(); }
+    void processWaitRound() override { progress_.update(); }
     void holdInput() override {}
     void releaseInput() override {}
 

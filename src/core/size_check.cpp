@@ -14,7 +14,7 @@
 
 namespace {
 
-// Rows between two looks at the clock: the held rounds come by the clock, not by the row.
+// Rows between two looks at the clock: the wait rounds come by the clock, not by the row.
 constexpr int kRowsPerClockLook = 64;
 
 } // namespace
@@ -51,7 +51,7 @@ void SizeCheck::run()
                 // Kept exactly as read, for sorting and totals: the text may be in any unit.
                 results_.setSize(row, bytes);
             });
-            if (i % kRowsPerClockLook == 0) context_.events.processHeldEvents();
+            if (i % kRowsPerClockLook == 0) context_.events.processWaitRound();
         }
         sizes.finish();
         trap.line(134, [&] { context_.pointer.setMousePointer(PointerSetting::Default); });

@@ -54,7 +54,7 @@ engine::SizeResult SizesAhead::of(int row, std::string_view path)
 {
     const std::size_t wanted = std::size_t(row - 1);
     while (prefetcher_ && blockEnd() <= wanted) {
-        const auto taken = takeWithHeldRounds(
+        const auto taken = takeWithWaitRounds(
             events_, [&] { return prefetcher_->takeSomeFor(block_, kBlockRows, kWaitSlice); });
         blockStart_ += blockUsed_;
         blockUsed_ = block_.size();

@@ -18,7 +18,7 @@ std::int64_t lengthFrom(const engine::SizeResult& result);
 
 // The sizes of a list's rows, read ahead on a pool of threads and handed out in row order. The
 // workers read the rows' texts in place, pinned: should anything change the list meanwhile, the
-// texts stay readable until the workers are joined. While a row waits, the window gets its held
+// texts stay readable until the workers are joined. While a row waits, the window gets its wait
 // rounds.
 class SizesAhead
 {

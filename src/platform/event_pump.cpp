@@ -16,9 +16,9 @@ void QtEventPump::processPendingEvents()
     inputRounds_.restart();
 }
 
-void QtEventPump::processHeldEvents()
+void QtEventPump::processWaitRound()
 {
-    if (!heldRounds_.due()) return;
+    if (!waitRounds_.due()) return;
     QCoreApplication::processEvents();
-    heldRounds_.restart();
+    waitRounds_.restart();
 }

@@ -4,35 +4,38 @@
 
 // Lets the window repaint and hear the desktop inside long loops. Two kinds of round, each on
 // its own clock so that one never starves the other:
-// - an input round lets the user in, for the commands whose steps invite that (the folder
+// - an input round, at the numbered steps of the commands that process events (the folder
 //   scan, the exports, the sample scrambler);
-// - a held round handles everything but the user's input to the window (repaints, the
-//   desktop's close, timers), for the waits and loops where no command may start.
+// - a wait round, while a command waits on a worker or runs a long loop with no numbered
+//   round. It follows the running command's input rule: under a command that holds input it
+//   handles everything but the user's input to the window (repaints, the desktop's close,
+//   timers); under one that lets input through, the user's clicks get in there too.
 class EventPump
 {
 public:
     virtual ~EventPump() = default;
     // At most once every few milliseconds; cheap to call on every step.
     virtual void processPendingEvents() = 0;
-    // At most once every kHeldRoundMs; cheap enough to call every few dozen rows.
-    virtual void processHeldEvents() = 0;
+    // At most once every kWaitRoundMs; cheap enough to call every few dozen rows.
+    virtual void processWaitRound() = 0;
     // While input is held, every round and every box's own loop discards what the user does to
     // the window: presses, keys, wheel, menus and drops. Holds nest.
     virtual void holdInput() = 0;
     virtual void releaseInput() = 0;
 
-    static constexpr int kHeldRoundMs = 50;
+    static constexpr int kWaitRoundMs = 50;
 };
 
-// Waits for a worker's answer a slice at a time, with a held round between slices, so the
-// window repaints and hears its close meanwhile. `take` waits one slice and answers a value
-// whose TimedOut means "not yet"; the first other answer is returned.
-template <typename Take> auto takeWithHeldRounds(EventPump& events, Take&& take)
+// Waits for a worker's answer a slice at a time, with a wait round between slices, so the
+// window repaints and hears its close meanwhile, and takes clicks when the command lets it. `take`
+// waits one slice and answers a value whose TimedOut means "not yet"; the first other answer is
+// returned.
+template <typename Take> auto takeWithWaitRounds(EventPump& events, Take&& take)
 {
     for (;;) {
         const auto taken = take();
         if (taken != decltype(taken)::TimedOut) return taken;
-        events.processHeldEvents();
+        events.processWaitRound();
     }
 }
 
@@ -56,19 +59,19 @@ private:
 class QtEventPump : public EventPump
 {
 public:
-    explicit QtEventPump(int inputIntervalMs = 10, int heldIntervalMs = kHeldRoundMs)
-        : inputRounds_(inputIntervalMs), heldRounds_(heldIntervalMs)
+    explicit QtEventPump(int inputIntervalMs = 10, int waitIntervalMs = kWaitRoundMs)
+        : inputRounds_(inputIntervalMs), waitRounds_(waitIntervalMs)
     {
     }
     void processPendingEvents() override;
-    void processHeldEvents() override;
+    void processWaitRound() override;
     void holdInput() override { ++holds_; }
     void releaseInput() override { --holds_; }
 
 protected:
     bool holding() const { return holds_ > 0; }
     RoundClock inputRounds_;
-    RoundClock heldRounds_;
+    RoundClock waitRounds_;
 
 private:
     int holds_ = 0;

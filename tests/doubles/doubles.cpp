@@ -30,7 +30,7 @@ void CountingEventPump::processPendingEvents()
     if (onCall) onCall();
 }
 
-void CountingEventPump::processHeldEvents()
+void CountingEventPump::processWaitRound()
 {
     ++heldCalls;
     if (onHeldCall) onHeldCall();

@@ -57,7 +57,7 @@ class CountingEventPump : public EventPump
 {
 public:
     void processPendingEvents() override;
-    void processHeldEvents() override;
+    void processWaitRound() override;
     void holdInput() override { ++holds; }
     void releaseInput() override { --holds; }
 

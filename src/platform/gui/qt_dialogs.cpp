@@ -41,7 +41,7 @@ constexpr QFileDialog::Options kShowLabelsAsWritten = QFileDialog::HideNameFilte
 
 void QtDialogs::hearPendingClose()
 {
-    if (events_) events_->processHeldEventsNow();
+    if (events_) events_->processHeldRoundNow();
 }
 
 int QtDialogs::messageBox(const MessageBoxRequest& request)

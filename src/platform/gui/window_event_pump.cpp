@@ -63,7 +63,7 @@ bool InputHoldFilter::eventFilter(QObject* watched, QEvent* event)
     return true;
 }
 
-WindowEventPump::WindowEventPump(int heldIntervalMs) : QtEventPump(10, heldIntervalMs) {}
+WindowEventPump::WindowEventPump(int waitIntervalMs) : QtEventPump(10, waitIntervalMs) {}
 
 WindowEventPump::~WindowEventPump()
 {
@@ -85,15 +85,10 @@ void WindowEventPump::releaseInput()
         QCoreApplication::instance()->removeEventFilter(&filter_);
 }
 
-void WindowEventPump::processHeldEvents()
-{
-    if (heldRounds_.due()) processHeldEventsNow();
-}
-
-void WindowEventPump::processHeldEventsNow()
+void WindowEventPump::processHeldRoundNow()
 {
     holdInput();
     QCoreApplication::processEvents();
     releaseInput();
-    heldRounds_.restart();
+    waitRounds_.restart();
 }

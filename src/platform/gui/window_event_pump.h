@@ -28,20 +28,20 @@ private:
 
 // The event pump of the program's window. Rounds process every event, the desktop's close
 // included (the window system counts a close as user input, so a round that excluded input
-// would leave it queued); while input is held the filter above discards the user's part.
+// would leave it queued); while a command holds input the filter above discards the user's
+// part. A wait round installs no hold of its own: it follows the running command's rule.
 class WindowEventPump : public QtEventPump
 {
 public:
-    explicit WindowEventPump(int heldIntervalMs = kHeldRoundMs);
+    explicit WindowEventPump(int waitIntervalMs = kWaitRoundMs);
     ~WindowEventPump() override;
 
     void setWindow(QWidget* window) { filter_.setWindow(window); }
-    void processHeldEvents() override;
     void holdInput() override;
     void releaseInput() override;
     // A held round now, whatever the clock says: a box about to open first hears a close that
     // is waiting, which the window system would drop once the box blocks the window.
-    void processHeldEventsNow();
+    void processHeldRoundNow();
 
     const InputHoldFilter& filter() const { return filter_; }
 
