@@ -6,6 +6,7 @@
 //     bench_deep_scan [--depths 250,500,1000,2000] [--rounds 3]
 
 #include "bench_support.h"
+#include "support/form_controls.h"
 
 #include "doubles/test_platform.h"
 #include "platform/event_pump.h"
@@ -111,7 +112,7 @@ int main(int argc, char** argv)
             test.dialogs.answerFolder(QFile::decodeName(root.c_str()));
             QElapsedTimer timer;
             timer.start();
-            form.PushButton10_Click();
+            clickControl(form, "PushButton10");
             QCoreApplication::processEvents(); // the rows reach the view
             scans.push_back(bench::seconds(timer));
             rows = form.fileList().count();

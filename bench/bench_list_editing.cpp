@@ -6,6 +6,7 @@
 
 #include "bench_support.h"
 #include "doubles/test_platform.h"
+#include "support/form_controls.h"
 #include "ui/form1.h"
 
 #include <QApplication>
@@ -118,22 +119,22 @@ int main(int argc, char** argv)
 
     test.dialogs.answerInput("drop");
     run("Remove Filenames Containing X", "remove_containing", form.fileList(), anchor, keys,
-        [&] { form.PushButton1_Click(); });
+        [&] { clickControl(form, "PushButton1"); });
 
     fill(form.fileList(), oneNeedle);
     test.dialogs.answerInput("NEEDLE");
     run("Remove Filenames Not Cont. X", "remove_not_containing", form.fileList(), anchor, keys,
-        [&] { form.PushButton2_Click(); });
+        [&] { clickControl(form, "PushButton2"); });
 
     // Paths beyond ASCII take the full Unicode lower-casing, row by row.
     fill(form.fileList(), makePaths(rows, -1, "Projekte/Übersicht"));
     test.dialogs.answerInput("drop");
     run("Remove Filenames Containing X, non-ASCII", "remove_containing_non_ascii", form.fileList(),
-        anchor, keys, [&] { form.PushButton1_Click(); });
+        anchor, keys, [&] { clickControl(form, "PushButton1"); });
 
     fill(form.fileList(), halves);
     run("Clear List (files)", "clear_files", form.fileList(), anchor, keys,
-        [&] { form.PushButton11_Click(); });
+        [&] { clickControl(form, "PushButton11"); });
 
     // The results list has a size column beside each path; it is never searched.
     fill(form.resultsList(), halves);
@@ -141,9 +142,9 @@ int main(int argc, char** argv)
         form.resultsList().setSubItem(row, 1, "1 KB");
     test.dialogs.answerInput("drop");
     run("Remove Results Containing X", "remove_results_containing", form.resultsList(), anchor,
-        keys, [&] { form.PushButton13_Click(); });
+        keys, [&] { clickControl(form, "PushButton13"); });
     run("Clear List (results)", "clear_results", form.resultsList(), anchor, keys,
-        [&] { form.PushButton9_Click(); });
+        [&] { clickControl(form, "PushButton9"); });
 
     const double peak = bench::peakMemoryMiB();
     std::printf("peak memory %.0f MiB\n", peak);

@@ -6,6 +6,7 @@
 //     bench_list_file [ROWS] [--rounds 3]     (ROWS 1000000 by default)
 
 #include "bench_support.h"
+#include "support/form_controls.h"
 
 #include "doubles/test_platform.h"
 #include "platform/event_pump.h"
@@ -117,7 +118,7 @@ int main(int argc, char** argv)
             bench::resetPeakMemory();
             QElapsedTimer timer;
             timer.start();
-            form.PushButton3_Click();
+            clickControl(form, "PushButton3");
             QCoreApplication::processEvents(); // the rows reach the view
             loads.push_back(bench::seconds(timer));
             peak = std::max(peak, bench::peakMemoryMiB());

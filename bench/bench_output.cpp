@@ -8,6 +8,7 @@
 #include "doubles/test_platform.h"
 #include "output/clipboard_copy.h"
 #include "platform/gui/qt_clipboard.h"
+#include "support/form_controls.h"
 #include "ui/form1.h"
 
 #include <QApplication>
@@ -96,7 +97,7 @@ int main(int argc, char** argv)
     const double bareCopy = bench::seconds(timer);
 
     timer.restart();
-    form.PushButton18_Click();
+    clickControl(form, "PushButton18");
     const double copy = bench::seconds(timer);
     const QByteArray copied = test.clipboard.text().toUtf8();
     const bool copyMatches = copied == QByteArray::fromStdString(bareText);
@@ -114,7 +115,7 @@ int main(int argc, char** argv)
     const QString savedFile = work.filePath(QStringLiteral("results.txt"));
     test.dialogs.answerSaveFile(savedFile);
     timer.restart();
-    form.PushButton6_Click();
+    clickControl(form, "PushButton6");
     const double save = bench::seconds(timer);
     QFile saved(savedFile);
     QFile anchor(anchorFile);

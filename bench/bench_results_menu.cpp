@@ -111,23 +111,20 @@ int main(int argc, char** argv)
     QCoreApplication::processEvents();
     std::printf("%-32s %8.1f ms\n", "filling the results list", 1000 * bench::seconds(timer));
 
-    using Change = Form1::TickChange;
-    run("Tick All", "tick_all", anchor, keys, [&] { form.changeResultsTicks(Change::TickAll); });
-    run("Untick All", "untick_all", anchor, keys,
-        [&] { form.changeResultsTicks(Change::UntickAll); });
-    run("Invert Ticks", "invert_ticks", anchor, keys,
-        [&] { form.changeResultsTicks(Change::Invert); });
+    WindowCommands& menu = form.commands();
+    run("Tick All", "tick_all", anchor, keys, [&] { form.run(menu.tickAll); });
+    run("Untick All", "untick_all", anchor, keys, [&] { form.run(menu.untickAll); });
+    run("Invert Ticks", "invert_ticks", anchor, keys, [&] { form.run(menu.invertTicks); });
     run("Sort by Size, Largest First", "sort_largest", anchor, keys,
-        [&] { form.sortResults(2, SortDirection::Descending); });
+        [&] { form.run(menu.sortLargestFirst); });
     run("Sort by Size, Smallest First", "sort_smallest", anchor, keys,
-        [&] { form.sortResults(2, SortDirection::Ascending); });
-    run("Sort by Name", "sort_name", anchor, keys,
-        [&] { form.sortResults(1, SortDirection::Ascending); });
+        [&] { form.run(menu.sortSmallestFirst); });
+    run("Sort by Name", "sort_name", anchor, keys, [&] { form.run(menu.sortByName); });
     run("Total\u2026 (every row ticked)", "total_ticked", anchor, keys,
-        [&] { form.showResultsTotal(); });
-    form.changeResultsTicks(Change::UntickAll);
+        [&] { form.run(menu.total); });
+    form.run(menu.untickAll);
     run("Total\u2026 (none ticked: all rows)", "total_all", anchor, keys,
-        [&] { form.showResultsTotal(); });
+        [&] { form.run(menu.total); });
     std::printf("the total's box said:\n%s\n",
                 qPrintable(test.dialogs.texts().last().replace(QStringLiteral("\r\n"), "\n")));
 

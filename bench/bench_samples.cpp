@@ -8,6 +8,7 @@
 #include "adding/samples.h"
 #include "bench_support.h"
 #include "doubles/test_platform.h"
+#include "support/form_controls.h"
 #include "ui/form1.h"
 
 #include <QApplication>
@@ -73,7 +74,7 @@ int main(int argc, char** argv)
     test.dialogs.answerMessage(AnswerNo);
     QElapsedTimer timer;
     timer.start();
-    form.PushButton8->click();
+    pushButton(form, "PushButton8")->click();
     const double load = bench::seconds(timer);
 
     const bool right =

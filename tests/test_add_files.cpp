@@ -1,6 +1,7 @@
-#include "adding/add_files.h"
 #include "adding/normalize_backslashes.h"
+#include "commands/add_files.h"
 #include "support/adding_support.h"
+#include "support/form_controls.h"
 #include "support/test_main.h"
 
 class AddFilesTest : public QObject
@@ -50,7 +51,7 @@ private slots:
     void chosenFilesBecomeRowsInTheDialogsOrder()
     {
         AddingWindow w;
-        w.form.PushButton5_Click(); // cancelled
+        clickControl(w.form, "PushButton5"); // cancelled
         QCOMPARE(w.form.fileList().count(), 0);
         QCOMPARE(w.test.dialogs.shown().size(), std::size_t(1));
         const auto& box = w.test.dialogs.shown()[0];
@@ -63,14 +64,14 @@ private slots:
         // One file is taken exactly as the dialog returns it.
         const QString odd = dir_.path() + QStringLiteral("//one.txt");
         w.test.dialogs.answerOpenFile({odd});
-        w.form.PushButton5_Click();
+        clickControl(w.form, "PushButton5");
         // Several: folder NUL names, joined and cleaned; a repeat is added again.
         w.test.dialogs.answerOpenFile({path("b.txt"), path("a.txt"), path("sub/c d.txt")});
-        w.form.PushButton5_Click();
+        clickControl(w.form, "PushButton5");
         w.test.dialogs.answerOpenFile({"/x.txt", "/y.txt"});
-        w.form.PushButton5_Click();
+        clickControl(w.form, "PushButton5");
         w.test.dialogs.answerOpenFile({path("b.txt")});
-        w.form.PushButton5_Click();
+        clickControl(w.form, "PushButton5");
         QCOMPARE(w.rows(), QStringList({odd, path("b.txt"), path("a.txt"), path("sub/c d.txt"),
                                         "/x.txt", "/y.txt", path("b.txt")}));
         QCOMPARE(w.test.dialogs.shown().size(), std::size_t(5)); // the dialogs only
@@ -84,7 +85,7 @@ private slots:
         for (int i = 0; i < 320; ++i)
             many << path(QString(95, u'n') + QString::number(i));
         w.test.dialogs.answerOpenFile(many);
-        w.form.PushButton5_Click();
+        clickControl(w.form, "PushButton5");
         QCOMPARE(w.form.fileList().count(), 0);
         const auto& shown = w.test.dialogs.shown();
         QCOMPARE(shown.size(), std::size_t(2));
@@ -95,7 +96,7 @@ private slots:
 
         // Just inside the limit, everything goes in.
         w.test.dialogs.answerOpenFile(many.mid(0, 250));
-        w.form.PushButton5_Click();
+        clickControl(w.form, "PushButton5");
         QCOMPARE(w.form.fileList().count(), 250);
     }
 };

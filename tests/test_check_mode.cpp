@@ -4,6 +4,7 @@
 
 #include "cli/check_arguments.h"
 #include "platform/desktop_spreadsheet.h"
+#include "support/form_controls.h"
 #include "support/loaded_window.h"
 #include "support/test_main.h"
 #include "support/zip_part.h"
@@ -159,20 +160,21 @@ struct Window : LoadedWindow
     void loadList(const QString& list)
     {
         test.dialogs.answerOpenFile({list});
-        form.PushButton3_Click();
+        clickControl(form, "PushButton3");
     }
     void addFolder(const QString& extension, const QString& folder)
     {
         test.dialogs.answerInput(extension);
         test.dialogs.answerFolder(folder);
-        form.PushButton10_Click();
+        clickControl(form, "PushButton10");
     }
     void check(short unit)
     {
-        QRadioButton* options[] = {form.Option1, form.Option2, form.Option3, form.Option4};
+        QRadioButton* options[] = {radioButton(form, "Option1"), radioButton(form, "Option2"),
+                                   radioButton(form, "Option3"), radioButton(form, "Option4")};
         options[unit]->click();
         test.dialogs.clearShown();
-        form.PushButton4_Click();
+        clickControl(form, "PushButton4");
     }
     // The error reports the check showed, each as "description".
     QStringList reportedDescriptions() const
@@ -188,14 +190,14 @@ struct Window : LoadedWindow
     {
         for (int row = 1; row <= form.resultsList().count(); ++row)
             form.resultsList().setChecked(row, true);
-        form.PushButton18_Click();
+        clickControl(form, "PushButton18");
         return test.clipboard.text().toUtf8().replace("\r\n", "\n");
     }
     QByteArray savedText(const QString& path)
     {
         test.dialogs.answerSaveFile(path);
         test.dialogs.answerMessage(AnswerYes);
-        form.PushButton6_Click();
+        clickControl(form, "PushButton6");
         return contentOf(path);
     }
     // The workbook the export hands to the desktop, written into `folder`.
@@ -207,7 +209,7 @@ struct Window : LoadedWindow
         test.useSpreadsheet(std::make_unique<DesktopSpreadsheetLauncher>(test.shell, folder, [] {
             return SpreadsheetProgram{true, {}};
         }));
-        form.PushButton12_Click();
+        clickControl(form, "PushButton12");
         return QDir(folder).filePath(QStringLiteral("Bytemarsh results.xlsx"));
     }
 };

@@ -3,6 +3,7 @@
 #include "doubles/test_platform.h"
 #include "output/clipboard_copy.h"
 #include "platform/gui/qt_clipboard.h"
+#include "support/form_controls.h"
 #include "support/loaded_window.h"
 #include "support/test_main.h"
 #include "ui/form1.h"
@@ -34,7 +35,7 @@ struct Window : LoadedWindow
 
     QString copy()
     {
-        form.PushButton18_Click();
+        clickControl(form, "PushButton18");
         return test.clipboard.text();
     }
 };

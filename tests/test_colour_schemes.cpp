@@ -1,3 +1,4 @@
+#include "support/form_controls.h"
 #include "support/loaded_window.h"
 #include "support/test_main.h"
 
@@ -129,14 +130,16 @@ QList<Measure> measureWindow(Form1& form)
         measures << measureText(form, option->objectName(), option,
                                 [&](bool shown) { option->setText(shown ? caption : QString()); });
     }
-    const QString title = form.Frame1->title();
-    measures << measureText(form, QStringLiteral("Frame1"), form.Frame1,
-                            [&](bool shown) { form.Frame1->setTitle(shown ? title : QString()); });
+    const QString title = groupBox(form, "Frame1")->title();
+    measures << measureText(
+        form, QStringLiteral("Frame1"), groupBox(form, "Frame1"),
+        [&](bool shown) { groupBox(form, "Frame1")->setTitle(shown ? title : QString()); });
 
-    const std::pair<const char*, ListViewWidget*> lists[] = {{"ListView1", form.ListView1Widget},
-                                                             {"ListView2", form.ListView2Widget}};
+    const std::pair<const char*, ListViewWidget*> lists[] = {
+        {"ListView1", listWidget(form, "ListView1")}, {"ListView2", listWidget(form, "ListView2")}};
     for (const auto& [name, widget] : lists) {
-        RowList& list = widget == form.ListView1Widget ? form.fileList() : form.resultsList();
+        RowList& list =
+            widget == listWidget(form, "ListView1") ? form.fileList() : form.resultsList();
         measures << measureText(form, QStringLiteral("%1 rows").arg(name), widget->viewport(),
                                 [&](bool shown) {
                                     list.clear();
@@ -234,11 +237,13 @@ private slots:
         QApplication::setPalette(darkScheme());
         QCoreApplication::processEvents();
         const QColor darkBase = darkScheme().color(QPalette::Base);
-        QCOMPARE(form.ListView1Widget->viewport()->palette().color(QPalette::Base), darkBase);
-        QCOMPARE(form.ListView2Widget->header()->palette().color(QPalette::Button),
+        QCOMPARE(listWidget(form, "ListView1")->viewport()->palette().color(QPalette::Base),
+                 darkBase);
+        QCOMPARE(listWidget(form, "ListView2")->header()->palette().color(QPalette::Button),
                  darkScheme().color(QPalette::Button));
         // The fixed white stays, with its dark text.
-        QCOMPARE(form.PushButton4->palette().color(QPalette::Button), QColor(Qt::white));
+        QCOMPARE(pushButton(form, "PushButton4")->palette().color(QPalette::Button),
+                 QColor(Qt::white));
         for (const Measure& measure : measureWindow(form))
             QVERIFY2(measure.ratio >= 4.5, qPrintable(measure.control));
     }

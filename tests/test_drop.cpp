@@ -1,4 +1,5 @@
 #include "support/adding_support.h"
+#include "support/form_controls.h"
 #include "support/test_main.h"
 
 #include <QDragEnterEvent>
@@ -20,7 +21,7 @@ QMimeData* filesData(const QStringList& paths)
 // Drags the data over the real list and reports whether the list would take it.
 bool dragOver(Form1& form, const QMimeData& data)
 {
-    QWidget* target = form.ListView1Widget->viewport();
+    QWidget* target = listWidget(form, "ListView1")->viewport();
     const QPoint at(10, 10);
     QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(target, &enter);
@@ -34,7 +35,7 @@ bool drop(Form1& form, const QMimeData& data)
 {
     dragOver(form, data);
     QDropEvent event(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(form.ListView1Widget->viewport(), &event);
+    QCoreApplication::sendEvent(listWidget(form, "ListView1")->viewport(), &event);
     return event.isAccepted();
 }
 

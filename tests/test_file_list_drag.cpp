@@ -1,4 +1,5 @@
 #include "doubles/test_platform.h"
+#include "support/form_controls.h"
 #include "support/loaded_window.h"
 #include "support/test_main.h"
 #include "ui/form1.h"
@@ -29,10 +30,10 @@ struct Window
     }
 
     RowList& list() { return form.fileList(); }
-    QWidget* viewport() { return form.ListView1Widget->viewport(); }
+    QWidget* viewport() { return listWidget(form, "ListView1")->viewport(); }
     QPoint rowCenter(int row)
     {
-        return form.ListView1Widget->visualRect(list().model().index(row - 1, 0)).center();
+        return listWidget(form, "ListView1")->visualRect(list().model().index(row - 1, 0)).center();
     }
     int screenY(int row) { return viewport()->mapToGlobal(rowCenter(row)).y(); }
 
@@ -49,7 +50,7 @@ struct Window
     }
 
     QStringList texts() { return rowTexts(list()); }
-    Qt::CursorShape listPointer() const { return form.ListView1Widget->cursor().shape(); }
+    Qt::CursorShape listPointer() const { return listWidget(form, "ListView1")->cursor().shape(); }
 };
 
 const QStringList kFive = {"/f/one", "/f/two", "/f/three", "/f/four", "/f/five"};
@@ -136,18 +137,18 @@ private slots:
         QCOMPARE(bytesOf(w.list()), QList<QByteArray>({odd, plain}));
 
         // The dragged rows still name their files.
-        w.form.PushButton4_Click();
+        clickControl(w.form, "PushButton4");
         QCOMPARE(w.test.dialogs.texts(), QStringList({"Done."}));
         QCOMPARE(bytesOf(w.form.resultsList()), QList<QByteArray>({odd, plain}));
         QCOMPARE(w.form.resultsList().subItem(1, 1), w.form.resultsList().subItem(2, 1));
 
         // A filter removes rows but never rewrites the ones it keeps; the export writes them.
         w.test.dialogs.answerInput(QStringLiteral("plain"));
-        w.form.PushButton13_Click();
+        clickControl(w.form, "PushButton13");
         QCOMPARE(bytesOf(w.form.resultsList()), QList<QByteArray>({odd}));
         const QString out = dir.filePath(QStringLiteral("out.txt"));
         w.test.dialogs.answerSaveFile(out);
-        w.form.PushButton6_Click();
+        clickControl(w.form, "PushButton6");
         QFile written(out);
         QVERIFY(written.open(QIODevice::ReadOnly));
         QCOMPARE(written.readAll(), odd + "\r\n");
@@ -194,10 +195,10 @@ private slots:
 
         w.press(1);
         QCOMPARE(w.listPointer(), Qt::BitmapCursor);
-        QCOMPARE(w.form.ListView1Widget->cursor().pixmap().toImage().pixelColor(16, 16),
+        QCOMPARE(listWidget(w.form, "ListView1")->cursor().pixmap().toImage().pixelColor(16, 16),
                  QColor(Qt::red));
-        QVERIFY(!w.form.ListView1Widget->dragEnabled());
-        QVERIFY(w.form.ListView1Widget->acceptDrops()); // drops from outside still arrive
+        QVERIFY(!listWidget(w.form, "ListView1")->dragEnabled());
+        QVERIFY(listWidget(w.form, "ListView1")->acceptDrops()); // drops from outside still arrive
         w.release();
         QCOMPARE(w.listPointer(), Qt::ArrowCursor);
 
@@ -250,7 +251,7 @@ private slots:
         for (int i = 1; i <= 40; ++i)
             rows << QStringLiteral("/rows/%1").arg(i);
         Window w(rows);
-        QScrollBar* scroll = w.form.ListView1Widget->verticalScrollBar();
+        QScrollBar* scroll = listWidget(w.form, "ListView1")->verticalScrollBar();
         scroll->setValue(20);
         w.form.move(0, screenY - w.screenY(21));
         QCoreApplication::processEvents();
@@ -271,14 +272,14 @@ private slots:
         Window w(rows, 400);
         int below = 1; // the first row not shown whole
         while (w.viewport()->rect().contains(
-            w.form.ListView1Widget->visualRect(w.list().model().index(below - 1, 0))))
+            listWidget(w.form, "ListView1")->visualRect(w.list().model().index(below - 1, 0))))
             ++below;
         w.press(below - 2);
         w.moveTo(below - 1);
         w.release();
-        QCOMPARE(w.form.ListView1Widget->verticalScrollBar()->value(), 1);
+        QCOMPARE(listWidget(w.form, "ListView1")->verticalScrollBar()->value(), 1);
         QVERIFY(w.viewport()->rect().contains(
-            w.form.ListView1Widget->visualRect(w.list().model().index(below - 1, 0))));
+            listWidget(w.form, "ListView1")->visualRect(w.list().model().index(below - 1, 0))));
     }
 };
 

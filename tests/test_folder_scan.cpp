@@ -4,6 +4,7 @@
 #include "engine/directory_walker.h"
 #include "platform/file_system.h"
 #include "support/adding_support.h"
+#include "support/form_controls.h"
 #include "support/test_main.h"
 
 #include <QDirIterator>
@@ -24,7 +25,7 @@ void scan(AddingWindow& w, const QString& extension, const QString& folder)
 {
     w.test.dialogs.answerInput(extension);
     w.test.dialogs.answerFolder(folder);
-    w.form.PushButton10_Click();
+    clickControl(w.form, "PushButton10");
 }
 
 } // namespace
@@ -183,12 +184,12 @@ private slots:
         file("one.txt");
         AddingWindow w;
         w.test.settings.write("Extension", "doc");
-        w.form.PushButton10_Click(); // the input box is cancelled
+        clickControl(w.form, "PushButton10"); // the input box is cancelled
         QCOMPARE(w.test.dialogs.shown().size(), std::size_t(1));
         QCOMPARE(w.test.settings.read("Extension", ""), QStringLiteral("doc"));
 
         w.test.dialogs.answerInput("txt"); // then the folder browser is cancelled
-        w.form.PushButton10_Click();
+        clickControl(w.form, "PushButton10");
         QCOMPARE(w.test.dialogs.shown().size(), std::size_t(3));
         QCOMPARE(w.test.settings.read("Extension", ""), QStringLiteral("txt"));
         QCOMPARE(w.test.settings.read("LastFolder", "unset"), QStringLiteral("unset"));

@@ -1,4 +1,5 @@
 #include "doubles/test_platform.h"
+#include "support/form_controls.h"
 #include "support/loaded_window.h"
 #include "support/test_main.h"
 #include "ui/form1.h"
@@ -74,7 +75,7 @@ private slots:
     {
         Window w;
         fill(w.form.fileList(), {"/data/a.doc", "/data/b.txt", "/data/c.Doc"});
-        w.answerAndClick("DOC", w.form.PushButton1);
+        w.answerAndClick("DOC", pushButton(w.form, "PushButton1"));
         QCOMPARE(texts(w.form.fileList()), QStringList({"/data/b.txt"}));
         const auto& shown = w.test.dialogs.shown();
         QCOMPARE(shown.size(), std::size_t(1)); // the prompt, and no word about the outcome
@@ -92,13 +93,13 @@ private slots:
         const QStringList paths = {"/x/keep.txt", "/x/go.bin", "/x/KEEP.log", "/x/bytes"};
         fill(w.form.fileList(), paths);
         fill(w.form.resultsList(), paths, "12 bytes");
-        w.answerAndClick("keep", w.form.PushButton2);
+        w.answerAndClick("keep", pushButton(w.form, "PushButton2"));
         QCOMPARE(texts(w.form.fileList()), QStringList({"/x/keep.txt", "/x/KEEP.log"}));
-        w.answerAndClick("bytes", w.form.PushButton13);
+        w.answerAndClick("bytes", pushButton(w.form, "PushButton13"));
         QCOMPARE(texts(w.form.resultsList()),
                  QStringList({"/x/keep.txt", "/x/go.bin", "/x/KEEP.log"}));
         QCOMPARE(w.form.resultsList().subItem(1, 1), QStringLiteral("12 bytes"));
-        w.answerAndClick("absent", w.form.PushButton14);
+        w.answerAndClick("absent", pushButton(w.form, "PushButton14"));
         QCOMPARE(w.form.resultsList().count(), 0);
         QCOMPARE(w.form.fileList().count(), 2);
         QCOMPARE(w.test.dialogs.texts(),
@@ -110,11 +111,11 @@ private slots:
     {
         Window w;
         fill(w.form.fileList(), {"/a", "/b"});
-        w.answerAndClick(QString(), w.form.PushButton1); // Cancel answers the same
+        w.answerAndClick(QString(), pushButton(w.form, "PushButton1")); // Cancel answers the same
         QCOMPARE(texts(w.form.fileList()), QStringList({"/a", "/b"}));
         QVERIFY(w.pointerChanges.isEmpty());
         // On an empty list the prompt still comes.
-        w.answerAndClick("x", w.form.PushButton14);
+        w.answerAndClick("x", pushButton(w.form, "PushButton14"));
         QCOMPARE(w.test.dialogs.shown().size(), std::size_t(2));
     }
 
@@ -122,9 +123,9 @@ private slots:
     {
         Window w;
         fill(w.form.fileList(), {"/my files/a", "/myfiles/b", "/my files/a", "/c:\\x"});
-        w.answerAndClick(" ", w.form.PushButton1);
+        w.answerAndClick(" ", pushButton(w.form, "PushButton1"));
         QCOMPARE(texts(w.form.fileList()), QStringList({"/myfiles/b", "/c:\\x"}));
-        w.answerAndClick("C:\\", w.form.PushButton1);
+        w.answerAndClick("C:\\", pushButton(w.form, "PushButton1"));
         QCOMPARE(texts(w.form.fileList()), QStringList({"/myfiles/b"}));
     }
 
@@ -133,10 +134,12 @@ private slots:
         Window w;
         fill(w.form.fileList(), {"/Ärger/ÉTÉ.txt", "/plain/ete.txt", "/\u212Aelvin",
                                  "/\U00010400.txt", "/\u0130stanbul"});
-        w.answerAndClick("été", w.form.PushButton1);
-        w.answerAndClick("KELVIN", w.form.PushButton1);     // the Kelvin sign lower-cases to k
-        w.answerAndClick("\U00010428", w.form.PushButton1); // beyond 16 bits
-        w.answerAndClick("i\u0307s", w.form.PushButton1);   // the dotted capital I, lower-cased
+        w.answerAndClick("été", pushButton(w.form, "PushButton1"));
+        w.answerAndClick("KELVIN",
+                         pushButton(w.form, "PushButton1")); // the Kelvin sign lower-cases to k
+        w.answerAndClick("\U00010428", pushButton(w.form, "PushButton1")); // beyond 16 bits
+        w.answerAndClick("i\u0307s",
+                         pushButton(w.form, "PushButton1")); // the dotted capital I, lower-cased
         QCOMPARE(texts(w.form.fileList()), QStringList({"/plain/ete.txt"}));
     }
 
@@ -151,7 +154,7 @@ private slots:
             if (i % 2) kept << path;
         }
         w.form.fileList().select(999);
-        w.answerAndClick("drop", w.form.PushButton1);
+        w.answerAndClick("drop", pushButton(w.form, "PushButton1"));
         QCOMPARE(texts(w.form.fileList()), kept);
         QCOMPARE(w.form.fileList().selectedRow(), 500); // the selected row stays selected
     }
@@ -162,12 +165,12 @@ private slots:
         fill(w.form.fileList(), {"/a", "/b"});
         fill(w.form.resultsList(), {"/a", "/b"}, "1 bytes");
         w.form.setMousePointer(PointerSetting::Busy); // as a folder scan shows it
-        QTest::mouseClick(w.form.PushButton11, Qt::LeftButton);
-        QTest::mouseClick(w.form.PushButton9, Qt::LeftButton);
+        QTest::mouseClick(pushButton(w.form, "PushButton11"), Qt::LeftButton);
+        QTest::mouseClick(pushButton(w.form, "PushButton9"), Qt::LeftButton);
         QCOMPARE(w.form.fileList().count(), 2);
         QCOMPARE(w.form.resultsList().count(), 0);
         w.form.setMousePointer(PointerSetting::Default);
-        QTest::mouseClick(w.form.PushButton11, Qt::LeftButton);
+        QTest::mouseClick(pushButton(w.form, "PushButton11"), Qt::LeftButton);
         QCOMPARE(w.form.fileList().count(), 0);
         QVERIFY(w.test.dialogs.shown().empty());
     }
@@ -176,7 +179,7 @@ private slots:
     {
         Window w;
         fill(w.form.resultsList(), {"/a", "/b", "/c"}, "1 bytes");
-        ListViewWidget* results = w.form.ListView2Widget;
+        ListViewWidget* results = listWidget(w.form, "ListView2");
         results->setFocus();
         QTest::keyClick(results, Qt::Key_Delete); // nothing selected
         w.form.resultsList().select(2);
@@ -195,7 +198,7 @@ private slots:
         w.form.setMousePointer(PointerSetting::Default);
         fill(w.form.fileList(), {"/a"});
         w.form.fileList().select(1);
-        QTest::keyClick(w.form.ListView1Widget, Qt::Key_Delete);
+        QTest::keyClick(listWidget(w.form, "ListView1"), Qt::Key_Delete);
         QCOMPARE(w.form.fileList().count(), 1);
     }
 
@@ -209,8 +212,11 @@ private slots:
         QCOMPARE(texts(w.form.fileList()), QStringList({"/a", "/c"}));
         QCOMPARE(texts(w.form.resultsList()), QStringList({"/r2"}));
 
+        // Busy as a command that lets clicks through shows it; each double-click is a command
+        // of its own, which leaves the pointer as it found it only inside another command.
         w.form.setMousePointer(PointerSetting::Busy);
         w.doubleClick(w.form.fileListView(), 1);
+        w.form.setMousePointer(PointerSetting::Busy);
         w.doubleClick(w.form.resultsListView(), 1);
         QCOMPARE(w.form.fileList().count(), 2);
         QCOMPARE(w.form.resultsList().count(), 1);

@@ -1,6 +1,7 @@
 #include "adding/file_to_listview1.h"
 #include "adding/list_file_lines.h"
 #include "support/adding_support.h"
+#include "support/form_controls.h"
 #include "support/test_main.h"
 
 #include <fcntl.h>
@@ -51,7 +52,7 @@ class ListFilesTest : public QObject
         const QString list = writeFile(path(QStringLiteral("list%1.txt").arg(++round)), bytes);
         AddingWindow w;
         w.test.dialogs.answerOpenFile({list});
-        w.form.PushButton3_Click();
+        clickControl(w.form, "PushButton3");
         return w.rows();
     }
 
@@ -85,7 +86,7 @@ private slots:
         // Their rows hold UTF-8, as every other road's do.
         AddingWindow w;
         w.test.dialogs.answerOpenFile({writeFile(path("le.txt"), little)});
-        w.form.PushButton3_Click();
+        clickControl(w.form, "PushButton3");
         const std::string_view first = w.form.fileList().textUtf8(1);
         QCOMPARE(QByteArray(first.data(), qsizetype(first.size())),
                  QByteArray("/caf\xC3\xA9/a.txt"));
@@ -192,7 +193,7 @@ private slots:
         const QString next = writeFile(path("next.txt"), "/d");
         AddingWindow w;
         w.test.dialogs.answerOpenFile({many, one, next});
-        w.form.PushButton3_Click();
+        clickControl(w.form, "PushButton3");
         QCOMPARE(w.rows(), QStringList({"/a", "/b", QString::fromLatin1(kept), "/c", "/d"}));
 
         const auto& shown = w.test.dialogs.shown();
@@ -227,7 +228,7 @@ private slots:
         int boxesDuringRounds = 0;
         w.test.events.onHeldCall = [&] { boxesDuringRounds = int(w.test.dialogs.shown().size()); };
         w.test.dialogs.answerOpenFile({huge});
-        w.form.PushButton3_Click();
+        clickControl(w.form, "PushButton3");
         QFile::remove(huge);
 
         QCOMPARE(w.rows(), QStringList({"/after"}));
@@ -248,7 +249,7 @@ private slots:
         QList<PointerSetting> pointers;
         w.test.dialogs.whileShown([&] { pointers << w.form.mousePointer(); });
         w.test.dialogs.answerOpenFile({second, first});
-        w.form.PushButton3_Click();
+        clickControl(w.form, "PushButton3");
         QCOMPARE(w.rows(), QStringList({"/b1", "/b2", "/a1", ""}));
 
         const auto& box = w.test.dialogs.shown()[0];
@@ -259,7 +260,7 @@ private slots:
         QCOMPARE(pointers, QList<PointerSetting>({PointerSetting::Default}));
         QCOMPARE(w.form.mousePointer(), PointerSetting::Default);
 
-        w.form.PushButton3_Click(); // cancelled: nothing, and no box but the dialog
+        clickControl(w.form, "PushButton3"); // cancelled: nothing, and no box but the dialog
         QCOMPARE(w.form.fileList().count(), 4);
         QCOMPARE(w.test.dialogs.shown().size(), std::size_t(2));
     }
@@ -271,7 +272,7 @@ private slots:
         QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0644), 0);
         AddingWindow w;
         w.test.dialogs.answerOpenFile({pipe, "/dev/zero"});
-        w.form.PushButton3_Click();
+        clickControl(w.form, "PushButton3");
         QCOMPARE(w.rows(), QStringList());
         QCOMPARE(w.test.dialogs.shown().size(), std::size_t(3)); // the dialog, two reports
         QVERIFY(w.test.dialogs.shown()[1].text.startsWith("Path/File access error\r\n"));
@@ -286,7 +287,7 @@ private slots:
         QList<PointerSetting> pointers;
         w.test.dialogs.whileShown([&] { pointers << w.form.mousePointer(); });
         w.test.dialogs.answerOpenFile({path("afolder"), path("gone.txt"), good});
-        w.form.PushButton3_Click();
+        clickControl(w.form, "PushButton3");
         QCOMPARE(w.rows(), QStringList({"/g"}));
 
         const auto& shown = w.test.dialogs.shown();
@@ -304,7 +305,7 @@ private slots:
         // One chosen file that is missing.
         w.test.dialogs.clearShown();
         w.test.dialogs.answerOpenFile({path("gone.txt")});
-        w.form.PushButton3_Click();
+        clickControl(w.form, "PushButton3");
         QCOMPARE(w.test.dialogs.texts().last(), QStringLiteral("File not found"));
     }
 
@@ -315,7 +316,7 @@ private slots:
             many << writeFile(path(QString(95, u'l') + QString::number(i)), "/row");
         AddingWindow w;
         w.test.dialogs.answerOpenFile(many);
-        w.form.PushButton3_Click();
+        clickControl(w.form, "PushButton3");
         QCOMPARE(w.form.fileList().count(), 0);
         QCOMPARE(w.test.dialogs.shown().size(), std::size_t(2));
         QVERIFY(w.test.dialogs.shown()[1].text.contains("PushButton3_Click at line 100"));

@@ -1,8 +1,9 @@
-#include "core/command_scope.h"
+#include "commands/running_commands.h"
 #include "core/list_editing.h"
 #include "desktop/single_instance.h"
 #include "doubles/test_platform.h"
 #include "platform/gui/window_event_pump.h"
+#include "support/form_controls.h"
 #include "support/loaded_window.h"
 #include "support/test_main.h"
 #include "ui/form1.h"
@@ -61,7 +62,7 @@ std::unique_ptr<QMimeData> draggedPaths(const QStringList& paths)
 // Drags paths over the file list and drops them there; true when the list took them.
 bool dropOnFileList(Form1& form, const QStringList& paths)
 {
-    QWidget* target = form.ListView1Widget->viewport();
+    QWidget* target = listWidget(form, "ListView1")->viewport();
     const auto data = draggedPaths(paths);
     const QPoint at = target->rect().center();
     QDragEnterEvent enter(at, Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
@@ -100,22 +101,22 @@ private slots:
         QCOMPARE(happened, QStringList({"at once"}));
 
         {
-            const CommandScope outer(running, CommandScope::Input::LetThrough);
+            const CommandScope outer(running, InputRule::LetThrough);
             QVERIFY(!outer.refused());
             QCOMPARE(events.holds, 0);
             // The first waiting action starts a command of its own: the second waits for it.
             running.whenIdle([&] {
-                const CommandScope command(running, CommandScope::Input::LetThrough);
+                const CommandScope command(running, InputRule::LetThrough);
                 happened << QStringLiteral("first");
                 QCoreApplication::processEvents();
                 happened << QStringLiteral("first ends");
             });
             running.whenIdle([&] { happened << QStringLiteral("second"); });
             {
-                const CommandScope inner(running, CommandScope::Input::Held);
+                const CommandScope inner(running, InputRule::Held);
                 QVERIFY(!inner.refused()); // a person may start one during a scan's rounds
                 QCOMPARE(events.holds, 1);
-                const CommandScope nested(running, CommandScope::Input::LetThrough);
+                const CommandScope nested(running, InputRule::LetThrough);
                 QVERIFY(nested.refused());
                 QCOMPARE(events.holds, 1);
             }
@@ -144,12 +145,13 @@ private slots:
         bool dragTaken = true;
         QTimer::singleShot(0, &w.form, [&] {
             rowsAtFirstRound = w.form.resultsList().count();
-            QTest::mouseClick(w.form.PushButton9, Qt::LeftButton); // Clear List (results)
-            QTest::keyClick(w.form.ListView2Widget, Qt::Key_Delete);
+            QTest::mouseClick(pushButton(w.form, "PushButton9"),
+                              Qt::LeftButton); // Clear List (results)
+            QTest::keyClick(listWidget(w.form, "ListView2"), Qt::Key_Delete);
             dragTaken = dropOnFileList(w.form, {folder});
             w.form.addGivenPaths({QFile::encodeName(folder)}); // a later start's hand-over
         });
-        QTest::mouseClick(w.form.PushButton4, Qt::LeftButton); // Start Checking
+        QTest::mouseClick(pushButton(w.form, "PushButton4"), Qt::LeftButton); // Start Checking
 
         // The first round came while the check was under way, though no size kept it waiting.
         QVERIFY2(rowsAtFirstRound > 0 && rowsAtFirstRound < kRows,
@@ -166,7 +168,7 @@ private slots:
         // With the check over, the same actions are taken again.
         QVERIFY(dropOnFileList(w.form, {folder}));
         QCOMPARE(w.form.fileList().count(), kRows + 4);
-        QTest::mouseClick(w.form.PushButton9, Qt::LeftButton);
+        QTest::mouseClick(pushButton(w.form, "PushButton9"), Qt::LeftButton);
         QCOMPARE(w.form.resultsList().count(), 0);
     }
 
@@ -181,10 +183,10 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&box));
         QTest::mouseClick(box.button(QMessageBox::Ok), Qt::LeftButton);
         QCOMPARE(box.result(), int(QMessageBox::Ok));
-        QTest::mouseClick(w.form.PushButton9, Qt::LeftButton);
+        QTest::mouseClick(pushButton(w.form, "PushButton9"), Qt::LeftButton);
         QCOMPARE(w.form.resultsList().count(), 1);
         w.events.releaseInput();
-        QTest::mouseClick(w.form.PushButton9, Qt::LeftButton);
+        QTest::mouseClick(pushButton(w.form, "PushButton9"), Qt::LeftButton);
         QCOMPARE(w.form.resultsList().count(), 0);
     }
 
@@ -203,7 +205,7 @@ private slots:
             RemoveRowsContaining(w.form.fileList(), QStringLiteral("n"));
             w.form.fileList().add(QString(300, u'x'));
         };
-        w.form.PushButton4_Click();
+        clickControl(w.form, "PushButton4");
         QVERIFY(emptied);
         QCOMPARE(w.form.resultsList().count(), kRows);
         QCOMPARE(w.form.resultsList().subItem(1, 1), QStringLiteral("3 bytes"));
@@ -244,7 +246,7 @@ private slots:
             QCoreApplication::processEvents(); // what came between two checks goes in
             const int rows = w.form.fileList().count();
             const int before = w.form.resultsList().count();
-            w.form.PushButton4_Click();
+            clickControl(w.form, "PushButton4");
             QCOMPARE(w.form.resultsList().count() - before, rows); // every row, once
             expectedResults += rows;
         }

@@ -1,4 +1,5 @@
 #include "doubles/test_platform.h"
+#include "support/form_controls.h"
 #include "support/loaded_window.h"
 #include "support/test_main.h"
 #include "ui/form1.h"
@@ -30,8 +31,8 @@ void storeUnitKeys(SettingsStore& settings, const QStringList& values)
 
 QList<bool> selectedOptions(Form1& form)
 {
-    return {form.Option1->isChecked(), form.Option2->isChecked(), form.Option3->isChecked(),
-            form.Option4->isChecked()};
+    return {radioButton(form, "Option1")->isChecked(), radioButton(form, "Option2")->isChecked(),
+            radioButton(form, "Option3")->isChecked(), radioButton(form, "Option4")->isChecked()};
 }
 
 } // namespace
@@ -113,16 +114,16 @@ private slots:
 
         QCOMPARE(form.fileList().columnCount(), 1);
         QCOMPARE(form.fileList().columnHeader(1), QStringLiteral("File(s)"));
-        QCOMPARE(form.ListView1Widget->columnWidth(0), 467);
+        QCOMPARE(listWidget(form, "ListView1")->columnWidth(0), 467);
         QCOMPARE(form.resultsList().columnHeader(1), QStringLiteral("Filename"));
         QCOMPARE(form.resultsList().columnHeader(2), QStringLiteral("File Size"));
-        QCOMPARE(form.ListView2Widget->columnWidth(0), 367);
-        QCOMPARE(form.ListView2Widget->columnWidth(1), 120);
+        QCOMPARE(listWidget(form, "ListView2")->columnWidth(0), 367);
+        QCOMPARE(listWidget(form, "ListView2")->columnWidth(1), 120);
 
-        QCOMPARE(form.ListView1Widget->toolTip().size(), 118);
-        QVERIFY(form.ListView2Widget->toolTip().isEmpty());
-        QVERIFY(form.ListView1Widget->acceptDrops());
-        QVERIFY(!form.ListView2Widget->acceptDrops());
+        QCOMPARE(listWidget(form, "ListView1")->toolTip().size(), 118);
+        QVERIFY(listWidget(form, "ListView2")->toolTip().isEmpty());
+        QVERIFY(listWidget(form, "ListView1")->acceptDrops());
+        QVERIFY(!listWidget(form, "ListView2")->acceptDrops());
 
         // Results rows carry check boxes the user ticks; file rows do not.
         form.resultsList().add("r");
@@ -147,7 +148,7 @@ private slots:
                                       "PushButton18", "PushButton1", "PushButton2", "PushButton10",
                                       "PushButton13", "PushButton14"};
         form.activateWindow();
-        form.ListView1Widget->setFocus();
+        listWidget(form, "ListView1")->setFocus();
         QStringList order;
         for (qsizetype i = 0; i < expected.size(); ++i) {
             order << QApplication::focusWidget()->objectName();
@@ -217,9 +218,9 @@ private slots:
         TestPlatform test;
         Form1 form(test.platform());
         form.Form_Load();
-        form.Option2->click();
+        radioButton(form, "Option2")->click();
         QCOMPARE(unitKeys(test.settings), QStringList({"False", "True", "False", "False"}));
-        form.Option2->click(); // clicking the selected one writes again, unchanged
+        radioButton(form, "Option2")->click(); // clicking the selected one writes again, unchanged
         QCOMPARE(unitKeys(test.settings), QStringList({"False", "True", "False", "False"}));
     }
 };

@@ -11,6 +11,7 @@
 #include "platform/directory.h"
 #include "platform/file_system.h"
 #include "support/adding_support.h"
+#include "support/form_controls.h"
 #include "support/test_main.h"
 
 #include <QRadioButton>
@@ -352,7 +353,7 @@ private slots:
         w.test.events.onCall = [&] { pointers << w.form.mousePointer(); };
         w.test.dialogs.answerInput(QStringLiteral("txt"));
         w.test.dialogs.answerFolder(QFile::decodeName(root_.c_str()));
-        w.form.PushButton10_Click();
+        clickControl(w.form, "PushButton10");
         QCOMPARE(rowBytes(w.form.fileList()),
                  ReferenceScan(QStringLiteral("*.txt")).addFolderTreeFiles(root_));
         QVERIFY(!pointers.isEmpty());
@@ -454,7 +455,7 @@ private slots:
 
         const auto check = [&](bool asOrdinaryUser) {
             LoadedWindow w;
-            w.form.Option1->click();
+            radioButton(w.form, "Option1")->click();
             for (const std::string& path : paths)
                 w.form.fileList().addUtf8(path);
             QList<PointerSetting> pointers;
@@ -462,7 +463,7 @@ private slots:
             {
                 std::optional<ActingAsOrdinaryUser> user;
                 if (asOrdinaryUser) user.emplace();
-                w.form.PushButton4_Click();
+                clickControl(w.form, "PushButton4");
             }
 
             QStringList sizes, reports;

@@ -1,5 +1,6 @@
+#include "commands/open_containing_folder.h"
 #include "doubles/test_platform.h"
-#include "output/open_containing_folder.h"
+#include "support/form_controls.h"
 #include "support/loaded_window.h"
 #include "support/test_main.h"
 #include "ui/form1.h"
@@ -50,12 +51,13 @@ struct Window : LoadedWindow
     // Checks the given paths' sizes in one unit (1 to 4, as the options), appending results.
     void check(const QStringList& paths, int unitOption)
     {
-        QRadioButton* options[] = {form.Option1, form.Option2, form.Option3, form.Option4};
+        QRadioButton* options[] = {radioButton(form, "Option1"), radioButton(form, "Option2"),
+                                   radioButton(form, "Option3"), radioButton(form, "Option4")};
         options[unitOption - 1]->click();
         form.fileList().clear();
         for (const QString& p : paths)
             form.fileList().add(p);
-        form.PushButton4_Click();
+        clickControl(form, "PushButton4");
         QCoreApplication::processEvents(); // the rows reach the views
         test.dialogs.clearShown();
     }
@@ -78,11 +80,11 @@ struct Window : LoadedWindow
     }
     bool chooseOnResults(const QString& caption)
     {
-        return choose(form.resultsMenu(), form.ListView2Widget, caption);
+        return choose(form.resultsMenu(), listWidget(form, "ListView2"), caption);
     }
     bool chooseOnFiles(const QString& caption)
     {
-        return choose(form.fileListMenu(), form.ListView1Widget, caption);
+        return choose(form.fileListMenu(), listWidget(form, "ListView1"), caption);
     }
 
     QStringList enabledItems(ListMenu& menu, ListViewWidget* view)
@@ -97,7 +99,7 @@ struct Window : LoadedWindow
 
     void clickHeader(int section)
     {
-        QHeaderView* header = form.ListView2Widget->header();
+        QHeaderView* header = listWidget(form, "ListView2")->header();
         const QPoint at(header->sectionViewportPosition(section) + 10, header->height() / 2);
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);
     }
@@ -141,8 +143,8 @@ private slots:
 
         // The Menu key and Shift+F10 open each list's own menu; a right click too.
         for (const auto& [view, menu] :
-             {std::pair{w.form.ListView2Widget, &w.form.resultsMenu()},
-              std::pair{w.form.ListView1Widget, &w.form.fileListMenu()}}) {
+             {std::pair{listWidget(w.form, "ListView2"), &w.form.resultsMenu()},
+              std::pair{listWidget(w.form, "ListView1"), &w.form.fileListMenu()}}) {
             QTest::keyClick(view, Qt::Key_Menu);
             QVERIFY(menu->menu().isVisible());
             QTest::keyClick(&menu->menu(), Qt::Key_Escape);
@@ -171,18 +173,24 @@ private slots:
     void itemsThatDoNotApplyAreDisabled()
     {
         Window w;
-        QCOMPARE(w.enabledItems(w.form.resultsMenu(), w.form.ListView2Widget), QStringList());
-        QCOMPARE(w.enabledItems(w.form.fileListMenu(), w.form.ListView1Widget), QStringList());
+        QCOMPARE(w.enabledItems(w.form.resultsMenu(), listWidget(w.form, "ListView2")),
+                 QStringList());
+        QCOMPARE(w.enabledItems(w.form.fileListMenu(), listWidget(w.form, "ListView1")),
+                 QStringList());
 
         w.check({w.file("a", 1), w.file("b", 2)}, 1);
         QStringList withoutSelection = kResultsCaptions.mid(0, 7);
-        QCOMPARE(w.enabledItems(w.form.resultsMenu(), w.form.ListView2Widget), withoutSelection);
-        QCOMPARE(w.enabledItems(w.form.fileListMenu(), w.form.ListView1Widget), QStringList());
+        QCOMPARE(w.enabledItems(w.form.resultsMenu(), listWidget(w.form, "ListView2")),
+                 withoutSelection);
+        QCOMPARE(w.enabledItems(w.form.fileListMenu(), listWidget(w.form, "ListView1")),
+                 QStringList());
 
         w.results().select(2);
         w.form.fileList().select(1);
-        QCOMPARE(w.enabledItems(w.form.resultsMenu(), w.form.ListView2Widget), kResultsCaptions);
-        QCOMPARE(w.enabledItems(w.form.fileListMenu(), w.form.ListView1Widget), kFileListCaptions);
+        QCOMPARE(w.enabledItems(w.form.resultsMenu(), listWidget(w.form, "ListView2")),
+                 kResultsCaptions);
+        QCOMPARE(w.enabledItems(w.form.fileListMenu(), listWidget(w.form, "ListView1")),
+                 kFileListCaptions);
     }
 
     void ticksChangeForEveryRowAndSpaceStillTogglesOne()
@@ -198,7 +206,7 @@ private slots:
         QVERIFY(w.chooseOnResults("Untick All"));
         QCOMPARE(w.ticked(), QStringList());
 
-        ListViewWidget* view = w.form.ListView2Widget;
+        ListViewWidget* view = listWidget(w.form, "ListView2");
         view->setFocus();
         view->setCurrentIndex(w.results().model().index(1, 0));
         QTest::keyClick(view, Qt::Key_Space);
@@ -240,7 +248,7 @@ private slots:
         QCOMPARE(w.results().text(w.results().selectedRow()), w.path("File10"));
 
         // The exports take the list as it stands: the ticked rows in their new order.
-        w.form.PushButton18_Click();
+        clickControl(w.form, "PushButton18");
         QVERIFY(w.test.clipboard.text().startsWith(w.path("small")));
         QVERIFY(w.test.clipboard.text().contains(w.path("two MB")));
 
@@ -253,7 +261,7 @@ private slots:
     {
         Window w;
         w.check({w.file("b", 20), w.file("a", 30), w.file("c", 10)}, 1);
-        QHeaderView* header = w.form.ListView2Widget->header();
+        QHeaderView* header = listWidget(w.form, "ListView2")->header();
         const SortIndicator& indicator = w.form.resultsSortIndicator();
         QCOMPARE(header->sortIndicatorSection(), -1);
 
@@ -282,13 +290,13 @@ private slots:
         w.clickHeader(1);
         QCOMPARE(header->sortIndicatorSection(), 1);
         w.results().select(1);
-        w.form.ListView2_KeyDown(Qt::Key_Delete);
+        QTest::keyClick(listWidget(w.form, "ListView2"), Qt::Key_Delete);
         QCOMPARE(w.results().count(), 3);
         QCOMPARE(header->sortIndicatorSection(), -1);
 
         // After a clear, the first click on a column starts again from its own direction.
         w.clickHeader(0);
-        w.form.PushButton9_Click();
+        clickControl(w.form, "PushButton9");
         QCOMPARE(header->sortIndicatorSection(), -1);
         w.check({w.file("y", 1), w.file("x", 2)}, 1);
         w.clickHeader(0);
@@ -374,17 +382,17 @@ private slots:
             w.form.ListView1_ContextMenu(QPoint(10, 10));
             menuOpened =
                 w.form.resultsMenu().menu().isVisible() || w.form.fileListMenu().menu().isVisible();
-            w.form.changeResultsTicks(Form1::TickChange::TickAll);
-            w.form.sortResults(1, SortDirection::Ascending);
+            w.form.run(w.form.commands().tickAll);
+            w.form.run(w.form.commands().sortByName);
             w.clickHeader(1);
-            w.form.copyPath(w.form.resultsList());
+            w.form.run(w.form.commands().copyResultPath);
         });
         w.test.clipboard.setText(QStringLiteral("before"), {});
-        w.form.PushButton4_Click();
+        clickControl(w.form, "PushButton4");
         QVERIFY(!menuOpened);
         QCOMPARE(w.ticked(), QStringList());
         QCOMPARE(rowTexts(w.results()).mid(0, 2), QStringList({w.path("b"), w.path("a")}));
-        QCOMPARE(w.form.ListView2Widget->header()->sortIndicatorSection(), -1);
+        QCOMPARE(listWidget(w.form, "ListView2")->header()->sortIndicatorSection(), -1);
         QCOMPARE(w.test.clipboard.text(), QStringLiteral("before"));
     }
 };

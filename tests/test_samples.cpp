@@ -1,5 +1,6 @@
 #include "adding/samples.h"
 #include "doubles/test_platform.h"
+#include "support/form_controls.h"
 #include "support/loaded_window.h"
 #include "support/test_main.h"
 #include "ui/form1.h"
@@ -136,12 +137,12 @@ private slots:
         test.dialogs.answerMessage(AnswerNo);
         test.dialogs.answerMessage(AnswerYes);
 
-        form.PushButton8->click();
+        pushButton(form, "PushButton8")->click();
         QCOMPARE(form.fileList().count(), 3);
         QCOMPARE(sorted(rows(form.fileList())), sorted(samples));
         QVERIFY(test.shell.folders.isEmpty());
 
-        form.PushButton8->click();
+        pushButton(form, "PushButton8")->click();
         QCOMPARE(form.fileList().count(), 3);
         QCOMPARE(test.dialogs.shown().size(), std::size_t(2));
         for (const auto& box : test.dialogs.shown()) {
@@ -161,7 +162,7 @@ private slots:
         Form1 form(test.platform());
         form.Form_Load();
         QVERIFY(QFile::remove(samples[0]));
-        form.PushButton8->click();
+        pushButton(form, "PushButton8")->click();
         QCOMPARE(sorted(rows(form.fileList())), sorted(samples.mid(1)));
         QCOMPARE(test.dialogs.texts(), QStringList{kQuestion});
     }
@@ -170,7 +171,7 @@ private slots:
     {
         TestPlatform test;
         Form1 form(test.platform());
-        LoadSampleFiles(form.fileList(), test.platform());
+        form.run(form.commands().loadSampleFiles);
         QCOMPARE(form.fileList().count(), 0);
         QCOMPARE(test.dialogs.texts(), QStringList{kQuestion});
     }
@@ -186,7 +187,7 @@ private slots:
         QtSettingsStore fresh;
         QCOMPARE(fresh.read("Snapshot", QString()), test.settings.read("Snapshot", QString()));
         Form1 form(test.platform());
-        LoadSampleFiles(form.fileList(), test.platform());
+        form.run(form.commands().loadSampleFiles);
         // A "|" in a name splits its path; the name without one comes back whole.
         QCOMPARE(rows(form.fileList()), QStringList{samples[1]});
     }
@@ -202,7 +203,7 @@ private slots:
             QVERIFY(QFile::copy(shipped.filePath(name), test.programFolder() + "/Samples/" + name));
         Form1 form(test.platform());
         form.Form_Load();
-        form.PushButton8->click();
+        pushButton(form, "PushButton8")->click();
         QCOMPARE(form.fileList().count(), names.size());
     }
 };

@@ -1,4 +1,5 @@
 #include "doubles/test_platform.h"
+#include "support/form_controls.h"
 #include "support/loaded_window.h"
 #include "support/test_main.h"
 #include "ui/form1.h"
@@ -43,11 +44,11 @@ private slots:
         w.form.fileList().add(path("one.bin"));
         w.form.fileList().add(path("missing.bin"));
         w.form.fileList().add(path("three.bin"));
-        w.form.Option2->click();
+        radioButton(w.form, "Option2")->click();
 
         QList<PointerSetting> pointerDuringReport;
         w.test.dialogs.whileShown([&] { pointerDuringReport << w.form.mousePointer(); });
-        w.form.PushButton4_Click();
+        clickControl(w.form, "PushButton4");
 
         RowList& results = w.form.resultsList();
         QCOMPARE(results.count(), 3);
@@ -72,9 +73,9 @@ private slots:
         writeFile(path("a.bin"), QByteArray(2048, 'a'));
         w.form.fileList().add(path("a.bin"));
         w.form.fileList().add(path("a.bin"));
-        w.form.PushButton4_Click();
-        w.form.Option3->click();
-        w.form.PushButton4_Click();
+        clickControl(w.form, "PushButton4");
+        radioButton(w.form, "Option3")->click();
+        clickControl(w.form, "PushButton4");
         QCOMPARE(sizes(w.form.resultsList()),
                  QStringList({"2048 bytes", "2048 bytes", "0 MB", "0 MB"}));
         QCOMPARE(w.test.dialogs.texts(), QStringList({"Done.", "Done."}));
@@ -88,9 +89,9 @@ private slots:
         writeFile(path("b.bin"), QByteArray(2000, 'b'));
         for (int option = 1; option <= 4; ++option)
             w.form.unitOptions().setSelected(option, false);
-        QVERIFY(!w.form.Option1->isChecked());
+        QVERIFY(!radioButton(w.form, "Option1")->isChecked());
         w.form.fileList().add(path("b.bin"));
-        w.form.PushButton4_Click();
+        clickControl(w.form, "PushButton4");
         QCOMPARE(sizes(w.form.resultsList()), QStringList({"2000 bytes"}));
     }
 
@@ -98,7 +99,7 @@ private slots:
     {
         Window w;
         w.form.resultsList().add("kept");
-        w.form.PushButton4_Click();
+        clickControl(w.form, "PushButton4");
         QCOMPARE(w.test.dialogs.texts(), QStringList({"No Files added."}));
         QCOMPARE(w.form.resultsList().count(), 1);
         QCOMPARE(w.form.mousePointer(), PointerSetting::Default);
@@ -113,13 +114,13 @@ private slots:
         w.test.dialogs.whileShown([&] {
             if (reentered) return;
             reentered = true;
-            w.form.PushButton4_Click();
+            clickControl(w.form, "PushButton4");
         });
-        w.form.PushButton4_Click();
+        clickControl(w.form, "PushButton4");
         QCOMPARE(w.form.resultsList().count(), 1);
         QCOMPARE(w.test.dialogs.shown().size(), std::size_t(2)); // the report, then "Done."
         w.test.dialogs.whileShown({});
-        w.form.PushButton4_Click();
+        clickControl(w.form, "PushButton4");
         QCOMPARE(w.form.resultsList().count(), 2); // the flag was cleared
     }
 
@@ -132,10 +133,10 @@ private slots:
         QCOMPARE(::ftruncate(fd, 3LL << 30), 0);
         ::close(fd);
         w.form.fileList().add(big);
-        w.form.Option4->click();
-        w.form.PushButton4_Click();
-        w.form.Option1->click();
-        w.form.PushButton4_Click();
+        radioButton(w.form, "Option4")->click();
+        clickControl(w.form, "PushButton4");
+        radioButton(w.form, "Option1")->click();
+        clickControl(w.form, "PushButton4");
         QCOMPARE(sizes(w.form.resultsList()), QStringList({"3GB", "3221225472 bytes"}));
     }
 
@@ -147,7 +148,7 @@ private slots:
         w.form.fileList().add(path("folder"));
         w.form.fileList().add(path("nowhere") + "/x.bin");
         w.form.fileList().add(QStringLiteral("bad") + QChar(u'\0') + "name");
-        w.form.PushButton4_Click();
+        clickControl(w.form, "PushButton4");
         QCOMPARE(sizes(w.form.resultsList()), QStringList({"", "", "", ""}));
         QCOMPARE(w.test.dialogs.shown().size(), std::size_t(5));
         for (int i = 0; i < 4; ++i)

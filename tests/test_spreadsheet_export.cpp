@@ -2,6 +2,7 @@
 #include "core/error_trap.h"
 #include "doubles/test_platform.h"
 #include "platform/desktop_spreadsheet.h"
+#include "support/form_controls.h"
 #include "support/loaded_window.h"
 #include "support/test_main.h"
 #include "support/zip_part.h"
@@ -117,7 +118,7 @@ private slots:
         QList<PointerSetting> pointerAtCalls;
         sheet.onCall = [&](const QString&) { pointerAtCalls << w.form.mousePointer(); };
 
-        w.form.PushButton12_Click();
+        clickControl(w.form, "PushButton12");
 
         QCOMPARE(sheet.calls,
                  QStringList({"create", "create", "add workbook", "cell 1,1 Filename", "autofit 1",
@@ -149,7 +150,7 @@ private slots:
         Window w;
         RecordingSpreadsheet& sheet = w.test.recordSpreadsheet();
         w.addThree(false, secondOnly, false);
-        w.form.PushButton12_Click();
+        clickControl(w.form, "PushButton12");
         QStringList written;
         for (const auto& [at, text] : sheet.cells)
             written << QStringLiteral("%1,%2 %3").arg(at.first).arg(at.second).arg(text);
@@ -163,7 +164,7 @@ private slots:
         Window w;
         RecordingSpreadsheet& sheet = w.test.recordSpreadsheet();
         w.addResult(QStringLiteral("/a=b/c==.txt"), QStringLiteral("=1=2 KB="), true);
-        w.form.PushButton12_Click();
+        clickControl(w.form, "PushButton12");
         QCOMPARE(sheet.cells[std::make_pair(2, 1)], QStringLiteral("/a=b/c==.txt"));
         QCOMPARE(sheet.cells[std::make_pair(2, 2)], QStringLiteral("12 KB"));
     }
@@ -174,7 +175,7 @@ private slots:
         w.addThree(true, true, true);
         w.form.setMousePointer(PointerSetting::Custom);
         w.test.dialogs.whileShown([&] { QCOMPARE(w.form.mousePointer(), PointerSetting::Custom); });
-        w.form.PushButton12_Click();
+        clickControl(w.form, "PushButton12");
         QCOMPARE(w.test.dialogs.texts(), QStringList({kNotInstalled, kNoFeature}));
         for (const auto& box : w.test.dialogs.shown()) {
             QCOMPARE(box.icon, BoxIcon::None);
@@ -186,7 +187,7 @@ private slots:
         RecordingSpreadsheet& sheet = w.test.recordSpreadsheet();
         sheet.missing = true;
         w.test.dialogs.clearShown();
-        QVERIFY(!w.form.SaveResultsAsExcelFileIsExcelInstalled());
+        QVERIFY(!w.form.commands().saveResultsAsExcelFile.SaveResultsAsExcelFileIsExcelInstalled());
         QCOMPARE(w.test.dialogs.texts(), QStringList({kNotInstalled}));
         QCOMPARE(sheet.calls, QStringList({"create"}));
     }
@@ -195,7 +196,7 @@ private slots:
     {
         Window w;
         RecordingSpreadsheet& sheet = w.test.recordSpreadsheet();
-        w.form.PushButton12_Click();
+        clickControl(w.form, "PushButton12");
         QCOMPARE(sheet.calls, QStringList({"create"}));
         QCOMPARE(w.test.dialogs.shown().size(), std::size_t(0));
         QCOMPARE(w.form.mousePointer(), PointerSetting::Default);
@@ -207,7 +208,7 @@ private slots:
         RecordingSpreadsheet& sheet = w.test.recordSpreadsheet();
         sheet.giveNothing = true;
         w.addResult(QStringLiteral("/a"), QStringLiteral("1 KB"), true);
-        w.form.PushButton12_Click();
+        clickControl(w.form, "PushButton12");
         const QString unset = QStringLiteral("Object variable or With block variable not set");
         QStringList expected = {kNotInstalled};
         for (int line : {114, 124, 132, 128, 132, 152, 156, 166, 168})
@@ -233,8 +234,8 @@ private slots:
         w.addResult(QStringLiteral("/data/skipped.txt"), QStringLiteral("1 KB"), false);
         w.addResult(QStringLiteral("/b"), QStringLiteral("0 bytes"), true);
 
-        w.form.PushButton12_Click();
-        w.form.PushButton12_Click(); // a second export never replaces the first
+        clickControl(w.form, "PushButton12");
+        clickControl(w.form, "PushButton12"); // a second export never replaces the first
 
         QCOMPARE(w.test.dialogs.shown().size(), std::size_t(0));
         const QString first = QDir(folder).filePath(QStringLiteral("Bytemarsh results.xlsx"));
@@ -273,7 +274,7 @@ private slots:
                 return true;
             }));
         w.addResult(QStringLiteral("/a"), QStringLiteral("1 KB"), true);
-        w.form.PushButton12_Click();
+        clickControl(w.form, "PushButton12");
         QCOMPARE(started,
                  QStringList({QStringLiteral("/opt/calc"),
                               QDir(folder).filePath(QStringLiteral("Bytemarsh results.xlsx"))}));
@@ -282,7 +283,7 @@ private slots:
         // No program at all: the launcher cannot create the application.
         w.test.useSpreadsheet(std::make_unique<DesktopSpreadsheetLauncher>(
             w.test.shell, folder, [] { return SpreadsheetProgram{}; }));
-        w.form.PushButton12_Click();
+        clickControl(w.form, "PushButton12");
         QCOMPARE(w.test.dialogs.texts(), QStringList({kNotInstalled, kNoFeature}));
 
         // A program on the PATH counts; without one and without a registered program, none does.
@@ -312,9 +313,9 @@ private slots:
                 return SpreadsheetProgram{true, {}};
             }));
         w.addResult(QStringLiteral("/a"), QStringLiteral("1 KB"), true);
-        w.form.PushButton12_Click();
+        clickControl(w.form, "PushButton12");
         QCOMPARE(looks, 1);
-        w.form.PushButton12_Click(); // the next click looks again: a program may have come
+        clickControl(w.form, "PushButton12"); // the next click looks again: a program may have come
         QCOMPARE(looks, 2);
         QCOMPARE(w.test.shell.urls.size(), qsizetype(2));
 
@@ -331,7 +332,7 @@ private slots:
         w.test.dialogs.clearShown();
         QElapsedTimer clock;
         clock.start();
-        w.form.PushButton12_Click();
+        clickControl(w.form, "PushButton12");
         const qint64 took = clock.elapsed();
         qputenv("PATH", savedPath);
         QFile asked(log);
@@ -350,7 +351,7 @@ private slots:
                 return SpreadsheetProgram{true, {}};
             }));
         w.addResult(QStringLiteral("/a"), QStringLiteral("1 KB"), true);
-        w.form.PushButton12_Click();
+        clickControl(w.form, "PushButton12");
         QCOMPARE(w.test.dialogs.texts(),
                  QStringList({report(QStringLiteral("Path not found"), 168)}));
         QVERIFY(w.test.shell.urls.isEmpty());
@@ -372,7 +373,7 @@ private slots:
             results.setChecked(row, true);
         }
 
-        w.form.PushButton12_Click();
+        clickControl(w.form, "PushButton12");
 
         QCOMPARE(w.test.dialogs.texts(),
                  QStringList({QStringLiteral("A sheet holds at most 1,048,576 rows. 3 ticked rows "
@@ -394,7 +395,7 @@ private slots:
         results.setChecked(lastThatFits + 1, false);
         results.setChecked(lastThatFits + 4, false);
         w.test.dialogs.clearShown();
-        w.form.PushButton12_Click();
+        clickControl(w.form, "PushButton12");
         QCOMPARE(w.test.dialogs.texts(),
                  QStringList({QStringLiteral("A sheet holds at most 1,048,576 rows. 1 ticked row "
                                              "past the last one was left out.")}));

@@ -1,6 +1,7 @@
 #include "base/runtime_error.h"
 #include "doubles/test_platform.h"
 #include "platform/gui/cursor_file.h"
+#include "support/form_controls.h"
 #include "support/loaded_window.h"
 #include "support/test_main.h"
 #include "ui/application_title.h"
@@ -27,10 +28,14 @@ QColor background(QWidget* widget)
 
 QList<QPushButton*> allButtons(Form1& form)
 {
-    return {form.PushButton1,  form.PushButton2,  form.PushButton3,  form.PushButton4,
-            form.PushButton5,  form.PushButton6,  form.PushButton7,  form.PushButton8,
-            form.PushButton9,  form.PushButton10, form.PushButton11, form.PushButton12,
-            form.PushButton13, form.PushButton14, form.PushButton18};
+    return {pushButton(form, "PushButton1"),  pushButton(form, "PushButton2"),
+            pushButton(form, "PushButton3"),  pushButton(form, "PushButton4"),
+            pushButton(form, "PushButton5"),  pushButton(form, "PushButton6"),
+            pushButton(form, "PushButton7"),  pushButton(form, "PushButton8"),
+            pushButton(form, "PushButton9"),  pushButton(form, "PushButton10"),
+            pushButton(form, "PushButton11"), pushButton(form, "PushButton12"),
+            pushButton(form, "PushButton13"), pushButton(form, "PushButton14"),
+            pushButton(form, "PushButton18")};
 }
 
 // Where a user keeps a skin of their own: beside the settings.
@@ -66,8 +71,8 @@ private slots:
         Form1 form(test.platform());
         form.Form_Load();
         QCOMPARE(background(&form), QColor(Qt::white));
-        QCOMPARE(background(form.Frame1), QColor(Qt::white));
-        QCOMPARE(background(form.Option3), QColor(Qt::white));
+        QCOMPARE(background(groupBox(form, "Frame1")), QColor(Qt::white));
+        QCOMPARE(background(radioButton(form, "Option3")), QColor(Qt::white));
         QVERIFY(!form.SkinFramework1.loaded());
         QCOMPARE(form.SkinFramework1.applications(), 0);
         QVERIFY(qApp->styleSheet().isEmpty() && form.styleSheet().isEmpty());
@@ -83,16 +88,20 @@ private slots:
         Form1 form(test.platform());
         form.Form_Load();
         QVERIFY(test.dialogs.shown().empty());
-        for (QWidget* control : QList<QWidget*>{&form, form.Frame1, form.Option1, form.Option2,
-                                                form.Option3, form.Option4})
+        for (QWidget* control :
+             QList<QWidget*>{&form, groupBox(form, "Frame1"), radioButton(form, "Option1"),
+                             radioButton(form, "Option2"), radioButton(form, "Option3"),
+                             radioButton(form, "Option4")})
             QCOMPARE(background(control), buttonFace);
         // Buttons and lists are no option, check box, frame or label.
-        QCOMPARE(form.PushButton4->palette().color(QPalette::Button), QColor(Qt::white));
+        QCOMPARE(pushButton(form, "PushButton4")->palette().color(QPalette::Button),
+                 QColor(Qt::white));
         QCOMPARE(form.SkinFramework1.applications(), 1);
         QCOMPARE(qApp->styleSheet(), QString::fromUtf8(sheet));
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        QCOMPARE(form.PushButton4->palette().color(QPalette::ButtonText), QColor("#204060"));
+        QCOMPARE(pushButton(form, "PushButton4")->palette().color(QPalette::ButtonText),
+                 QColor("#204060"));
     }
 
     void aUsersOwnSkinComesFromTheirConfigurationFolder()
@@ -108,7 +117,8 @@ private slots:
             QVERIFY(test.dialogs.shown().empty());
             QCOMPARE(form.SkinFramework1.applications(), 1);
             QCOMPARE(qApp->styleSheet(), QString::fromUtf8(userSkin));
-            QCOMPARE(background(form.Option2), QApplication::palette().color(QPalette::Button));
+            QCOMPARE(background(radioButton(form, "Option2")),
+                     QApplication::palette().color(QPalette::Button));
         }
         {
             // Beside the program folder's: the user's wins.
@@ -169,8 +179,8 @@ private slots:
         QVERIFY(!form.grab().isNull());
         QCOMPARE(form.SkinFramework1.applications(), 1);
         // The skin leaves the layout's fonts alone.
-        QCOMPARE(form.PushButton4->font().pointSizeF(), 11.25);
-        QCOMPARE(form.Option1->font().pointSizeF(), 9.0);
+        QCOMPARE(pushButton(form, "PushButton4")->font().pointSizeF(), 11.25);
+        QCOMPARE(radioButton(form, "Option1")->font().pointSizeF(), 9.0);
         QVERIFY(test.dialogs.shown().empty());
     }
 
@@ -221,7 +231,7 @@ private slots:
         TestPlatform test;
         Form1 form(test.platform());
         QVERIFY(loadAndShow(form));
-        moveOver(form.PushButton5);
+        moveOver(pushButton(form, "PushButton5"));
         QCOMPARE(form.mousePointer(), PointerSetting::Custom);
         QCOMPARE(form.cursor().shape(), Qt::ArrowCursor);
         QVERIFY(test.dialogs.shown().empty());
@@ -332,7 +342,7 @@ private slots:
         TestPlatform test;
         Form1 form(test.platform());
         form.Form_Load();
-        form.PushButton7->click();
+        pushButton(form, "PushButton7")->click();
         QCOMPARE(test.dialogs.shown().size(), std::size_t(1));
         const auto& box = test.dialogs.shown()[0];
         QCOMPARE(box.text, QStringLiteral("Questions? Please contact Team Quillory at "
@@ -349,9 +359,10 @@ private slots:
         Form1 form(test.platform());
         QVERIFY(loadAndShow(form));
         const QPoint gapBetweenHalves(532, 200);
-        const QPoint frameOwnSurface(form.Frame1->width() - 8, form.Frame1->height() - 8);
+        const QPoint frameOwnSurface(groupBox(form, "Frame1")->width() - 8,
+                                     groupBox(form, "Frame1")->height() - 8);
         QVERIFY(!form.childAt(gapBetweenHalves));
-        QVERIFY(!form.Frame1->childAt(frameOwnSurface));
+        QVERIFY(!groupBox(form, "Frame1")->childAt(frameOwnSurface));
 
         for (QPushButton* button : allButtons(form)) {
             moveOver(&form, gapBetweenHalves);
@@ -361,18 +372,18 @@ private slots:
                      qPrintable(button->objectName()));
         }
         // The hand stays until an area that resets it is crossed.
-        moveOver(form.Option2);
+        moveOver(radioButton(form, "Option2"));
         QCOMPARE(form.mousePointer(), PointerSetting::Custom);
-        moveOver(form.ListView1Widget->viewport()); // the file list has its own reset
+        moveOver(listWidget(form, "ListView1")->viewport()); // the file list has its own reset
         QCOMPARE(form.mousePointer(), PointerSetting::Default);
-        moveOver(form.PushButton4);
-        moveOver(form.Frame1, frameOwnSurface);
+        moveOver(pushButton(form, "PushButton4"));
+        moveOver(groupBox(form, "Frame1"), frameOwnSurface);
         QCOMPARE(form.mousePointer(), PointerSetting::Default);
-        moveOver(form.PushButton4);
-        moveOver(form.ListView2Widget->viewport());
+        moveOver(pushButton(form, "PushButton4"));
+        moveOver(listWidget(form, "ListView2")->viewport());
         QCOMPARE(form.mousePointer(), PointerSetting::Default);
-        moveOver(form.PushButton4);
-        moveOver(form.ListView2Widget->header()->viewport());
+        moveOver(pushButton(form, "PushButton4"));
+        moveOver(listWidget(form, "ListView2")->header()->viewport());
         QCOMPARE(form.mousePointer(), PointerSetting::Default);
     }
 
@@ -385,8 +396,9 @@ private slots:
         for (QPushButton* button : allButtons(form))
             moveOver(button);
         moveOver(&form, QPoint(532, 200));
-        moveOver(form.Frame1, QPoint(form.Frame1->width() - 8, form.Frame1->height() - 8));
-        moveOver(form.ListView2Widget->viewport());
+        moveOver(groupBox(form, "Frame1"), QPoint(groupBox(form, "Frame1")->width() - 8,
+                                                  groupBox(form, "Frame1")->height() - 8));
+        moveOver(listWidget(form, "ListView2")->viewport());
         QCOMPARE(form.mousePointer(), PointerSetting::Busy);
         QCOMPARE(form.cursor().shape(), Qt::WaitCursor);
     }

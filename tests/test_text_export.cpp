@@ -1,5 +1,6 @@
 #include "core/error_trap.h"
 #include "doubles/test_platform.h"
+#include "support/form_controls.h"
 #include "support/loaded_window.h"
 #include "support/saving_support.h"
 #include "support/test_main.h"
@@ -158,7 +159,7 @@ private slots:
         QList<PointerSetting> pointerWhileWriting;
         w.test.events.onCall = [&] { pointerWhileWriting << w.form.mousePointer(); };
 
-        w.form.PushButton6_Click();
+        clickControl(w.form, "PushButton6");
 
         QCOMPARE(contentOf(out), QByteArray("/data/a.txt\r\n/data/b c.bin\r\n"
                                             "/data/\xc3\xa9/\xc3\xbc.txt\r\n"));
@@ -182,7 +183,7 @@ private slots:
         Window w;
         const QString out = path(QStringLiteral("results"));
         w.test.dialogs.answerSaveFile(out);
-        w.form.PushButton6_Click();
+        clickControl(w.form, "PushButton6");
         QVERIFY(QFileInfo::exists(out));
         QCOMPARE(QFileInfo(out).size(), 0);
         QVERIFY(!QFileInfo::exists(out + QStringLiteral(".txt")));
@@ -194,7 +195,7 @@ private slots:
         Window w;
         w.addResult(QStringLiteral("/x"), QString());
         w.form.setMousePointer(PointerSetting::Custom);
-        w.form.PushButton6_Click(); // the dialog answers with the empty text
+        clickControl(w.form, "PushButton6"); // the dialog answers with the empty text
         QCOMPARE(w.test.dialogs.shown().size(), std::size_t(1));
         QCOMPARE(w.form.mousePointer(), PointerSetting::Custom);
         QCOMPARE(w.test.events.calls, 0);
@@ -210,7 +211,7 @@ private slots:
 
         w.test.dialogs.answerSaveFile(out);
         w.test.dialogs.answerMessage(AnswerNo);
-        w.form.PushButton6_Click();
+        clickControl(w.form, "PushButton6");
         QCOMPARE(contentOf(out), QByteArray("old content\r\nsecond\r\n"));
         const auto& shown = w.test.dialogs.shown();
         QCOMPARE(shown.size(), std::size_t(2));
@@ -223,7 +224,7 @@ private slots:
 
         w.test.dialogs.answerSaveFile(out);
         w.test.dialogs.answerMessage(AnswerYes);
-        w.form.PushButton6_Click();
+        clickControl(w.form, "PushButton6");
         QCOMPARE(contentOf(out), QByteArray("/new\r\n"));
         QCOMPARE(w.test.dialogs.texts().last(), question);
     }
@@ -238,7 +239,7 @@ private slots:
         QList<PointerSetting> pointerDuringReports;
         w.test.dialogs.whileShown([&] { pointerDuringReports << w.form.mousePointer(); });
 
-        w.form.PushButton6_Click();
+        clickControl(w.form, "PushButton6");
 
         const QStringList expected = {QStringLiteral("Save"),
                                       report(QStringLiteral("Path not found"), 130)};
@@ -257,7 +258,7 @@ private slots:
         QDir().mkpath(path(QStringLiteral("folder")));
         w.test.dialogs.answerSaveFile(path(QStringLiteral("folder")));
         w.test.dialogs.answerMessage(AnswerYes); // it exists, so the question comes first
-        w.form.PushButton6_Click();
+        clickControl(w.form, "PushButton6");
         const QStringList texts = w.test.dialogs.texts();
         QCOMPARE(texts.size(), 3);
         QVERIFY(texts[2].contains(QStringLiteral("PushButton6_Click at line 130")));
@@ -302,7 +303,7 @@ private slots:
             w.test.dialogs.answerMessage(AnswerYes); // it exists, so the question comes first
             QElapsedTimer clock;
             clock.start();
-            w.form.PushButton6_Click();
+            clickControl(w.form, "PushButton6");
             QVERIFY2(clock.elapsed() < 1000, qPrintable(target));
             QVERIFY(!hadToRead);
             const QStringList expected = {QStringLiteral("Save"),
@@ -340,7 +341,7 @@ private slots:
         QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
         w.test.dialogs.answerSaveFile(out);
         w.test.dialogs.answerMessage(AnswerYes);
-        w.form.PushButton6_Click();
+        clickControl(w.form, "PushButton6");
         ::setrlimit(RLIMIT_FSIZE, &saved);
         std::signal(SIGXFSZ, previous);
 
@@ -363,7 +364,7 @@ private slots:
         w.test.dialogs.clearShown();
         w.test.dialogs.answerSaveFile(out);
         w.test.dialogs.answerMessage(AnswerYes);
-        w.form.PushButton6_Click();
+        clickControl(w.form, "PushButton6");
         QCOMPARE(w.test.dialogs.texts().size(), 2);
         QVERIFY(QFileInfo(out).isSymLink());
         QVERIFY(contentOf(old).startsWith("/a rather long path"));
@@ -425,7 +426,7 @@ private slots:
 
         w.test.dialogs.answerSaveFile(out);
         w.test.dialogs.answerMessage(AnswerYes);
-        w.form.PushButton6_Click();
+        clickControl(w.form, "PushButton6");
 
         QCOMPARE(contentOf(out), QByteArray("old results\r\n"));
         if (secondLink) QCOMPARE(contentOf(other), QByteArray("old results\r\n"));
@@ -446,7 +447,7 @@ private slots:
         w.test.dialogs.clearShown();
         w.test.dialogs.answerSaveFile(out);
         w.test.dialogs.answerMessage(AnswerYes);
-        w.form.PushButton6_Click();
+        clickControl(w.form, "PushButton6");
         QCOMPARE(w.test.dialogs.texts().size(), 2);
         QCOMPARE(contentOf(out).size(), length);
         QVERIFY(contentOf(out).startsWith("/results/row 0 of"));
@@ -466,7 +467,7 @@ private slots:
         w.test.events.onCall = [&] {
             if (w.test.events.calls == 2) w.form.resultsList().clear();
         };
-        w.form.PushButton6_Click();
+        clickControl(w.form, "PushButton6");
         QCOMPARE(contentOf(out), QByteArray("/a\r\n"));
         const QStringList texts = w.test.dialogs.texts();
         QCOMPARE(texts.size(), 3);
@@ -552,7 +553,7 @@ private slots:
         w.addResult(QStringLiteral("/new/two"), QString());
         w.test.dialogs.answerSaveFile(out);
         w.test.dialogs.answerMessage(AnswerYes);
-        w.form.PushButton6_Click();
+        clickControl(w.form, "PushButton6");
 
         QCOMPARE(w.test.dialogs.texts(), QStringList({QStringLiteral("Save"), question(out)}));
         QCOMPARE(contentOf(out), QByteArray("/new/one\r\n/new/two\r\n"));
@@ -695,7 +696,7 @@ private slots:
                     QDir(folder).removeRecursively();
             });
 
-        w.form.PushButton6_Click();
+        clickControl(w.form, "PushButton6");
 
         QCOMPARE(w.test.dialogs.texts(),
                  QStringList({QStringLiteral("Save"), question(named.isEmpty() ? out : named),

@@ -1,3 +1,4 @@
+#include "support/form_controls.h"
 #include "support/loaded_window.h"
 #include "support/test_main.h"
 
@@ -66,8 +67,8 @@ private slots:
             QAccessibleInterface* list = QAccessible::queryAccessibleInterface(widget);
             return list ? list->text(QAccessible::Name) : QString();
         };
-        QCOMPARE(nameOf(window.form.ListView1Widget), QStringLiteral("File list"));
-        QCOMPARE(nameOf(window.form.ListView2Widget), QStringLiteral("Results"));
+        QCOMPARE(nameOf(listWidget(window.form, "ListView1")), QStringLiteral("File list"));
+        QCOMPARE(nameOf(listWidget(window.form, "ListView2")), QStringLiteral("Results"));
 
         // And so the window's own accessible tree presents them.
         QAccessibleInterface* form = QAccessible::queryAccessibleInterface(&window.form);

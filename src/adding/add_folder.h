@@ -1,7 +1,5 @@
 #pragma once
 
-#include "core/command_context.h"
-
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -16,7 +14,6 @@
 class ErrorReporter;
 class EventPump;
 class RowList;
-class SettingsStore;
 
 namespace engine {
 class DirectoryWalker;
@@ -94,20 +91,5 @@ void AddFolderTreeFiles(RowList& list, std::string_view nativeFolder, const QStr
                         ErrorReporter& errors, EventPump& events);
 void AddFolderTreeFiles(RowList& list, const QString& folder, const QString& pattern,
                         ErrorReporter& errors, EventPump& events);
-
-// "Add All Files In Folder": asks for an extension and a folder, remembers both, and adds
-// every matching file of the folder's tree.
-class AddAllFilesInFolder
-{
-public:
-    AddAllFilesInFolder(RowList& files, SettingsStore& settings, const CommandContext& context);
-    void run();
-
-private:
-    RowList& files_;
-    SettingsStore& settings_;
-    QString lastFolder_;
-    CommandContext context_;
-};
 
 } // namespace AddFolder

@@ -1,15 +1,11 @@
 #include "adding/file_to_listview1.h"
 
-#include "adding/add_files.h"
 #include "adding/list_file_lines.h"
-#include "core/error_trap.h"
-#include "core/window_pointer.h"
 #include "lists/row_list.h"
 #include "platform/dialogs.h"
 #include "platform/event_pump.h"
 #include "platform/file_system.h"
 
-#include <QStringList>
 #include <memory>
 #include <string_view>
 
@@ -67,28 +63,3 @@ void LoadListLines(RowList& list, FileSystem::SequentialFile& file, const QStrin
 }
 
 } // namespace FileToListview1
-
-LoadFileList::LoadFileList(RowList& files, const CommandContext& context)
-    : files_(files), context_(context)
-{
-}
-
-void LoadFileList::run()
-{
-    ErrorTrap trap(context_.errors, QStringLiteral("Form1"), QStringLiteral("PushButton3_Click"));
-    QString chosen;
-    trap.line(100, [&] {
-        chosen = context_.dialogs.openFile(
-            {QStringLiteral("Load List(s) - Hold Ctrl to select multiple "
-                            "list files"),
-             QStringLiteral("Text Files (*.txt)|*.txt|All Files (*.*)|*.*|"), true});
-    });
-    QStringList paths; // none after Cancel
-    trap.line(102, [&] { paths = SelectedPaths(chosen); });
-    trap.line(104, [&] { context_.pointer.setMousePointer(PointerSetting::Busy); });
-    for (const QString& path : paths) // 106
-        trap.line(108, [&] {
-            FileToListview1::LoadListFile(files_, path, context_.dialogs, context_.events);
-        });
-    trap.line(114, [&] { context_.pointer.setMousePointer(PointerSetting::Default); });
-}

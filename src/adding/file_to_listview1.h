@@ -1,7 +1,5 @@
 #pragma once
 
-#include "core/command_context.h"
-
 #include <QString>
 #include <cstddef>
 
@@ -31,15 +29,3 @@ void LoadListLines(RowList& list, FileSystem::SequentialFile& file, const QStrin
                    Dialogs& dialogs, EventPump& events);
 
 } // namespace FileToListview1
-
-// "Load File List From Text File": loads every list file chosen in one dialog, in its order.
-class LoadFileList
-{
-public:
-    LoadFileList(RowList& files, const CommandContext& context);
-    void run();
-
-private:
-    RowList& files_;
-    CommandContext context_;
-};

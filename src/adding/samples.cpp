@@ -3,12 +3,9 @@
 #include "adding/add_folder.h"
 #include "core/settings_keys.h"
 #include "lists/row_list.h"
-#include "platform/dialogs.h"
 #include "platform/event_pump.h"
 #include "platform/file_system.h"
-#include "platform/platform.h"
 #include "platform/settings_store.h"
-#include "platform/shell.h"
 
 namespace {
 
@@ -70,24 +67,4 @@ void BuildSampleSnapshot(const QString& programFolder, SettingsStore& settings, 
     settings.write(
         SettingsKey::Snapshot,
         QString::fromLatin1(ScrambleText(paths.toUtf8(), QByteArray(kSampleScrambleKey), events)));
-}
-
-void LoadSampleFiles(RowList& list, Platform& platform)
-{
-    const QByteArray scrambled =
-        platform.settings.read(SettingsKey::Snapshot, QString()).toLatin1();
-    const QString paths = QString::fromUtf8(
-        UnscrambleText(scrambled, QByteArray(kSampleScrambleKey), platform.events));
-    for (const QString& path : paths.split(u'|'))
-        if (FileExistsByDate(path) && !ListContainsText(list, path)) list.add(path);
-
-    if (platform.dialogs.askYesNo(QStringLiteral(
-            "Would you like this software to open the folder where these sample files are stored "
-            "(so that you can view them before working with them)?"))) {
-        try {
-            platform.shell.openFolder(sampleFolder(platform.programFolder) + u'/');
-        } catch (...) {
-            // The file manager's troubles are its own; the samples are listed either way.
-        }
-    }
 }

@@ -5,7 +5,6 @@
 
 class EventPump;
 class RowList;
-struct Platform;
 class SettingsStore;
 
 // The sample files that come with the program, in the "Samples" folder of the program folder.
@@ -27,9 +26,5 @@ bool ListContainsText(const RowList& list, const QString& text);
 // Records the files now in the samples folder under "Snapshot". With no sample files the record
 // stays empty, so the next start tries again.
 void BuildSampleSnapshot(const QString& programFolder, SettingsStore& settings, EventPump& events);
-
-// Adds the recorded samples that exist and are not listed yet, then offers to open the samples
-// folder.
-void LoadSampleFiles(RowList& list, Platform& platform);
 
 QString sampleFolder(const QString& programFolder);

@@ -36,10 +36,17 @@ private:
     Dialogs& dialogs_;
 };
 
+// Where a procedure's reports say they arose: its module (or window) and its own name.
+struct ReportLocation
+{
+    const char* module;
+    const char* procedure;
+};
+
 // Runs a procedure's numbered statements: a statement that fails is reported once with its
 // line number and the procedure goes on with the next statement.
 //
-//     ErrorTrap trap(errors, "Form1", "PushButton4_Click");
+//     ErrorTrap trap(errors, Handler::PushButton4_Click);
 //     if (trap.test(104, [&] { return list.count() <= 0; })) { ... }
 //     trap.line(130, [&] { ... });
 class ErrorTrap
@@ -47,6 +54,11 @@ class ErrorTrap
 public:
     ErrorTrap(ErrorReporter& reporter, QString module, QString procedure,
               QString project = QString::fromLatin1(ErrorReporter::kMainProject));
+    ErrorTrap(ErrorReporter& reporter, const ReportLocation& where)
+        : ErrorTrap(reporter, QString::fromLatin1(where.module),
+                    QString::fromLatin1(where.procedure))
+    {
+    }
 
     // Runs one statement. Returns false when it failed (after reporting it).
     template <typename Statement> bool line(int number, Statement&& statement)

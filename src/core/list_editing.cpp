@@ -1,9 +1,6 @@
 #include "core/list_editing.h"
 
-#include "core/error_trap.h"
-#include "core/window_pointer.h"
 #include "lists/row_list.h"
-#include "platform/dialogs.h"
 
 #include <QStringDecoder>
 #include <string>
@@ -85,30 +82,4 @@ void RemoveRowsContaining(RowList& list, const QString& text)
 void RemoveRowsNotContaining(RowList& list, const QString& text)
 {
     list.removeRows(markRows(list, text, false));
-}
-
-void RunSubstringCommand(ErrorTrap& trap, Dialogs& dialogs, WindowPointer& pointer, RowList& list,
-                         SubstringFilter filter)
-{
-    const bool containing = filter == SubstringFilter::Containing;
-    const QString prompt = containing ? QStringLiteral("Remove entries containing: ")
-                                      : QStringLiteral("Remove entries not containing: ");
-    QString text;
-    trap.line(100, [&] { text = dialogs.inputBox(prompt, QString(), QString()); });
-    if (trap.test(102, [&] { return text.isEmpty(); })) return;
-    trap.line(104, [&] { pointer.setMousePointer(PointerSetting::Busy); });
-    trap.line(106, [&] {
-        if (containing)
-            RemoveRowsContaining(list, text);
-        else
-            RemoveRowsNotContaining(list, text);
-    });
-    trap.line(108, [&] { pointer.setMousePointer(PointerSetting::Default); });
-}
-
-void RemoveSelectedRow(RowList& list, const WindowPointer& pointer)
-{
-    if (pointer.isBusy() || list.count() <= 0) return;
-    const int selected = list.selectedRow();
-    if (selected > 0) list.remove(selected);
 }

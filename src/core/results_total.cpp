@@ -1,9 +1,7 @@
 #include "core/results_total.h"
 
-#include "core/error_trap.h"
 #include "core/units.h"
 #include "lists/row_list.h"
-#include "platform/dialogs.h"
 
 #include <algorithm>
 #include <optional>
@@ -82,17 +80,4 @@ QString totalMessage(const ResultsTotal& total)
                            : QStringLiteral("Ticked rows without a size (not in the total): %1"))
                 .arg(total.withoutSize);
     return text;
-}
-
-ResultsTotalCommand::ResultsTotalCommand(RowList& results, const CommandContext& context)
-    : results_(results), context_(context)
-{
-}
-
-void ResultsTotalCommand::run()
-{
-    ErrorTrap trap(context_.errors, QStringLiteral("Form1"), QStringLiteral("ResultsTotal"));
-    ResultsTotal total;
-    trap.line(100, [&] { total = totalOfTickedRows(results_); });
-    trap.line(102, [&] { context_.dialogs.inform(totalMessage(total)); });
 }

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "core/command_context.h"
-
 #include <QString>
 #include <array>
 #include <cstdint>
@@ -37,16 +35,3 @@ ResultsTotal totalOfTickedRows(const RowList& list);
 // The box's text: the rows counted, their sum in each of the four units as the results list
 // writes them, every digit of the byte count, and the rows that had no size.
 QString totalMessage(const ResultsTotal& total);
-
-// "Total…" on the results list: shows the total in a box.
-class ResultsTotalCommand
-{
-public:
-    ResultsTotalCommand(RowList& results, const CommandContext& context);
-
-    void run();
-
-private:
-    RowList& results_;
-    CommandContext context_;
-};

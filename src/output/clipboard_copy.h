@@ -1,7 +1,5 @@
 #pragma once
 
-#include "core/command_context.h"
-
 #include <QString>
 #include <string>
 #include <vector>
@@ -35,17 +33,3 @@ void ClearClipboard(Clipboard& clipboard);
 // Places a text on the clipboard, trying up to 1000 times while it refuses. An empty format
 // is plain text; any other is the data format to offer the text as. True when it was placed.
 bool SetClipboardText(Clipboard& clipboard, const QString& text, const QString& format = {});
-
-// "Copy Results To Clipboard".
-class ClipboardCopy
-{
-public:
-    ClipboardCopy(RowList& results, Clipboard& clipboard, const CommandContext& context);
-
-    void run();
-
-private:
-    RowList& results_;
-    Clipboard& clipboard_;
-    CommandContext context_;
-};

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/runtime_error.h"
 #include "core/command_context.h"
 
 class ErrorTrap;
@@ -14,20 +15,11 @@ class SpreadsheetWorkbook;
 void WriteResultsSheet(RowList& results, SpreadsheetWorkbook* workbook, ErrorTrap& trap,
                        const CommandContext& context);
 
-// "Save Results As Excel File": the column titles and the ticked results rows into a new
-// workbook of the spreadsheet application, which is then shown to the user.
-class SpreadsheetExport
+// An automation object that was never created: each use fails as an unset object would.
+template <typename Object> Object& existingObject(Object* object)
 {
-public:
-    SpreadsheetExport(RowList& results, SpreadsheetLauncher& launcher,
-                      const CommandContext& context);
-
-    void run();
-    // True when the application can be started; says so itself when it cannot.
-    bool SaveResultsAsExcelFileIsExcelInstalled();
-
-private:
-    RowList& results_;
-    SpreadsheetLauncher& launcher_;
-    CommandContext context_;
-};
+    if (!object)
+        throw RuntimeError(RuntimeError::ObjectNotSet,
+                           QStringLiteral("Object variable or With block variable not set"));
+    return *object;
+}

@@ -12,16 +12,3 @@ class RowList;
 // Each failing step is reported through `trap` and the rest go on.
 void WriteResultsText(RowList& results, const QString& path, ErrorTrap& trap,
                       const CommandContext& context);
-
-// "Save Results As Text File": the results' paths, one per line, into a file the user names.
-class TextExport
-{
-public:
-    TextExport(RowList& results, const CommandContext& context);
-
-    void run();
-
-private:
-    RowList& results_;
-    CommandContext context_;
-};

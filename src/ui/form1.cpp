@@ -1,105 +1,92 @@
 #include "ui/form1.h"
 
-#include "adding/add_files.h"
-#include "adding/add_folder.h"
-#include "adding/file_to_listview1.h"
 #include "adding/samples.h"
+#include "commands/drop.h"
+#include "commands/locations.h"
 #include "core/results_columns.h"
-#include "core/results_total.h"
 #include "core/settings_keys.h"
-#include "core/size_check.h"
 #include "core/unit_options.h"
-#include "output/clipboard_copy.h"
-#include "output/copy_path.h"
-#include "output/open_containing_folder.h"
-#include "output/spreadsheet_export.h"
-#include "output/text_export.h"
-#include "platform/dialogs.h"
 #include "platform/file_system.h"
 #include "platform/gui/cursor_file.h"
 #include "platform/settings_store.h"
 #include "ui/list_menu.h"
+#include "ui/sort_indicator.h"
 
 #include <QCloseEvent>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QRadioButton>
 
-struct Form1::Commands
-{
-    SizeCheck sizeCheck;
-    AddFiles addFiles;
-    LoadFileList loadFileList;
-    AddFolder::AddAllFilesInFolder addFolder;
-    TextExport textExport;
-    SpreadsheetExport spreadsheetExport;
-    ClipboardCopy clipboardCopy;
-    ResultsTotalCommand resultsTotal;
-    OpenContainingFolder openFileFolder;
-    OpenContainingFolder openResultFolder;
-    CopyPath copyFilePath;
-    CopyPath copyResultPath;
-};
-
 Form1::Form1(Platform& platform, QWidget* parent)
     : QWidget(parent), platform_(platform), errors_(platform.dialogs),
-      running_(platform.events, *this)
+      running_(platform.events, *this), context_{*this, platform.dialogs, errors_, platform.events}
 {
     buildLayout();
-    ListView1 = std::make_unique<ListView>(ListView1Widget, files_);
-    ListView2 = std::make_unique<ListView>(ListView2Widget, results_);
-    Platform& p = platform_;
-    const CommandContext context{*this, p.dialogs, errors_, p.events};
-    commands_ = std::make_unique<Commands>(Commands{
-        {files_, results_, *unitOptions_, context},
-        {files_, context},
-        {files_, context},
-        {files_, p.settings, context},
-        {results_, context},
-        {results_, p.spreadsheet, context},
-        {results_, p.clipboard, context},
-        {results_, context},
-        {files_, p.fileManager, p.shell, context},
-        {results_, p.fileManager, p.shell, context},
-        {files_, p.clipboard},
-        {results_, p.clipboard},
-    });
+    commands_ = std::make_unique<WindowCommands>(files_, results_, *unitOptions_, platform_,
+                                                 context_, sortShown());
     connectHandlers();
-    connectListHandlers();
     buildListMenus();
     installPointerRules();
 }
 
 Form1::~Form1() = default;
 
+// Which control runs which command. A command runs inside its scope, as its input rule says.
 void Form1::connectHandlers()
 {
-    const std::pair<QPushButton*, void (Form1::*)()> buttons[] = {
-        {PushButton1, &Form1::PushButton1_Click},   {PushButton2, &Form1::PushButton2_Click},
-        {PushButton3, &Form1::PushButton3_Click},   {PushButton4, &Form1::PushButton4_Click},
-        {PushButton5, &Form1::PushButton5_Click},   {PushButton6, &Form1::PushButton6_Click},
-        {PushButton7, &Form1::PushButton7_Click},   {PushButton8, &Form1::PushButton8_Click},
-        {PushButton9, &Form1::PushButton9_Click},   {PushButton10, &Form1::PushButton10_Click},
-        {PushButton11, &Form1::PushButton11_Click}, {PushButton12, &Form1::PushButton12_Click},
-        {PushButton13, &Form1::PushButton13_Click}, {PushButton14, &Form1::PushButton14_Click},
-        {PushButton18, &Form1::PushButton18_Click},
+    WindowCommands& c = *commands_;
+    const std::pair<QPushButton*, Command*> buttons[] = {
+        {PushButton1, &c.removeFilenamesContaining},
+        {PushButton2, &c.removeFilenamesNotContaining},
+        {PushButton3, &c.loadFileList},
+        {PushButton4, &c.startChecking},
+        {PushButton5, &c.addFiles},
+        {PushButton6, &c.saveResultsAsTextFile},
+        {PushButton7, &c.help},
+        {PushButton8, &c.loadSampleFiles},
+        {PushButton9, &c.clearResults},
+        {PushButton10, &c.addAllFilesInFolder},
+        {PushButton11, &c.clearFileList},
+        {PushButton12, &c.saveResultsAsExcelFile},
+        {PushButton13, &c.removeResultsContaining},
+        {PushButton14, &c.removeResultsNotContaining},
+        {PushButton18, &c.copyResultsToClipboard},
     };
-    for (const auto& [button, handler] : buttons)
-        connect(button, &QPushButton::clicked, this, handler);
+    for (const auto& [button, command] : buttons)
+        connect(button, &QPushButton::clicked, this, [this, command] { run(*command); });
 
     const QRadioButton* options[] = {Option1, Option2, Option3, Option4};
-    for (int option = 1; option <= 4; ++option)
-        connect(options[option - 1], &QRadioButton::clicked, this,
-                [this, option] { Option_Click(option); });
+    for (std::size_t option = 0; option < 4; ++option)
+        connect(options[option], &QRadioButton::clicked, this,
+                [this, command = &c.chooseUnit[option]] { run(*command); });
+
+    connect(ListView1->widget(), &ListViewWidget::doubleClickedAnywhere, this,
+            [this] { run(commands_->removeSelectedFile); });
+    connect(ListView2->widget(), &ListViewWidget::doubleClickedAnywhere, this,
+            [this] { run(commands_->removeSelectedResult); });
+    // Shift, Ctrl and Alt make no difference.
+    connect(ListView2->widget(), &ListViewWidget::keyPressed, this, [this](QKeyEvent* event) {
+        if (event->key() == Qt::Key_Delete) run(commands_->removeSelectedResult);
+    });
+    connectFileListPointer();
     connectDropHandlers();
+}
+
+void Form1::addGivenPaths(const QByteArrayList& paths)
+{
+    running_.whenIdle([this, paths] {
+        AddGivenPaths given(files_, paths, context_);
+        run(given);
+    });
 }
 
 // Runs as a command that holds input, so paths handed over while it shows a box or records the
 // samples wait until the window is ready for them.
 void Form1::Form_Load()
 {
-    const CommandScope scope(running_, CommandScope::Input::Held);
-    ErrorTrap trap(errors_, QStringLiteral("Form1"), QStringLiteral("Form_Load"));
+    const CommandScope scope(running_, InputRule::Held);
+    ErrorTrap trap(errors_, Handler::Form_Load);
     trap.line(100, [&] { ApplySkin(); });
     const QString handCursor = platform_.programFolder + QStringLiteral("/HAND-M.CUR");
     if (trap.test(104, [&] { return FileExistsByDate(handCursor); })) {
@@ -145,71 +132,4 @@ void Form1::closeEvent(QCloseEvent* event)
 {
     event->accept();
     if (closeAction_) closeAction_();
-}
-
-void Form1::Option_Click(int option)
-{
-    runCommand(CommandScope::Input::Held, [&] {
-        ErrorTrap trap(errors_, QStringLiteral("Form1"),
-                       QStringLiteral("Option%1_Click").arg(option));
-        trap.line(100, [&] { saveUnitOptions(*unitOptions_, platform_.settings); });
-    });
-}
-
-void Form1::PushButton4_Click()
-{
-    runCommand(CommandScope::Input::Held, [this] { commands_->sizeCheck.run(); });
-}
-
-void Form1::PushButton3_Click()
-{
-    runCommand(CommandScope::Input::Held, [this] { commands_->loadFileList.run(); });
-}
-
-void Form1::PushButton5_Click()
-{
-    runCommand(CommandScope::Input::Held, [this] { commands_->addFiles.run(); });
-}
-
-void Form1::PushButton10_Click()
-{
-    runCommand(CommandScope::Input::LetThrough, [this] { commands_->addFolder.run(); });
-}
-
-void Form1::PushButton6_Click()
-{
-    runCommand(CommandScope::Input::LetThrough, [this] { commands_->textExport.run(); });
-}
-
-void Form1::PushButton12_Click()
-{
-    runCommand(CommandScope::Input::LetThrough, [this] { commands_->spreadsheetExport.run(); });
-}
-
-void Form1::PushButton18_Click()
-{
-    runCommand(CommandScope::Input::LetThrough, [this] { commands_->clipboardCopy.run(); });
-}
-
-bool Form1::SaveResultsAsExcelFileIsExcelInstalled()
-{
-    return commands_->spreadsheetExport.SaveResultsAsExcelFileIsExcelInstalled();
-}
-
-void Form1::showResultsTotal()
-{
-    runMenuCommand([this] { commands_->resultsTotal.run(); });
-}
-
-void Form1::openContainingFolder(RowList& list)
-{
-    runMenuCommand([&] {
-        (&list == &files_ ? commands_->openFileFolder : commands_->openResultFolder).run();
-    });
-}
-
-void Form1::copyPath(RowList& list)
-{
-    runMenuCommand(
-        [&] { (&list == &files_ ? commands_->copyFilePath : commands_->copyResultPath).run(); });
 }

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "core/command_scope.h"
+#include "commands/running_commands.h"
+#include "commands/window_commands.h"
+#include "core/command_context.h"
 #include "core/error_trap.h"
-#include "core/list_editing.h"
-#include "core/results_order.h"
 #include "core/window_pointer.h"
 #include "lists/row_list.h"
 #include "platform/platform.h"
@@ -25,8 +25,9 @@ class QGroupBox;
 class QPushButton;
 class QRadioButton;
 
-// The program's one window: the file list on the left, the results on the right. Handlers are
-// named after their control and event; each delegates to the command that owns the behaviour.
+// The program's one window: the file list on the left, the results on the right. It lays out
+// its controls and says, in one table, which command each control runs (connectHandlers); the
+// commands themselves live in src/commands. Tests find the controls by their object names.
 class Form1 : public QWidget, public WindowPointer
 {
     Q_OBJECT
@@ -52,9 +53,70 @@ public:
     ListView& resultsListView() { return *ListView2; }
     UnitOptions& unitOptions() { return *unitOptions_; }
 
+    // The commands behind the controls and menus, and the way each runs: inside its scope, as
+    // its input rule says.
+    WindowCommands& commands() { return *commands_; }
+    void run(Command& command) { running_.run(command); }
+
+    SkinFramework SkinFramework1;
+
+    // The lists' context menus (right button, Menu key, Shift+F10), opened at a point of the
+    // screen; neither opens while a command runs.
+    void ListView1_ContextMenu(const QPoint& globalPoint);
+    void ListView2_ContextMenu(const QPoint& globalPoint);
+    // A click on a results column's header (1 = "Filename", 2 = "File Size"): sorts by it,
+    // and the other way round when the rows stand sorted by it already.
+    void ListView2_ColumnClick(int column);
+
+    ListMenu& fileListMenu() { return *fileListMenu_; }
+    ListMenu& resultsMenu() { return *resultsMenu_; }
+    // The results header's indicator of the last sort; 0 as its column when none shows.
+    const SortIndicator& resultsSortIndicator() const { return *resultsSortIndicator_; }
+
+    // Paths named on the command line or handed over by a later start, as the file system's
+    // bytes: each goes in as a drop of that item would, in order; a path that names nothing is
+    // skipped. Paths that come while a command runs wait for it to end.
+    void addGivenPaths(const QByteArrayList& paths);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildLayout();
+    void buildListMenus();
+    // Shows on the results header the order a sort left the rows in.
+    SortResults::Sorted sortShown();
+    void connectHandlers();
+    void restoreUnitOption(int option);
+    void applyPointer();
+    void connectFileListPointer();
+    int draggedRow() const;
+
+    // Start-up.
+    void ApplySkin();
+    void OpenHomePageAtRandom();
+    void SetApplicationTitle();
+    void installPointerRules();
+    void connectDropHandlers();
+    void ListView1_OLEDragOver(QDropEvent* event);
+    void ListView1_OLEDragDrop(QDropEvent* event);
+
+    // Drag-to-reorder of the file list: the list's own notifications.
+    void ListView1_MouseDown();
+    void ListView1_ItemClick();
+    void ListView1_MouseMove(const QPoint& point, int screenY);
+    void ListView1_MouseUp();
+
+    Platform& platform_;
+    ErrorReporter errors_;
+    RunningCommands running_;
+    CommandContext context_;
+    RowList files_{1, false};
+    RowList results_{2, true};
+
     // Controls, by their names.
-    ListViewWidget* ListView1Widget = nullptr;
-    ListViewWidget* ListView2Widget = nullptr;
+    std::unique_ptr<ListView> ListView1;
+    std::unique_ptr<ListView> ListView2;
     QPushButton* PushButton1 = nullptr;
     QPushButton* PushButton2 = nullptr;
     QPushButton* PushButton3 = nullptr;
@@ -75,117 +137,9 @@ public:
     QRadioButton* Option2 = nullptr;
     QRadioButton* Option3 = nullptr;
     QRadioButton* Option4 = nullptr;
-    SkinFramework SkinFramework1;
-
-    // Button handlers.
-    void PushButton1_Click();  // Remove Filenames Containing X
-    void PushButton2_Click();  // Remove Filenames Not Cont. X
-    void PushButton3_Click();  // Load File List From Text File
-    void PushButton4_Click();  // Start Checking
-    void PushButton5_Click();  // Add Files
-    void PushButton6_Click();  // Save Results As Text File
-    void PushButton7_Click();  // Help
-    void PushButton8_Click();  // Load Sample/Example Files
-    void PushButton9_Click();  // Clear List (results)
-    void PushButton10_Click(); // Add All Files In Folder
-    void PushButton11_Click(); // Clear List (files)
-    void PushButton12_Click(); // Save Results As Excel File
-    void PushButton13_Click(); // Remove Results Containing X
-    void PushButton14_Click(); // Remove Results Not Cont. X
-    void PushButton18_Click(); // Copy Results To Clipboard
-
-    // True when the spreadsheet application can be started; says so itself when it cannot.
-    bool SaveResultsAsExcelFileIsExcelInstalled();
-
-    // A unit option was clicked (1 to 4): remember the choice.
-    void Option_Click(int option);
-
-    // List notifications. They run without an error trap.
-    void ListView1_DblClick();
-    void ListView2_DblClick();
-    void ListView2_KeyDown(int key);
-    void ListView1_MouseDown();
-    void ListView1_ItemClick();
-    void ListView1_MouseMove(const QPoint& point, int screenY);
-    void ListView1_MouseUp();
-
-    // The lists' context menus (right button, Menu key, Shift+F10), opened at a point of the
-    // screen; neither opens while a command runs.
-    void ListView1_ContextMenu(const QPoint& globalPoint);
-    void ListView2_ContextMenu(const QPoint& globalPoint);
-    // A click on a results column's header (1 = "Filename", 2 = "File Size"): sorts by it,
-    // and the other way round when the rows stand sorted by it already.
-    void ListView2_ColumnClick(int column);
-
-    // What the menus' items do, each as a command.
-    enum class TickChange { TickAll, UntickAll, Invert };
-    void changeResultsTicks(TickChange change);
-    // Column 1 sorts by name, column 2 by size.
-    void sortResults(int column, SortDirection direction);
-    void showResultsTotal();
-    void openContainingFolder(RowList& list);
-    void copyPath(RowList& list);
-
-    ListMenu& fileListMenu() { return *fileListMenu_; }
-    ListMenu& resultsMenu() { return *resultsMenu_; }
-    // The results header's indicator of the last sort; 0 as its column when none shows.
-    const SortIndicator& resultsSortIndicator() const { return *resultsSortIndicator_; }
-
-    // Paths named on the command line or handed over by a later start, as the file system's
-    // bytes: each goes in as a drop of that item would, in order; a path that names nothing is
-    // skipped. Paths that come while a command runs wait for it to end.
-    void addGivenPaths(const QByteArrayList& paths);
-
-    // The commands under way; none starts inside one that holds the user's input.
-    const RunningCommands& runningCommands() const { return running_; }
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
-
-private:
-    // Runs one command's steps inside its scope, unless a command that holds input runs.
-    template <typename Steps> void runCommand(CommandScope::Input input, Steps&& steps)
-    {
-        const CommandScope scope(running_, input);
-        if (!scope.refused()) steps();
-    }
-
-    // A menu item's command: none while another command runs, whatever it lets through.
-    template <typename Steps> void runMenuCommand(Steps&& steps)
-    {
-        if (!running_.any()) runCommand(CommandScope::Input::Held, std::forward<Steps>(steps));
-    }
-
-    void buildLayout();
-    void buildListMenus();
-    void connectHandlers();
-    void restoreUnitOption(int option);
-    void applyPointer();
-    void connectListHandlers();
-    void connectFileListPointer();
-    void removeBySubstring(const QString& procedure, RowList& list, SubstringFilter filter);
-    int draggedRow() const;
-
-    // Start-up.
-    void ApplySkin();
-    void OpenHomePageAtRandom();
-    void SetApplicationTitle();
-    void installPointerRules();
-    void connectDropHandlers();
-    void ListView1_OLEDragOver(QDropEvent* event);
-    void ListView1_OLEDragDrop(QDropEvent* event);
-
-    Platform& platform_;
-    ErrorReporter errors_;
-    RunningCommands running_;
-    RowList files_{1, false};
-    RowList results_{2, true};
-    std::unique_ptr<ListView> ListView1;
-    std::unique_ptr<ListView> ListView2;
     std::unique_ptr<RadioUnitOptions> unitOptions_;
-    // The commands behind the buttons, each built once with the window.
-    struct Commands;
-    std::unique_ptr<Commands> commands_;
+
+    std::unique_ptr<WindowCommands> commands_;
 
     std::function<void()> closeAction_;
     PointerSetting pointer_ = PointerSetting::Default;

@@ -1,6 +1,7 @@
 #include "ui/form1.h"
 
 #include "adding/drop_files.h"
+#include "commands/drop.h"
 
 #include <QDropEvent>
 #include <QMimeData>
@@ -10,12 +11,12 @@
 void Form1::connectDropHandlers()
 {
     // Drops land on the viewport, which passes them to the list's own handlers.
-    ListView1Widget->viewport()->setAcceptDrops(true);
-    connect(ListView1Widget, &ListViewWidget::dragEntered, this,
+    ListView1->widget()->viewport()->setAcceptDrops(true);
+    connect(ListView1->widget(), &ListViewWidget::dragEntered, this,
             [this](QDragEnterEvent* event) { ListView1_OLEDragOver(event); });
-    connect(ListView1Widget, &ListViewWidget::dragMoved, this,
+    connect(ListView1->widget(), &ListViewWidget::dragMoved, this,
             [this](QDragMoveEvent* event) { ListView1_OLEDragOver(event); });
-    connect(ListView1Widget, &ListViewWidget::dropped, this,
+    connect(ListView1->widget(), &ListViewWidget::dropped, this,
             [this](QDropEvent* event) { ListView1_OLEDragDrop(event); });
 }
 
@@ -40,7 +41,6 @@ void Form1::ListView1_OLEDragDrop(QDropEvent* event)
     // The event may not outlive the events processed during a long folder scan.
     const QByteArrayList paths = DropFiles::droppedPaths(*data);
     event->acceptProposedAction();
-    // A dropped folder's scan lets the user's events through, as the folder scan does.
-    runCommand(CommandScope::Input::LetThrough,
-               [&] { DropFiles::addDroppedItems(files_, paths, errors_, platform_.events); });
+    DropItems drop(files_, paths, context_);
+    run(drop);
 }

@@ -20,16 +20,16 @@ constexpr int kScrollDownAboveY = 364;
 void Form1::connectFileListPointer()
 {
     // Moves arrive without a button held too: the window pointer follows them.
-    ListView1Widget->viewport()->setMouseTracking(true);
-    connect(ListView1Widget, &ListViewWidget::mousePressed, this, [this](QMouseEvent* event) {
+    ListView1->widget()->viewport()->setMouseTracking(true);
+    connect(ListView1->widget(), &ListViewWidget::mousePressed, this, [this](QMouseEvent* event) {
         ListView1_MouseDown();
         // The press has selected the row by now, so the click can take it as the dragged row.
         if (ListView1->hitTest(event->position().toPoint()) > 0) ListView1_ItemClick();
     });
-    connect(ListView1Widget, &ListViewWidget::mouseMoved, this, [this](QMouseEvent* event) {
+    connect(ListView1->widget(), &ListViewWidget::mouseMoved, this, [this](QMouseEvent* event) {
         ListView1_MouseMove(event->position().toPoint(), qRound(event->globalPosition().y()));
     });
-    connect(ListView1Widget, &ListViewWidget::mouseReleased, this, &Form1::ListView1_MouseUp);
+    connect(ListView1->widget(), &ListViewWidget::mouseReleased, this, &Form1::ListView1_MouseUp);
 }
 
 void Form1::ListView1_MouseDown()
@@ -45,8 +45,8 @@ void Form1::ListView1_ItemClick()
         pointer = loadCursorFile(platform_.programFolder + QStringLiteral("/drag.ico"));
     } catch (const RuntimeError&) {
     }
-    ListView1Widget->setCursor(pointer);
-    ListView1Widget->setDragEnabled(false); // rows never leave the list; drops still arrive
+    ListView1->widget()->setCursor(pointer);
+    ListView1->widget()->setDragEnabled(false); // rows never leave the list; drops still arrive
     const int selected = fileList().selectedRow();
     draggedRow_ = selected > 0 ? QPersistentModelIndex(fileList().model().index(selected - 1, 0))
                                : QPersistentModelIndex();
@@ -65,7 +65,7 @@ void Form1::ListView1_MouseMove(const QPoint& point, int screenY)
     RowList& list = fileList();
     // Only rows on show count: the view would otherwise answer for points beside it.
     const int under =
-        ListView1Widget->viewport()->rect().contains(point) ? ListView1->hitTest(point) : 0;
+        ListView1->widget()->viewport()->rect().contains(point) ? ListView1->hitTest(point) : 0;
     const int dragged = draggedRow();
     if (under == 0 || dragged == 0) return;
     if (list.textUtf8(under) == list.textUtf8(dragged)) return;
@@ -90,5 +90,5 @@ void Form1::ListView1_MouseMove(const QPoint& point, int screenY)
 void Form1::ListView1_MouseUp()
 {
     dragging_ = false;
-    ListView1Widget->unsetCursor();
+    ListView1->widget()->unsetCursor();
 }

@@ -53,14 +53,15 @@ void Form1::buildLayout()
         return list;
     };
 
-    ListView1Widget = listView("ListView1", 120, 120, 7800, 2070);
+    auto* const fileListWidget = listView("ListView1", 120, 120, 7800, 2070);
+    ListView1 = std::make_unique<ListView>(fileListWidget, files_);
     // Screen readers name each list by these, not merely as a tree.
-    ListView1Widget->setAccessibleName(QStringLiteral("File list"));
-    ListView1Widget->setToolTip(QStringLiteral(
+    fileListWidget->setAccessibleName(QStringLiteral("File list"));
+    fileListWidget->setToolTip(QStringLiteral(
         "Drag and drop files here. Double-click item to remove it. Move | line to right and out "
         "of window to reveal full names."));
-    ListView1Widget->setAcceptDrops(true);
-    ListView1Widget->setDragEnabled(false);
+    fileListWidget->setAcceptDrops(true);
+    fileListWidget->setDragEnabled(false);
     PushButton5 = button("PushButton5", "Add Files", 120, 2270, 3840);
     PushButton10 = button("PushButton10", "Add All Files In Folder", 4080, 2270, 3840);
     PushButton3 = button("PushButton3", "Load File List From Text File", 120, 2780, 3840);
@@ -88,8 +89,9 @@ void Form1::buildLayout()
     Option1->setChecked(true);
 
     PushButton4 = button("PushButton4", "Start Checking", 8040, 120, 7800);
-    ListView2Widget = listView("ListView2", 8040, 630, 7800, 2835);
-    ListView2Widget->setAccessibleName(QStringLiteral("Results"));
+    auto* const resultsWidget = listView("ListView2", 8040, 630, 7800, 2835);
+    ListView2 = std::make_unique<ListView>(resultsWidget, results_);
+    resultsWidget->setAccessibleName(QStringLiteral("Results"));
     PushButton6 = button("PushButton6", "Save Results As Text File", 8040, 3550, 3840);
     PushButton12 = button("PushButton12", "Save Results As Excel File", 12000, 3550, 3840);
     PushButton18 = button("PushButton18", "Copy Results To Clipboard", 8040, 4060, 3840);
@@ -99,10 +101,10 @@ void Form1::buildLayout()
 
     // Keyboard order as the layout numbers it (0 to 21).
     const QList<QWidget*> tabOrder = {
-        ListView1Widget, PushButton5,  PushButton3,     PushButton11, PushButton6,  PushButton9,
-        PushButton4,     PushButton8,  ListView2Widget, PushButton7,  Frame1,       Option1,
-        Option2,         Option3,      Option4,         PushButton12, PushButton18, PushButton1,
-        PushButton2,     PushButton10, PushButton13,    PushButton14};
+        fileListWidget, PushButton5,  PushButton3,   PushButton11, PushButton6,  PushButton9,
+        PushButton4,    PushButton8,  resultsWidget, PushButton7,  Frame1,       Option1,
+        Option2,        Option3,      Option4,       PushButton12, PushButton18, PushButton1,
+        PushButton2,    PushButton10, PushButton13,  PushButton14};
     for (qsizetype i = 1; i < tabOrder.size(); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
 

@@ -20,56 +20,50 @@ const QString kTotal = QStringLiteral("Total\u2026");
 const QString kOpenContainingFolder = QStringLiteral("Open Containing Folder");
 const QString kCopyPath = QStringLiteral("Copy Path");
 
-constexpr int kNameColumn = 1;
-constexpr int kSizeColumn = 2;
-
-Qt::SortOrder toSortOrder(SortDirection direction)
-{
-    return direction == SortDirection::Ascending ? Qt::AscendingOrder : Qt::DescendingOrder;
-}
+constexpr int kNameColumn = SortResults::kNameColumn;
+constexpr int kSizeColumn = SortResults::kSizeColumn;
 
 } // namespace
 
 void Form1::buildListMenus()
 {
-    const auto hasRows = [](RowList& list) { return [&list] { return list.count() > 0; }; };
-    const auto hasSelection = [](RowList& list) {
-        return [&list] { return list.selectedRow() > 0; };
+    // An item applies as its command says, and runs it as a menu's command: nothing once
+    // another command has started.
+    const auto item = [this](const QString& caption, Command& command) {
+        return ListMenu::Item{caption, [&command] { return command.applies(); },
+                              [this, &command] { running_.runUnlessAnyRuns(command); }};
     };
     const auto separator = ListMenu::Item{};
+    WindowCommands& c = *commands_;
 
-    resultsMenu_ = std::make_unique<ListMenu>(
-        this, QStringLiteral("Results list menu"),
-        std::vector<ListMenu::Item>{
-            {kTickAll, hasRows(results_), [this] { changeResultsTicks(TickChange::TickAll); }},
-            {kUntickAll, hasRows(results_), [this] { changeResultsTicks(TickChange::UntickAll); }},
-            {kInvertTicks, hasRows(results_), [this] { changeResultsTicks(TickChange::Invert); }},
-            separator,
-            {kLargestFirst, hasRows(results_),
-             [this] { sortResults(kSizeColumn, SortDirection::Descending); }},
-            {kSmallestFirst, hasRows(results_),
-             [this] { sortResults(kSizeColumn, SortDirection::Ascending); }},
-            {kSortByName, hasRows(results_),
-             [this] { sortResults(kNameColumn, SortDirection::Ascending); }},
-            separator,
-            {kTotal, hasRows(results_), [this] { showResultsTotal(); }},
-            separator,
-            {kOpenContainingFolder, hasSelection(results_),
-             [this] { openContainingFolder(results_); }},
-            {kCopyPath, hasSelection(results_), [this] { copyPath(results_); }},
-        });
-    fileListMenu_ = std::make_unique<ListMenu>(
-        this, QStringLiteral("File list menu"),
-        std::vector<ListMenu::Item>{
-            {kOpenContainingFolder, hasSelection(files_), [this] { openContainingFolder(files_); }},
-            {kCopyPath, hasSelection(files_), [this] { copyPath(files_); }},
-        });
+    resultsMenu_ = std::make_unique<ListMenu>(this, QStringLiteral("Results list menu"),
+                                              std::vector<ListMenu::Item>{
+                                                  item(kTickAll, c.tickAll),
+                                                  item(kUntickAll, c.untickAll),
+                                                  item(kInvertTicks, c.invertTicks),
+                                                  separator,
+                                                  item(kLargestFirst, c.sortLargestFirst),
+                                                  item(kSmallestFirst, c.sortSmallestFirst),
+                                                  item(kSortByName, c.sortByName),
+                                                  separator,
+                                                  item(kTotal, c.total),
+                                                  separator,
+                                                  item(kOpenContainingFolder, c.openResultFolder),
+                                                  item(kCopyPath, c.copyResultPath),
+                                              });
+    fileListMenu_ = std::make_unique<ListMenu>(this, QStringLiteral("File list menu"),
+                                               std::vector<ListMenu::Item>{
+                                                   item(kOpenContainingFolder, c.openFileFolder),
+                                                   item(kCopyPath, c.copyFilePath),
+                                               });
 
-    connect(ListView1Widget, &ListViewWidget::menuRequested, this, &Form1::ListView1_ContextMenu);
-    connect(ListView2Widget, &ListViewWidget::menuRequested, this, &Form1::ListView2_ContextMenu);
+    connect(ListView1->widget(), &ListViewWidget::menuRequested, this,
+            &Form1::ListView1_ContextMenu);
+    connect(ListView2->widget(), &ListViewWidget::menuRequested, this,
+            &Form1::ListView2_ContextMenu);
 
-    resultsSortIndicator_ = new SortIndicator(ListView2Widget->header(), &results_.model());
-    connect(ListView2Widget->header(), &QHeaderView::sectionClicked, this,
+    resultsSortIndicator_ = new SortIndicator(ListView2->widget()->header(), &results_.model());
+    connect(ListView2->widget()->header(), &QHeaderView::sectionClicked, this,
             [this](int section) { ListView2_ColumnClick(section + 1); });
 }
 
@@ -99,32 +93,15 @@ void Form1::ListView2_ColumnClick(int column)
                                                                          : SortDirection::Ascending;
     else // names from A, sizes from the largest, as one looks for them
         direction = column == kNameColumn ? SortDirection::Ascending : SortDirection::Descending;
-    sortResults(column, direction);
+    SortResults sort(results_, column, direction, sortShown(), context_);
+    running_.runUnlessAnyRuns(sort);
 }
 
-void Form1::changeResultsTicks(TickChange change)
+SortResults::Sorted Form1::sortShown()
 {
-    runMenuCommand([&] {
-        ErrorTrap trap(errors_, QStringLiteral("Form1"), QStringLiteral("ChangeResultsTicks"));
-        trap.line(100, [&] {
-            if (change == TickChange::Invert)
-                results_.invertChecked();
-            else
-                results_.setAllChecked(change == TickChange::TickAll);
-        });
-    });
-}
-
-void Form1::sortResults(int column, SortDirection direction)
-{
-    runMenuCommand([&] {
-        ErrorTrap trap(errors_, QStringLiteral("Form1"), QStringLiteral("SortResults"));
-        trap.line(100, [&] { setMousePointer(PointerSetting::Busy); });
-        trap.line(102, [&] {
-            results_.reorder(column == kNameColumn ? rowsByName(results_, direction)
-                                                   : rowsBySize(results_, direction));
-            resultsSortIndicator_->show(column, toSortOrder(direction));
-        });
-        trap.line(104, [&] { setMousePointer(PointerSetting::Default); });
-    });
+    return [this](int column, SortDirection direction) {
+        resultsSortIndicator_->show(column, direction == SortDirection::Ascending
+                                                ? Qt::AscendingOrder
+                                                : Qt::DescendingOrder);
+    };
 }

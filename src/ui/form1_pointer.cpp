@@ -36,8 +36,9 @@ void Form1::installPointerRules()
           PushButton8, PushButton9, PushButton10, PushButton11, PushButton12, PushButton13,
           PushButton14, PushButton18})
         pointerRules_->handOver(button);
-    for (QWidget* area : {static_cast<QWidget*>(this), static_cast<QWidget*>(Frame1),
-                          static_cast<QWidget*>(ListView2Widget), ListView2Widget->viewport(),
-                          ListView2Widget->header()->viewport()})
+    for (QWidget* area :
+         {static_cast<QWidget*>(this), static_cast<QWidget*>(Frame1),
+          static_cast<QWidget*>(ListView2->widget()), ListView2->widget()->viewport(),
+          ListView2->widget()->header()->viewport()})
         pointerRules_->defaultOver(area);
 }

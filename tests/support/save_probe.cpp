@@ -7,12 +7,12 @@
 // rows, and prints the text of every box shown, one per line, with CR and LF as \r and \n.
 // With EXIT_AT_ROUND the process ends at once in that event round, as the window's close does.
 
+#include "commands/text_export.h"
 #include "core/error_trap.h"
 #include "core/window_pointer.h"
 #include "doubles/doubles.h"
 #include "doubles/scripted_dialogs.h"
 #include "lists/row_list.h"
-#include "output/text_export.h"
 
 #include <QCoreApplication>
 #include <cstdio>

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "commands/command.h"
 #include "core/command_context.h"
 
 class RowList;
@@ -7,13 +8,14 @@ class UnitOptions;
 
 // "Start Checking": one results row per file-list row, with the file's size in the chosen unit.
 // The sizes are read ahead on a pool of threads; the window repaints while a row waits.
-class SizeCheck
+class SizeCheck : public Command
 {
 public:
     SizeCheck(RowList& files, RowList& results, const UnitOptions& units,
               const CommandContext& context);
 
-    void run();
+    InputRule inputRule() const override { return InputRule::Held; }
+    void run() override;
 
 private:
     RowList& files_;

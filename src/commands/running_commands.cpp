@@ -1,4 +1,4 @@
-#include "core/command_scope.h"
+#include "commands/running_commands.h"
 
 #include "core/window_pointer.h"
 #include "platform/event_pump.h"
@@ -38,12 +38,23 @@ void RunningCommands::runWaiting()
     });
 }
 
-CommandScope::CommandScope(RunningCommands& running, Input input)
+void RunningCommands::run(Command& command)
+{
+    const CommandScope scope(*this, command.inputRule());
+    if (!scope.refused()) command.run();
+}
+
+void RunningCommands::runUnlessAnyRuns(Command& command)
+{
+    if (!any()) run(command);
+}
+
+CommandScope::CommandScope(RunningCommands& running, InputRule input)
     : running_(running), input_(input), refused_(running.holdingInput())
 {
     if (refused_) return;
     ++running_.depth_;
-    if (input_ == Input::Held) {
+    if (input_ == InputRule::Held) {
         ++running_.holds_;
         running_.events_.holdInput();
     }
@@ -52,7 +63,7 @@ CommandScope::CommandScope(RunningCommands& running, Input input)
 CommandScope::~CommandScope()
 {
     if (refused_) return;
-    if (input_ == Input::Held) {
+    if (input_ == InputRule::Held) {
         running_.events_.releaseInput();
         --running_.holds_;
     }

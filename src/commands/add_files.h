@@ -1,5 +1,6 @@
 #pragma once
 
+#include "commands/command.h"
 #include "core/command_context.h"
 
 #include <QStringList>
@@ -11,11 +12,27 @@ class RowList;
 QStringList SelectedPaths(const QString& answer);
 
 // "Add Files": every file chosen in one open-file dialog becomes a row of the file list.
-class AddFiles
+class AddFiles : public Command
 {
 public:
     AddFiles(RowList& files, const CommandContext& context);
-    void run();
+
+    InputRule inputRule() const override { return InputRule::Held; }
+    void run() override;
+
+private:
+    RowList& files_;
+    CommandContext context_;
+};
+
+// "Load File List From Text File": loads every list file chosen in one dialog, in its order.
+class LoadFileList : public Command
+{
+public:
+    LoadFileList(RowList& files, const CommandContext& context);
+
+    InputRule inputRule() const override { return InputRule::Held; }
+    void run() override;
 
 private:
     RowList& files_;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "commands/command.h"
+
 #include <QObject>
 #include <deque>
 #include <functional>
@@ -22,6 +24,13 @@ public:
     // Runs `action` now when no command runs; otherwise once none does.
     void whenIdle(std::function<void()> action);
 
+    // Runs a command inside its scope, as its input rule says; nothing when a command that
+    // holds input is under way.
+    void run(Command& command);
+    // A menu item's command: nothing while any command runs, whatever it lets through, so an
+    // item chosen before a command started does nothing once it has.
+    void runUnlessAnyRuns(Command& command);
+
 private:
     friend class CommandScope;
     void runWaiting();
@@ -38,17 +47,12 @@ private:
 // holds the user's input when the command's steps let none in, and leaves the pointer at its
 // default when the last command ends. No command starts inside one that holds input.
 //
-//     CommandScope scope(running, CommandScope::Input::Held);
+//     CommandScope scope(running, InputRule::Held);
 //     if (scope.refused()) return;
 class CommandScope
 {
 public:
-    enum class Input {
-        Held,       // its steps take no input: presses, keys and drops meanwhile are discarded
-        LetThrough, // its steps process the user's events, so another command may start
-    };
-
-    CommandScope(RunningCommands& running, Input input);
+    CommandScope(RunningCommands& running, InputRule input);
     ~CommandScope();
     CommandScope(const CommandScope&) = delete;
     CommandScope& operator=(const CommandScope&) = delete;
@@ -58,6 +62,6 @@ public:
 
 private:
     RunningCommands& running_;
-    Input input_;
+    InputRule input_;
     bool refused_ = false;
 };

@@ -1,5 +1,6 @@
-#include "core/size_check.h"
+#include "commands/size_check.h"
 
+#include "commands/locations.h"
 #include "core/error_trap.h"
 #include "core/sizes_ahead.h"
 #include "core/unit_options.h"
@@ -27,7 +28,7 @@ SizeCheck::SizeCheck(RowList& files, RowList& results, const UnitOptions& units,
 
 void SizeCheck::run()
 {
-    ErrorTrap trap(context_.errors, QStringLiteral("Form1"), QStringLiteral("PushButton4_Click"));
+    ErrorTrap trap(context_.errors, Handler::PushButton4_Click);
     if (checking_) return; // 100
     checking_ = true;      // 102
 

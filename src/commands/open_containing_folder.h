@@ -1,5 +1,6 @@
 #pragma once
 
+#include "commands/command.h"
 #include "core/command_context.h"
 
 #include <QByteArray>
@@ -12,13 +13,16 @@ class Shell;
 // "Open Containing Folder": the selected row's file, shown selected in the desktop's file
 // manager; where no file manager answers, its folder opened by the desktop's default handler.
 // A file that is gone gets a message naming it instead.
-class OpenContainingFolder
+class OpenContainingFolder : public Command
 {
 public:
     OpenContainingFolder(RowList& list, FileManager& fileManager, Shell& shell,
                          const CommandContext& context);
 
-    void run();
+    InputRule inputRule() const override { return InputRule::Held; }
+    // A row is selected.
+    bool applies() const override;
+    void run() override;
 
     // The folder that holds a path, as the file system's bytes: "/" for a file at the top,
     // "." for a bare name.

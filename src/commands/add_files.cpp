@@ -1,8 +1,11 @@
-#include "adding/add_files.h"
+#include "commands/add_files.h"
 
+#include "adding/file_to_listview1.h"
 #include "adding/normalize_backslashes.h"
 #include "base/runtime_error.h"
+#include "commands/locations.h"
 #include "core/error_trap.h"
+#include "core/window_pointer.h"
 #include "lists/row_list.h"
 #include "platform/dialogs.h"
 
@@ -25,7 +28,7 @@ AddFiles::AddFiles(RowList& files, const CommandContext& context) : files_(files
 
 void AddFiles::run()
 {
-    ErrorTrap trap(context_.errors, QStringLiteral("Form1"), QStringLiteral("PushButton5_Click"));
+    ErrorTrap trap(context_.errors, Handler::PushButton5_Click);
     QString chosen;
     bool tooMany = false;
     trap.line(100, [&] {
@@ -53,4 +56,29 @@ void AddFiles::run()
     trap.line(106, [&] { paths = SelectedPaths(chosen); });
     for (const QString& path : paths) // 108
         trap.line(110, [&] { files_.add(path); });
+}
+
+LoadFileList::LoadFileList(RowList& files, const CommandContext& context)
+    : files_(files), context_(context)
+{
+}
+
+void LoadFileList::run()
+{
+    ErrorTrap trap(context_.errors, Handler::PushButton3_Click);
+    QString chosen;
+    trap.line(100, [&] {
+        chosen = context_.dialogs.openFile(
+            {QStringLiteral("Load List(s) - Hold Ctrl to select multiple "
+                            "list files"),
+             QStringLiteral("Text Files (*.txt)|*.txt|All Files (*.*)|*.*|"), true});
+    });
+    QStringList paths; // none after Cancel
+    trap.line(102, [&] { paths = SelectedPaths(chosen); });
+    trap.line(104, [&] { context_.pointer.setMousePointer(PointerSetting::Busy); });
+    for (const QString& path : paths) // 106
+        trap.line(108, [&] {
+            FileToListview1::LoadListFile(files_, path, context_.dialogs, context_.events);
+        });
+    trap.line(114, [&] { context_.pointer.setMousePointer(PointerSetting::Default); });
 }

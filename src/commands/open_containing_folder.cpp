@@ -1,5 +1,6 @@
-#include "output/open_containing_folder.h"
+#include "commands/open_containing_folder.h"
 
+#include "commands/locations.h"
 #include "core/error_trap.h"
 #include "lists/row_list.h"
 #include "platform/dialogs.h"
@@ -29,10 +30,14 @@ QString OpenContainingFolder::goneMessage(const QString& path)
     return QStringLiteral("This file no longer exists:\r\n\r\n") + path;
 }
 
+bool OpenContainingFolder::applies() const
+{
+    return list_.selectedRow() > 0;
+}
+
 void OpenContainingFolder::run()
 {
-    ErrorTrap trap(context_.errors, QStringLiteral("Form1"),
-                   QStringLiteral("OpenContainingFolder"));
+    ErrorTrap trap(context_.errors, Handler::OpenContainingFolder);
     int row = 0;
     if (!trap.line(100, [&] { row = list_.selectedRow(); }) || row == 0) return;
     QByteArray path;

@@ -1,9 +1,14 @@
-#include "output/copy_path.h"
+#include "commands/copy_path.h"
 
 #include "lists/row_list.h"
 #include "output/clipboard_copy.h"
 
 CopyPath::CopyPath(RowList& list, Clipboard& clipboard) : list_(list), clipboard_(clipboard) {}
+
+bool CopyPath::applies() const
+{
+    return list_.selectedRow() > 0;
+}
 
 void CopyPath::run()
 {

@@ -1,0 +1,43 @@
+#include "commands/text_export.h"
+
+#include "commands/locations.h"
+#include "core/error_trap.h"
+#include "output/text_export.h"
+#include "platform/dialogs.h"
+#include "platform/save_target.h"
+
+TextExport::TextExport(RowList& results, const CommandContext& context)
+    : results_(results), context_(context)
+{
+}
+
+void TextExport::run()
+{
+    ErrorTrap trap(context_.errors, Handler::PushButton6_Click);
+    FileDialogRequest dialog;
+    dialog.title = QStringLiteral("Save");                                           // 106 to 110
+    dialog.filter = QStringLiteral("Text Files (*.txt)|*.txt|All Files (*.*)|*.*|"); // 112
+    QString chosen;
+    trap.line(114, [&] { chosen = context_.dialogs.saveFile(dialog); }); // 114, 116
+    if (trap.test(118, [&] { return chosen == QString(); })) return;
+
+    int answer = AnswerNo;
+    // The question names what will really be written: the file a link there leads to. A link
+    // the save refuses to follow counts as there, so the user is asked and then told.
+    SavePreview target{false, chosen};
+    if (trap.test(120, [&] { return (target = previewSave(chosen)).exists; })) {
+        trap.line(122, [&] {
+            answer =
+                context_.dialogs.messageBox({QStringLiteral("Are you sure you wish to overwrite ") +
+                                                 target.writtenPath + QStringLiteral(" ?"),
+                                             {},
+                                             BoxIcon::None,
+                                             BoxButtons::YesNo});
+        });
+    } else {
+        answer = AnswerYes; // 124
+    }
+    if (trap.test(126, [&] { return answer != AnswerYes; })) return;
+
+    WriteResultsText(results_, chosen, trap, context_);
+}
