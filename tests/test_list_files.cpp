@@ -226,7 +226,7 @@ private slots:
         }
         AddingWindow w;
         int boxesDuringRounds = 0;
-        w.test.events.onHeldCall = [&] { boxesDuringRounds = int(w.test.dialogs.shown().size()); };
+        w.test.events.onWaitCall = [&] { boxesDuringRounds = int(w.test.dialogs.shown().size()); };
         w.test.dialogs.answerOpenFile({huge});
         clickControl(w.form, "PushButton3");
         QFile::remove(huge);
@@ -237,7 +237,7 @@ private slots:
                                              "path can be (more than 4095 bytes).")
                                   .arg(huge)}));
         // A round for every buffer read, and the box only once the file was read.
-        QVERIFY(w.test.events.heldCalls >= int(kGigabyte / FileToListview1::kReadBufferBytes));
+        QVERIFY(w.test.events.waitCalls >= int(kGigabyte / FileToListview1::kReadBufferBytes));
         QCOMPARE(boxesDuringRounds, 1);
     }
 

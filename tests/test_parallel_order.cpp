@@ -315,7 +315,7 @@ class ParallelOrderTest : public QObject
             QVERIFY(expected.size() > 100);
             QCOMPARE(rowBytes(w.form.fileList()), expected);
             QCOMPARE(w.test.events.calls, reference.eventRounds);
-            QVERIFY(w.test.events.heldCalls > 0); // the file listing repaints as it goes
+            QVERIFY(w.test.events.waitCalls > 0); // the file listing repaints as it goes
             QVERIFY(w.test.dialogs.shown().empty());
         }
     }

@@ -32,6 +32,6 @@ void CountingEventPump::processPendingEvents()
 
 void CountingEventPump::processWaitRound()
 {
-    ++heldCalls;
-    if (onHeldCall) onHeldCall();
+    ++waitCalls;
+    if (onWaitCall) onWaitCall();
 }

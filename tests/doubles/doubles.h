@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/unit_options.h"
+#include "core/window_pointer.h"
 #include "platform/clipboard.h"
 #include "platform/event_pump.h"
 #include "platform/file_manager.h"
@@ -62,10 +64,10 @@ public:
     void releaseInput() override { --holds; }
 
     int calls = 0;
-    int heldCalls = 0; // counted apart: they let no command in, so the steps never make them
+    int waitCalls = 0; // counted apart: they come by the clock, not at the numbered steps
     int holds = 0;     // input holds now in force
     std::function<void()> onCall;
-    std::function<void()> onHeldCall;
+    std::function<void()> onWaitCall;
 };
 
 // Draws a fixed number.
@@ -78,4 +80,32 @@ public:
 
     double value;
     int seeds = 0;
+};
+
+// The window's pointer setting without a window.
+class PlainPointer : public WindowPointer
+{
+public:
+    PointerSetting mousePointer() const override { return setting_; }
+    void setMousePointer(PointerSetting setting) override { setting_ = setting; }
+
+private:
+    PointerSetting setting_ = PointerSetting::Default;
+};
+
+// Four unit options without a window: one selected at a time, as the window's are.
+class PlainUnitOptions : public UnitOptions
+{
+public:
+    bool isSelected(int option) const override { return selected_ == option; }
+    void setSelected(int option, bool selected) override
+    {
+        if (selected)
+            selected_ = option;
+        else if (selected_ == option)
+            selected_ = 0;
+    }
+
+private:
+    int selected_ = 1;
 };

@@ -1,0 +1,192 @@
+// The commands without the window: on row lists and the doubles, as the window's table runs them.
+#include "commands/drop.h"
+#include "commands/running_commands.h"
+#include "commands/window_commands.h"
+#include "core/error_trap.h"
+#include "core/results_columns.h"
+#include "doubles/test_platform.h"
+#include "lists/row_list.h"
+#include "support/test_main.h"
+
+#include <QDir>
+
+namespace {
+
+// What the window gives its commands, without the window.
+struct Room
+{
+    Room()
+    {
+        files.addColumn(QStringLiteral("File(s)"));
+        results.addColumn(ResultsColumns::filename());
+        results.addColumn(ResultsColumns::fileSize());
+    }
+
+    TestPlatform test;
+    PlainPointer pointer;
+    PlainUnitOptions units;
+    ErrorReporter errors{test.dialogs};
+    RunningCommands running{test.events, pointer};
+    CommandContext context{pointer, test.dialogs, errors, test.events};
+    RowList files{1, false};
+    RowList results{2, true};
+    WindowCommands commands{files, results, units, test.platform(), context, {}};
+};
+
+QString unitSetting(int option)
+{
+    return QtSettingsStore().read(QStringLiteral("Option%1").arg(option), QString());
+}
+
+} // namespace
+
+class CommandsTest : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir dir_;
+
+    // A tree of three folders with `perFolder` files each.
+    QString tree(int perFolder)
+    {
+        const QString root = dir_.filePath(QStringLiteral("tree"));
+        for (const char* folder : {"", "/a", "/a/b"}) {
+            QDir().mkpath(root + QLatin1String(folder));
+            for (int file = 0; file < perFolder; ++file)
+                writeFile(root + QLatin1String(folder) + QStringLiteral("/f%1.txt").arg(file), "x");
+        }
+        return root;
+    }
+
+private slots:
+    void init() { removeAllSettings(); }
+
+    void onlyTheCommandsThatProcessEventsLetTheUserIn()
+    {
+        Room room;
+        WindowCommands& c = room.commands;
+        const std::vector<const Command*> letThrough = {
+            &c.addAllFilesInFolder, &c.loadSampleFiles, &c.saveResultsAsTextFile,
+            &c.copyResultsToClipboard, &c.saveResultsAsExcelFile};
+        const std::vector<const Command*> held = {&c.removeFilenamesContaining,
+                                                  &c.removeFilenamesNotContaining,
+                                                  &c.loadFileList,
+                                                  &c.startChecking,
+                                                  &c.addFiles,
+                                                  &c.help,
+                                                  &c.clearResults,
+                                                  &c.clearFileList,
+                                                  &c.removeResultsContaining,
+                                                  &c.removeResultsNotContaining,
+                                                  &c.chooseUnit[0],
+                                                  &c.removeSelectedFile,
+                                                  &c.removeSelectedResult,
+                                                  &c.tickAll,
+                                                  &c.sortByName,
+                                                  &c.total,
+                                                  &c.openFileFolder,
+                                                  &c.copyResultPath};
+        for (const Command* command : letThrough)
+            QCOMPARE(command->inputRule(), InputRule::LetThrough);
+        for (const Command* command : held)
+            QCOMPARE(command->inputRule(), InputRule::Held);
+        QCOMPARE(DropItems(room.files, {}, room.context).inputRule(), InputRule::LetThrough);
+        QCOMPARE(AddGivenPaths(room.files, {}, room.context).inputRule(), InputRule::LetThrough);
+    }
+
+    // What a person does while a scan waits on its readers gets in; while a check waits,
+    // nothing does.
+    void aScanTakesClicksWhileItWaitsAndACheckTakesNone()
+    {
+        Room room;
+        const QString folder = tree(30);
+        room.results.add(QStringLiteral("/r1"));
+        room.results.add(QStringLiteral("/r2"));
+        room.test.dialogs.answerInput(QStringLiteral("*"));
+        room.test.dialogs.answerFolder(folder);
+
+        QList<int> holdsInWaits;
+        const auto clickEverything = [&](int option) {
+            holdsInWaits << room.test.events.holds;
+            room.running.run(room.commands.clearResults);
+            room.running.run(room.commands.clearFileList);
+            room.units.setSelected(option, true);
+            room.running.run(room.commands.chooseUnit[std::size_t(option - 1)]);
+        };
+        room.test.events.onWaitCall = [&] { clickEverything(2); };
+        room.running.run(room.commands.addAllFilesInFolder);
+
+        QVERIFY(!holdsInWaits.isEmpty());
+        QVERIFY(
+            std::all_of(holdsInWaits.begin(), holdsInWaits.end(), [](int h) { return h == 0; }));
+        QCOMPARE(room.results.count(), 0); // cleared in the scan's wait
+        QCOMPARE(room.files.count(), 90);  // the file list's Clear found the window busy
+        QCOMPARE(unitSetting(2), QStringLiteral("True"));
+
+        holdsInWaits.clear();
+        room.test.events.onWaitCall = [&] { clickEverything(3); };
+        room.running.run(room.commands.startChecking);
+        QVERIFY(!holdsInWaits.isEmpty());
+        QVERIFY(
+            std::all_of(holdsInWaits.begin(), holdsInWaits.end(), [](int h) { return h == 1; }));
+        QCOMPARE(room.results.count(), 90);
+        QCOMPARE(room.results.subItem(1, 1), QStringLiteral("0 KB"));
+        QCOMPARE(unitSetting(2), QStringLiteral("True"));
+        QCOMPARE(unitSetting(3), QStringLiteral("False"));
+        QCOMPARE(room.test.dialogs.texts().last(), QStringLiteral("Done."));
+    }
+
+    void listEditingLooksAtTheBusyPointerTheResultsClearDoesNot()
+    {
+        Room room;
+        for (const char* path : {"/a", "/b"}) {
+            room.files.add(QLatin1String(path));
+            room.results.add(QLatin1String(path));
+        }
+        room.files.select(1);
+        room.results.select(1);
+        {
+            // As a scan that lets clicks through shows it.
+            const CommandScope scan(room.running, InputRule::LetThrough);
+            room.pointer.setMousePointer(PointerSetting::Busy);
+            room.running.run(room.commands.removeSelectedFile);
+            room.running.run(room.commands.removeSelectedResult);
+            room.running.run(room.commands.clearFileList);
+            QCOMPARE(room.files.count(), 2);
+            QCOMPARE(room.results.count(), 2);
+            room.running.run(room.commands.clearResults);
+            QCOMPARE(room.results.count(), 0);
+        }
+        QCOMPARE(room.pointer.mousePointer(), PointerSetting::Default);
+        room.running.run(room.commands.removeSelectedFile);
+        QCOMPARE(room.files.count(), 1);
+    }
+
+    void menuItemsApplyToWhatIsThereAndNeverRunInsideACommand()
+    {
+        Room room;
+        QVERIFY(!room.commands.tickAll.applies());
+        QVERIFY(!room.commands.copyFilePath.applies());
+        room.results.add(QStringLiteral("/r"));
+        room.files.add(QStringLiteral("/f"));
+        QVERIFY(room.commands.tickAll.applies());
+        QVERIFY(!room.commands.copyFilePath.applies());
+        room.files.select(1);
+        QVERIFY(room.commands.copyFilePath.applies());
+
+        {
+            const CommandScope scan(room.running, InputRule::LetThrough);
+            room.running.runUnlessAnyRuns(room.commands.tickAll);
+            room.running.runUnlessAnyRuns(room.commands.copyFilePath);
+        }
+        QVERIFY(!room.results.checked(1));
+        QVERIFY(!room.test.clipboard.everSet);
+        room.running.runUnlessAnyRuns(room.commands.tickAll);
+        room.running.runUnlessAnyRuns(room.commands.copyFilePath);
+        QVERIFY(room.results.checked(1));
+        QCOMPARE(room.test.clipboard.text(), QStringLiteral("/f"));
+    }
+};
+
+BYTEMARSH_LOGIC_TEST_MAIN(CommandsTest)
+#include "test_commands.moc"
