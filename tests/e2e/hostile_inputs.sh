@@ -21,29 +21,11 @@ export ASAN_OPTIONS=${ASAN_OPTIONS:-}:verify_asan_link_order=0
 source "$here/window_steps.sh"
 fail() { echo "FAIL: $*"; exit 1; }
 
-ADD_FOLDER="400 164"
-
 # Starts a window of its own; a command before the program (env ...) may set it up.
 start() {
     "${@:-$program}" --new-window &
     pid=$!
     await_window
-}
-
-close() {
-    /usr/bin/python3 "$here/x11_window.py" close Bytemarsh
-    for _ in $(seq 500); do kill -0 "$pid" 2>/dev/null || break; sleep 0.01; done
-    kill -0 "$pid" 2>/dev/null && fail "$1: the program lived on after the close"
-    wait "$pid" || fail "$1: the program ended with $?"
-    pid=
-}
-
-# The results of checking the file list, one path a line.
-results_of_a_check() {
-    check_and_confirm
-    save_results_as_text "$1"
-    await_idle
-    tr -d '\r' <"$1"
 }
 
 echo data >"$work/after.txt"
@@ -64,13 +46,13 @@ await_idle
 [ "$(windows_titled '^Bytemarsh$')" -eq 1 ] || fail "more than one box for the list"
 [ "$(results_of_a_check "$work/list-results.txt")" = "$work/after.txt" ] ||
     fail "the list gave: $(head -c 300 "$work/list-results.txt")"
-close idle_after_list
+close_window idle_after_list
 
 # 2. Closed in the middle of the endless line.
 start
 open_list_file_dialog "$work/nuls.txt"
 submit_and_see_busy
-close list_load
+close_window list_load
 
 # 3. A chain of folders 2,000 deep, a file in each.
 folder=$work/chain
@@ -82,18 +64,14 @@ done
 # Each folder of the chain opens 2 ms late, as on a slow disk, so that its scan lasts long enough
 # to be seen in any build and a look cannot take a scan that has not begun for one that is done.
 start env LD_PRELOAD="$slow_stat" BYTEMARSH_SLOW_FOLDERS=d BYTEMARSH_SLOW_MS=2 "$program"
-click $ADD_FOLDER
-await_box_and_confirm # the extension: "*", as offered
-type_into_dialog '^Please select folder:' "$work/chain"
-xdotool key Return
-await_windows 0 '^Please select folder:'
+add_folder_tree "$work/chain"
 # The scan shows the busy pointer once the browser is gone; then the window is idle again.
 xdotool mousemove $BACKGROUND
 x11 wait-cursor CHANGE "$IDLE_POINTER" 60
 await_idle
 rows=$(results_of_a_check "$work/chain-results.txt" | grep -c '/f$' || true)
 [ "$rows" -eq 2000 ] || fail "the chain gave $rows rows, not 2000"
-close idle_after_chain
+close_window idle_after_chain
 
 echo "a 10 GiB line: one box and the row after it, closable while it loads;" \
     "a 2,000-deep chain: every level's file"

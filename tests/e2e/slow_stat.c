@@ -3,8 +3,10 @@
 // - every stat of a path that holds the text in $BYTEMARSH_SLOW_PATHS (for a path relative to
 //   an open folder, the folder's path and the name together);
 // - with $BYTEMARSH_SLOW_WRITES set, every write of 64 KiB or more to a regular file;
-// - every opening of a folder whose own name is $BYTEMARSH_SLOW_FOLDERS.
+// - every opening of a folder to read it (open, openat, opendir) whose own name is
+//   $BYTEMARSH_SLOW_FOLDERS.
 #define _GNU_SOURCE
+#include <dirent.h>
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <stdarg.h>
@@ -97,7 +99,9 @@ int statx(int dir, const char* path, int flags, unsigned int mask, struct statx*
 static void maybe_wait_for_folder(const char* path, int flags)
 {
     const char* name = getenv("BYTEMARSH_SLOW_FOLDERS");
-    if (!path || !name || !*name || !(flags & O_DIRECTORY) || (flags & O_TMPFILE) == O_TMPFILE)
+    // A handle for lookups only (O_PATH) reads nothing of the folder: no slower than a stat.
+    if (!path || !name || !*name || !(flags & O_DIRECTORY) || (flags & O_PATH) ||
+        (flags & O_TMPFILE) == O_TMPFILE)
         return;
     // The scan opens folders as "name/", so trailing slashes do not count.
     size_t end = strlen(path);
@@ -113,6 +117,26 @@ static void maybe_wait_for_folder(const char* path, int flags)
 static mode_t mode_of(int flags, va_list rest)
 {
     return (flags & O_CREAT) || (flags & O_TMPFILE) == O_TMPFILE ? va_arg(rest, mode_t) : 0;
+}
+
+int open(const char* path, int flags, ...)
+{
+    va_list rest;
+    va_start(rest, flags);
+    const mode_t mode = mode_of(flags, rest);
+    va_end(rest);
+    maybe_wait_for_folder(path, flags);
+    return NEXT(open)(path, flags, mode);
+}
+
+int open64(const char* path, int flags, ...)
+{
+    va_list rest;
+    va_start(rest, flags);
+    const mode_t mode = mode_of(flags, rest);
+    va_end(rest);
+    maybe_wait_for_folder(path, flags);
+    return NEXT(open64)(path, flags, mode);
 }
 
 int openat(int dir, const char* path, int flags, ...)
@@ -135,7 +159,19 @@ int openat64(int dir, const char* path, int flags, ...)
     return NEXT(openat64)(dir, path, flags, mode);
 }
 
-// What a build with _FORTIFY_SOURCE calls in place of openat.
+// What a build with _FORTIFY_SOURCE calls in place of open and openat.
+int __open_2(const char* path, int flags)
+{
+    maybe_wait_for_folder(path, flags);
+    return NEXT(__open_2)(path, flags);
+}
+
+int __open64_2(const char* path, int flags)
+{
+    maybe_wait_for_folder(path, flags);
+    return NEXT(__open64_2)(path, flags);
+}
+
 int __openat_2(int dir, const char* path, int flags)
 {
     maybe_wait_for_folder(path, flags);
@@ -146,4 +182,11 @@ int __openat64_2(int dir, const char* path, int flags)
 {
     maybe_wait_for_folder(path, flags);
     return NEXT(__openat64_2)(dir, path, flags);
+}
+
+// glibc opens the folder inside opendir without passing through the calls above.
+DIR* opendir(const char* path)
+{
+    maybe_wait_for_folder(path, O_RDONLY | O_DIRECTORY);
+    return NEXT(opendir)(path);
 }

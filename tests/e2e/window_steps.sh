@@ -5,6 +5,7 @@
 x11() { /usr/bin/python3 "$(dirname "${BASH_SOURCE[0]}")/x11_window.py" "$@"; }
 
 START_CHECKING="795 21"
+ADD_FOLDER="400 164"
 SAVE_AS_TEXT="664 250"
 CLEAR_RESULTS="928 284"
 LOAD_LIST_FILE="136 199"
@@ -125,9 +126,36 @@ save_results_as_text() {
     await_windows 0 '^Save$'
 }
 
+# "Add All Files In Folder" on the folder $1, with the extension offered ("*"): returns once the
+# folder browser is gone, when the scan begins.
+add_folder_tree() {
+    click $ADD_FOLDER
+    await_box_and_confirm
+    type_into_dialog '^Please select folder:' "$1"
+    xdotool key Return
+    await_windows 0 '^Please select folder:'
+}
+
 # Start Checking, confirm "Done.", and save the results as a text file at $1.
 check_and_save_results() {
     check_and_confirm
     save_results_as_text "$1"
     await_idle
+}
+
+# The results of checking the file list, one path a line. A check adds to what the results
+# list holds already.
+results_of_a_check() {
+    check_and_save_results "$1"
+    tr -d '\r' <"$1"
+}
+
+# Asks the window of the program $pid started to close, as the window manager's close button
+# does, and waits for the program to end well; $1 names the moment for a failure.
+close_window() {
+    x11 close Bytemarsh
+    for _ in $(seq 500); do kill -0 "$pid" 2>/dev/null || break; sleep 0.01; done
+    kill -0 "$pid" 2>/dev/null && { echo "FAIL: $1: the program lived on after the close"; exit 1; }
+    wait "$pid" || { echo "FAIL: $1: the program ended with $?"; exit 1; }
+    pid=
 }

@@ -10,6 +10,9 @@ file manager or a person's pointer would be:
                              wait until the pointer's image differs from ID
   wait-cursor SETTLE ID SECONDS
                              wait until the pointer's image has been ID for a third of a second
+  wait-cursor AWAY ID SECONDS
+                             wait until the pointer's image has differed from ID for a third of
+                             a second (a busy pointer may be animated: no one image to wait for)
   drop TITLE X Y PATH...     drag PATHs from outside and drop them at X,Y of the window (XDND);
                              prints "accepted" or "refused"
   clipboard                  the clipboard's text, as a program that pastes it asks for it
@@ -62,15 +65,15 @@ def wait_cursor(d, mode, reference, seconds):
         now = cursor_id(d)
         if mode == "CHANGE" and now != reference:
             return
-        if mode == "SETTLE":
-            if now != reference:
+        if mode in ("SETTLE", "AWAY"):
+            if (now == reference) != (mode == "SETTLE"):
                 settled_since = None
             elif settled_since is None:
                 settled_since = time.time()
             elif time.time() - settled_since >= 0.33:
                 return
         time.sleep(0.02)
-    sys.exit(f"the pointer did not {'change' if mode == 'CHANGE' else 'settle'} in time")
+    sys.exit(f"the pointer did not {mode.lower()} in time")
 
 
 def server_time(d, window):
