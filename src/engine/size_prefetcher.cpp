@@ -99,7 +99,7 @@ bool SizePrefetcher::claimable() const
 
 void SizePrefetcher::work()
 {
-    std::vector<SizeResult> results;
+    std::vector<posix::SizeResult> results;
     results.reserve(options_.batch);
     std::unique_lock lock(mutex_);
     for (;;) {
@@ -154,23 +154,25 @@ void SizePrefetcher::work()
     }
 }
 
-SizePrefetcher::Take SizePrefetcher::take(SizeResult& out)
+SizePrefetcher::Take SizePrefetcher::take(posix::SizeResult& out)
 {
-    return takeInto(std::nullopt, 1, [&](const SizeResult& result) { out = result; });
+    return takeInto(std::nullopt, 1, [&](const posix::SizeResult& result) { out = result; });
 }
 
-SizePrefetcher::Take SizePrefetcher::takeFor(SizeResult& out, std::chrono::milliseconds timeout)
+SizePrefetcher::Take SizePrefetcher::takeFor(posix::SizeResult& out,
+                                             std::chrono::milliseconds timeout)
 {
     return takeInto(std::chrono::steady_clock::now() + timeout, 1,
-                    [&](const SizeResult& result) { out = result; });
+                    [&](const posix::SizeResult& result) { out = result; });
 }
 
-SizePrefetcher::Take SizePrefetcher::takeSomeFor(std::vector<SizeResult>& out, std::size_t most,
+SizePrefetcher::Take SizePrefetcher::takeSomeFor(std::vector<posix::SizeResult>& out,
+                                                 std::size_t most,
                                                  std::chrono::milliseconds timeout)
 {
     out.clear();
     return takeInto(std::chrono::steady_clock::now() + timeout, std::max<std::size_t>(most, 1),
-                    [&](const SizeResult& result) { out.push_back(result); });
+                    [&](const posix::SizeResult& result) { out.push_back(result); });
 }
 
 template <typename Sink>

@@ -17,9 +17,6 @@
 
 namespace engine {
 
-using posix::sizeOf;
-using posix::SizeResult;
-
 // Reads the sizes of a fixed list of paths on a pool of threads, a bounded window ahead of a
 // consumer that takes the results strictly in row order. Take belongs to one consumer thread;
 // cancel may come from any thread.
@@ -57,13 +54,13 @@ public:
 
     // The result of row next(), waiting as long as it takes. Ended after the last row or
     // once cancelled.
-    Take take(SizeResult& out);
+    Take take(posix::SizeResult& out);
     // The same, waiting at most timeout; TimedOut leaves out unchanged.
-    Take takeFor(SizeResult& out, std::chrono::milliseconds timeout);
+    Take takeFor(posix::SizeResult& out, std::chrono::milliseconds timeout);
     // The results of row next() and of the ready rows right after it, at most `most` of them,
     // in row order, in place of what out held; waits at most timeout for the first. One lock
     // for many rows: a consumer that takes row by row contends with every worker.
-    Take takeSomeFor(std::vector<SizeResult>& out, std::size_t most,
+    Take takeSomeFor(std::vector<posix::SizeResult>& out, std::size_t most,
                      std::chrono::milliseconds timeout);
 
     // The row the next take answers for.
@@ -76,7 +73,7 @@ public:
 private:
     struct Slot
     {
-        SizeResult result;
+        posix::SizeResult result;
         bool ready = false;
     };
 

@@ -1,5 +1,6 @@
 #include "engine/size_prefetcher.h"
 #include "engine_test_support.h"
+#include "posix/file_queries.h"
 
 #include <atomic>
 #include <cerrno>
@@ -13,8 +14,7 @@
 
 using namespace enginetest;
 using engine::SizePrefetcher;
-using engine::SizeResult;
-using Kind = SizeResult::Kind;
+using Kind = posix::SizeResult::Kind;
 
 namespace {
 
@@ -36,7 +36,7 @@ Expected failed(int error)
     return {Kind::Failed, error, 0, false};
 }
 
-bool matches(const SizeResult& got, const Expected& expected)
+bool matches(const posix::SizeResult& got, const Expected& expected)
 {
     if (got.kind != expected.kind) return false;
     switch (got.kind) {
@@ -51,7 +51,7 @@ bool matches(const SizeResult& got, const Expected& expected)
     return false;
 }
 
-std::string describe(const SizeResult& result)
+std::string describe(const posix::SizeResult& result)
 {
     return "kind=" + std::to_string(int(result.kind)) + " error=" + std::to_string(result.error) +
            " size=" + std::to_string(result.size) + " regular=" + std::to_string(result.regular);
@@ -61,7 +61,7 @@ std::string describe(const SizeResult& result)
 std::size_t mismatches(SizePrefetcher& prefetcher, const std::vector<Expected>& expected)
 {
     std::size_t wrong = 0;
-    SizeResult result;
+    posix::SizeResult result;
     for (std::size_t row = 0; row < expected.size(); ++row) {
         if (prefetcher.next() != row || prefetcher.take(result) != SizePrefetcher::Take::Ready) {
             CHECK_MSG(false, "row " + std::to_string(row) + " was not delivered");
@@ -82,7 +82,7 @@ std::size_t blockMismatches(SizePrefetcher& prefetcher, const std::vector<Expect
 {
     std::size_t wrong = 0;
     std::size_t row = 0;
-    std::vector<SizeResult> block;
+    std::vector<posix::SizeResult> block;
     for (;;) {
         const auto took = prefetcher.takeSomeFor(block, most, std::chrono::seconds(60));
         if (took != SizePrefetcher::Take::Ready) {
@@ -90,7 +90,7 @@ std::size_t blockMismatches(SizePrefetcher& prefetcher, const std::vector<Expect
             break;
         }
         CHECK(!block.empty() && block.size() <= std::max<std::size_t>(most, 1));
-        for (const SizeResult& result : block) {
+        for (const posix::SizeResult& result : block) {
             if (row >= expected.size()) {
                 CHECK_MSG(false, "a row past the end was delivered");
                 return wrong + 1;
@@ -161,7 +161,7 @@ void testMixedList()
         }
     }
     for (std::size_t row = 0; row < paths.size(); ++row)
-        CHECK_MSG(matches(engine::sizeOf(paths[row]), expected[row]),
+        CHECK_MSG(matches(posix::sizeOf(paths[row]), expected[row]),
                   "sizeOf, row " + std::to_string(row));
 }
 
@@ -216,7 +216,7 @@ void testLongList()
 
 void testTimedTakeAndEmptyList()
 {
-    SizeResult result;
+    posix::SizeResult result;
     {
         SizePrefetcher none(std::vector<std::string>{});
         CHECK(none.rows() == 0);
@@ -248,7 +248,7 @@ void testCancellation()
     {
         SizePrefetcher prefetcher(paths, {16, 4096, 16, 16});
         CHECK(threadCount() == before + 16);
-        SizeResult result;
+        posix::SizeResult result;
         for (int i = 0; i < 10; ++i)
             prefetcher.take(result);
         CHECK(prefetcher.next() == 10 && matches(result, length(42)));
@@ -264,7 +264,7 @@ void testCancellation()
                 std::this_thread::yield();
             prefetcher.cancel();
         });
-        SizeResult result;
+        posix::SizeResult result;
         std::size_t taken = 0;
         bool allRight = true;
         while (prefetcher.take(result) == SizePrefetcher::Take::Ready) {
@@ -294,12 +294,12 @@ void testWorkersFollowTheWaiting()
     {
         SizePrefetcher quick(std::vector<std::string>(20000, path), {12, 4096, 16, 2});
         CHECK(threadCount() == before + 2);
-        std::vector<SizeResult> block;
+        std::vector<posix::SizeResult> block;
         std::size_t rows = 0;
         bool allRight = true;
         while (quick.takeSomeFor(block, 500, std::chrono::seconds(60)) ==
                SizePrefetcher::Take::Ready) {
-            for (const SizeResult& result : block)
+            for (const posix::SizeResult& result : block)
                 allRight = allRight && matches(result, length(7));
             rows += block.size();
         }
@@ -320,7 +320,7 @@ void testWorkersFollowTheWaiting()
                                 return std::string_view(path);
                             },
                             {12, 4096, 4, 2});
-        SizeResult result;
+        posix::SizeResult result;
         std::size_t rows = 0;
         while (slow.take(result) == SizePrefetcher::Take::Ready && matches(result, length(7)))
             ++rows;
@@ -402,8 +402,8 @@ void testReaderAnswersAsTheWholePath()
 
     posix::SizeReader reader;
     for (const std::string& path : paths) {
-        const SizeResult whole = engine::sizeOf(path);
-        const SizeResult read = reader.of(path);
+        const posix::SizeResult whole = posix::sizeOf(path);
+        const posix::SizeResult read = reader.of(path);
         CHECK_MSG(whole.kind == read.kind && whole.error == read.error && whole.size == read.size &&
                       whole.regular == read.regular,
                   printable(path) + ": " + describe(read) + ", the whole path: " + describe(whole));
