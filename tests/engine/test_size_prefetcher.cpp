@@ -1,4 +1,5 @@
 #include "engine/size_prefetcher.h"
+#include "engine_helpers.h"
 #include "engine_test_support.h"
 #include "posix/file_queries.h"
 
@@ -63,7 +64,8 @@ std::size_t mismatches(SizePrefetcher& prefetcher, const std::vector<Expected>& 
     std::size_t wrong = 0;
     posix::SizeResult result;
     for (std::size_t row = 0; row < expected.size(); ++row) {
-        if (prefetcher.next() != row || prefetcher.take(result) != SizePrefetcher::Take::Ready) {
+        if (prefetcher.next() != row ||
+            takeOne(prefetcher, result) != SizePrefetcher::Take::Ready) {
             CHECK_MSG(false, "row " + std::to_string(row) + " was not delivered");
             return wrong + expected.size() - row;
         }
@@ -72,7 +74,7 @@ std::size_t mismatches(SizePrefetcher& prefetcher, const std::vector<Expected>& 
             ++wrong;
         }
     }
-    CHECK(prefetcher.take(result) == SizePrefetcher::Take::Ended);
+    CHECK(takeOne(prefetcher, result) == SizePrefetcher::Take::Ended);
     return wrong;
 }
 
@@ -152,11 +154,11 @@ void testMixedList()
     for (const SizePrefetcher::Options options :
          {SizePrefetcher::Options{}, SizePrefetcher::Options{1, 1, 1},
           SizePrefetcher::Options{16, 3, 2}, SizePrefetcher::Options{4, 100, 50}}) {
-        SizePrefetcher prefetcher(paths, options);
+        PathListPrefetcher prefetcher(paths, options);
         CHECK(prefetcher.rows() == paths.size());
         CHECK(mismatches(prefetcher, expected) == 0);
         for (const std::size_t most : {std::size_t(0), std::size_t(3), std::size_t(1000)}) {
-            SizePrefetcher inBlocks(paths, options);
+            PathListPrefetcher inBlocks(paths, options);
             CHECK(blockMismatches(inBlocks, expected, most) == 0);
         }
     }
@@ -188,13 +190,13 @@ void testLongList()
     }
 
     {
-        SizePrefetcher prefetcher(paths);
+        PathListPrefetcher prefetcher(paths);
         CHECK(mismatches(prefetcher, expected) == 0);
         CHECK(prefetcher.next() == rows);
     }
     // In blocks, a window of three batches, so workers and the consumer meet at the ring's end.
     {
-        SizePrefetcher prefetcher(paths, {16, 192, 64});
+        PathListPrefetcher prefetcher(paths, {16, 192, 64});
         CHECK(blockMismatches(prefetcher, expected, 256) == 0);
         CHECK(prefetcher.next() == rows);
     }
@@ -218,23 +220,25 @@ void testTimedTakeAndEmptyList()
 {
     posix::SizeResult result;
     {
-        SizePrefetcher none(std::vector<std::string>{});
+        PathListPrefetcher none(std::vector<std::string>{});
         CHECK(none.rows() == 0);
-        CHECK(none.takeFor(result, std::chrono::milliseconds(1)) == SizePrefetcher::Take::Ended);
-        CHECK(none.take(result) == SizePrefetcher::Take::Ended);
+        CHECK(takeOneFor(none, result, std::chrono::milliseconds(1)) ==
+              SizePrefetcher::Take::Ended);
+        CHECK(takeOne(none, result) == SizePrefetcher::Take::Ended);
     }
     TempDir dir;
     makeFile(dir / "one", 1);
-    SizePrefetcher prefetcher(std::vector<std::string>{dir / "one", dir / "two"});
+    PathListPrefetcher prefetcher({dir / "one", dir / "two"});
     // The way a window keeps painting: short waits until the row is there.
     SizePrefetcher::Take took;
-    while ((took = prefetcher.takeFor(result, std::chrono::milliseconds(1))) ==
+    while ((took = takeOneFor(prefetcher, result, std::chrono::milliseconds(1))) ==
            SizePrefetcher::Take::TimedOut) {
     }
     CHECK(took == SizePrefetcher::Take::Ready && matches(result, length(1)));
-    CHECK(prefetcher.takeFor(result, std::chrono::seconds(60)) == SizePrefetcher::Take::Ready &&
+    CHECK(takeOneFor(prefetcher, result, std::chrono::seconds(60)) == SizePrefetcher::Take::Ready &&
           matches(result, failed(ENOENT)));
-    CHECK(prefetcher.takeFor(result, std::chrono::milliseconds(1)) == SizePrefetcher::Take::Ended);
+    CHECK(takeOneFor(prefetcher, result, std::chrono::milliseconds(1)) ==
+          SizePrefetcher::Take::Ended);
 }
 
 void testCancellation()
@@ -246,18 +250,18 @@ void testCancellation()
 
     // Destroyed while the workers are filling the window.
     {
-        SizePrefetcher prefetcher(paths, {16, 4096, 16, 16});
+        PathListPrefetcher prefetcher(paths, {16, 4096, 16, 16});
         CHECK(threadCount() == before + 16);
         posix::SizeResult result;
         for (int i = 0; i < 10; ++i)
-            prefetcher.take(result);
+            takeOne(prefetcher, result);
         CHECK(prefetcher.next() == 10 && matches(result, length(42)));
     }
     CHECK(threadCount() == before);
 
     // Cancelled from another thread while the consumer is taking.
     {
-        SizePrefetcher prefetcher(paths);
+        PathListPrefetcher prefetcher(paths);
         std::atomic<bool> started{false};
         std::thread canceller([&] {
             while (!started.load())
@@ -267,7 +271,7 @@ void testCancellation()
         posix::SizeResult result;
         std::size_t taken = 0;
         bool allRight = true;
-        while (prefetcher.take(result) == SizePrefetcher::Take::Ready) {
+        while (takeOne(prefetcher, result) == SizePrefetcher::Take::Ready) {
             allRight = allRight && matches(result, length(42));
             ++taken;
             started.store(true);
@@ -275,7 +279,7 @@ void testCancellation()
         canceller.join();
         CHECK(allRight && taken > 0);
         CHECK(threadCount() == before);
-        CHECK(prefetcher.takeFor(result, std::chrono::milliseconds(1)) ==
+        CHECK(takeOneFor(prefetcher, result, std::chrono::milliseconds(1)) ==
               SizePrefetcher::Take::Ended);
         prefetcher.cancel(); // a second cancel is harmless
     }
@@ -292,7 +296,7 @@ void testWorkersFollowTheWaiting()
     const std::string path = dir / "file";
     const int before = threadCount();
     {
-        SizePrefetcher quick(std::vector<std::string>(20000, path), {12, 4096, 16, 2});
+        PathListPrefetcher quick(std::vector<std::string>(20000, path), {12, 4096, 16, 2});
         CHECK(threadCount() == before + 2);
         std::vector<posix::SizeResult> block;
         std::size_t rows = 0;
@@ -322,7 +326,7 @@ void testWorkersFollowTheWaiting()
                             {12, 4096, 4, 2});
         posix::SizeResult result;
         std::size_t rows = 0;
-        while (slow.take(result) == SizePrefetcher::Take::Ready && matches(result, length(7)))
+        while (takeOne(slow, result) == SizePrefetcher::Take::Ready && matches(result, length(7)))
             ++rows;
         CHECK(rows == 400);
         CHECK_MSG(mostAtOnce.load() > 2,
