@@ -1,5 +1,6 @@
 #include "desktop/single_instance.h"
 #include "support/test_main.h"
+#include "support/whole_message.h"
 
 #include <QElapsedTimer>
 #include <QLocalServer>
@@ -68,9 +69,9 @@ private slots:
                                       "",           "/a b/c.txt",   "/not\xff utf-8"};
         const QByteArray message = encode(paths);
         QByteArrayList decoded;
-        QCOMPARE(decode(message, decoded), Decoded::Complete);
+        QCOMPARE(readWholeMessage(message, decoded), MessageReader::State::Complete);
         QCOMPARE(decoded, paths);
-        QCOMPARE(decode(encode({}), decoded), Decoded::Complete);
+        QCOMPARE(readWholeMessage(encode({}), decoded), MessageReader::State::Complete);
         QVERIFY(decoded.isEmpty());
     }
 
@@ -79,12 +80,14 @@ private slots:
         const QByteArray message = encode({"/one", "/two"});
         QByteArrayList decoded;
         for (qsizetype length = 0; length < message.size(); ++length)
-            QCOMPARE(decode(message.left(length), decoded), Decoded::Incomplete);
-        QCOMPARE(decode(message + 'x', decoded), Decoded::Invalid);
-        QCOMPARE(decode(QByteArray("GET / HTTP/1.0\r\n"), decoded), Decoded::Invalid);
+            QCOMPARE(readWholeMessage(message.left(length), decoded),
+                     MessageReader::State::Incomplete);
+        QCOMPARE(readWholeMessage(message + 'x', decoded), MessageReader::State::Invalid);
+        QCOMPARE(readWholeMessage(QByteArray("GET / HTTP/1.0\r\n"), decoded),
+                 MessageReader::State::Invalid);
         QByteArray huge = message.left(8);
         huge += QByteArray::fromHex("7fffffff");
-        QCOMPARE(decode(huge, decoded), Decoded::Invalid);
+        QCOMPARE(readWholeMessage(huge, decoded), MessageReader::State::Invalid);
     }
 
     void theRuntimeFolderMustBePrivate()

@@ -2,6 +2,7 @@
 #include "core/unit_options.h"
 #include "core/units.h"
 #include "platform/settings_store.h"
+#include "support/settings_booleans.h"
 #include "support/test_main.h"
 
 #include <QRandomGenerator>
@@ -146,13 +147,13 @@ private slots:
         removeAllSettings();
         QtSettingsStore store;
         QCOMPARE(store.read("Extension", "*"), QStringLiteral("*"));
-        QVERIFY(store.readBoolean("Option2", true));
+        QVERIFY(readBoolean(store, "Option2", true));
         QVERIFY(!QFile::exists(QtSettingsStore::filePath()));
 
-        store.writeBoolean("Option2", false);
+        writeBoolean(store, "Option2", false);
         store.write("Extension", " txt ");
         QCOMPARE(store.read("Extension", "*"), QStringLiteral(" txt "));
-        QVERIFY(!store.readBoolean("Option2", true));
+        QVERIFY(!readBoolean(store, "Option2", true));
 
         // Written through at once, under the application's own section.
         QSettings file(QtSettingsStore::filePath(), QSettings::IniFormat);
@@ -264,7 +265,7 @@ private slots:
         QCOMPARE(contentOf(file + ".bad"), bad);
         QCOMPARE(storedUnitKeys(), QStringList({"False", "False", "True", "False"}));
         for (int option = 1; option <= 4; ++option)
-            QCOMPARE(store.readBoolean(QStringLiteral("Option%1").arg(option), option != 3),
+            QCOMPARE(readBoolean(store, QStringLiteral("Option%1").arg(option), option != 3),
                      option == 3);
         // Moved aside once: the next click finds the program's own file again.
         saveUnitOptions(Options(4), store);

@@ -9,6 +9,7 @@
 #include "platform/directory.h"
 #include "platform/event_pump.h"
 #include "platform/file_system.h"
+#include "posix/file_queries.h"
 
 #include <QScopeGuard>
 #include <algorithm>
@@ -39,18 +40,17 @@ bool isRoot(std::string_view folder)
 // point) are neither descended into nor listed, unless they are a root.
 bool mayDescend(const std::string& folder, const FileSystem::FolderHandles& parents)
 {
-    using namespace FileSystem;
-    constexpr int kSystemFolder = Directory | Hidden | System;
+    constexpr int kSystemFolder = posix::Directory | posix::Hidden | posix::System;
     if (isRoot(folder)) return true;
-    const FolderHandles::Reach from = parents.reach(folder);
-    const int value = attributesAt(from.dirFd, from.path);
-    return value != kSystemFolder && value != (kSystemFolder | ReparsePoint);
+    const FileSystem::FolderHandles::Reach from = parents.reach(folder);
+    const int value = FileSystem::attributesAt(from.dirFd, from.path);
+    return value != kSystemFolder && value != (kSystemFolder | posix::ReparsePoint);
 }
 
 bool isFolder(const std::string& folder, const FileSystem::FolderHandles& parents)
 {
     const FileSystem::FolderHandles::Reach from = parents.reach(folder);
-    return FileSystem::isFolderAt(from.dirFd, from.path);
+    return posix::isFolderAt(from.dirFd, from.path);
 }
 
 bool isUnsafeCode(int code)
@@ -84,13 +84,13 @@ bool namesSomething(std::string_view nativePath)
 bool FileExistsByOpen(std::string_view nativePath)
 {
     return namesSomething(nativePath) &&
-           FileSystem::fileExistsAt(AT_FDCWD, std::string(nativePath).c_str());
+           posix::fileExistsAt(AT_FDCWD, std::string(nativePath).c_str());
 }
 
 bool PathIsFolder(std::string_view nativePath)
 {
     return namesSomething(nativePath) &&
-           FileSystem::isFolderAt(AT_FDCWD, std::string(nativePath).c_str());
+           posix::isFolderAt(AT_FDCWD, std::string(nativePath).c_str());
 }
 
 bool HasUnsafeCharacters(std::string_view name)

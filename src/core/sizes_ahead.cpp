@@ -18,9 +18,9 @@ constexpr std::chrono::milliseconds kWaitSlice{10};
 
 } // namespace
 
-std::int64_t lengthFrom(const engine::SizeResult& result)
+std::int64_t lengthFrom(const posix::SizeResult& result)
 {
-    using Kind = engine::SizeResult::Kind;
+    using Kind = posix::SizeResult::Kind;
     switch (result.kind) {
     case Kind::Length:
         return result.size;
@@ -50,7 +50,7 @@ SizesAhead::SizesAhead(const RowList& list, int rows, EventPump& events) noexcep
 
 SizesAhead::~SizesAhead() = default;
 
-engine::SizeResult SizesAhead::of(int row, std::string_view path)
+posix::SizeResult SizesAhead::of(int row, std::string_view path)
 {
     const std::size_t wanted = std::size_t(row - 1);
     while (prefetcher_ && blockEnd() <= wanted) {
@@ -62,5 +62,5 @@ engine::SizeResult SizesAhead::of(int row, std::string_view path)
     }
     if (wanted >= blockStart_ && wanted < blockEnd() && paths_[wanted] == path)
         return block_[wanted - blockStart_];
-    return engine::sizeOf(path);
+    return posix::sizeOf(path);
 }

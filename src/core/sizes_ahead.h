@@ -2,6 +2,7 @@
 
 #include "engine/size_prefetcher.h"
 #include "lists/row_store.h"
+#include "posix/file_queries.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -14,7 +15,7 @@ class RowList;
 
 // The length a size read stands for, or the error the file-length query raises for it, as the
 // report names it.
-std::int64_t lengthFrom(const engine::SizeResult& result);
+std::int64_t lengthFrom(const posix::SizeResult& result);
 
 // The sizes of a list's rows, read ahead on a pool of threads and handed out in row order. The
 // workers read the rows' texts in place, pinned: should anything change the list meanwhile, the
@@ -30,7 +31,7 @@ public:
     SizesAhead& operator=(const SizesAhead&) = delete;
 
     // The size of row (1-based), whose text is path; rows are asked for in ascending order.
-    engine::SizeResult of(int row, std::string_view path);
+    posix::SizeResult of(int row, std::string_view path);
 
     // Stops and joins the workers.
     void finish() { prefetcher_.reset(); }
@@ -43,7 +44,7 @@ private:
     EventPump& events_;
     TextArena::Pin pin_;
     std::vector<std::string_view> paths_;
-    std::vector<engine::SizeResult> block_; // rows blockStart_ onwards, as last taken
+    std::vector<posix::SizeResult> block_; // rows blockStart_ onwards, as last taken
     std::size_t blockStart_ = 0;
     std::size_t blockUsed_ = 0;
     std::unique_ptr<engine::SizePrefetcher> prefetcher_; // last: its workers read paths_

@@ -143,16 +143,6 @@ MessageReader::State MessageReader::feed(QByteArrayView bytes)
     return state_;
 }
 
-Decoded decode(const QByteArray& bytes, QByteArrayList& paths)
-{
-    MessageReader reader;
-    const MessageReader::State state = reader.feed(bytes);
-    paths = state == MessageReader::State::Complete ? reader.paths() : QByteArrayList();
-    return state == MessageReader::State::Complete  ? Decoded::Complete
-           : state == MessageReader::State::Invalid ? Decoded::Invalid
-                                                    : Decoded::Incomplete;
-}
-
 HandOver handOver(const QString& socketPath, const QByteArrayList& paths, uid_t user, int timeoutMs)
 {
     if (socketPath.isEmpty() || !isSocketOf(socketPath, user)) return HandOver::NoWindow;

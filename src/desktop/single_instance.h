@@ -53,9 +53,6 @@ private:
     QByteArrayList paths_;
 };
 
-enum class Decoded { Incomplete, Complete, Invalid };
-Decoded decode(const QByteArray& bytes, QByteArrayList& paths);
-
 enum class HandOver {
     Taken,    // a running window has the paths
     NoWindow, // nobody of this user listens

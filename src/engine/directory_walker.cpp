@@ -192,29 +192,14 @@ void DirectoryWalker::work()
     }
 }
 
-DirectoryWalker::Take DirectoryWalker::take(FolderListing& out)
-{
-    return takeUntil(out, std::nullopt);
-}
-
 DirectoryWalker::Take DirectoryWalker::takeFor(FolderListing& out,
                                                std::chrono::milliseconds timeout)
 {
-    return takeUntil(out, std::chrono::steady_clock::now() + timeout);
-}
-
-DirectoryWalker::Take
-DirectoryWalker::takeUntil(FolderListing& out,
-                           std::optional<std::chrono::steady_clock::time_point> deadline)
-{
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
     std::unique_lock lock(mutex_);
     const auto done = [this] { return cancelled_ || slots_.front().ready; };
     if (cancelled_ || slots_.empty()) return Take::Ended;
-    if (deadline) {
-        if (!listingReady_.wait_until(lock, *deadline, done)) return Take::TimedOut;
-    } else {
-        listingReady_.wait(lock, done);
-    }
+    if (!listingReady_.wait_until(lock, deadline, done)) return Take::TimedOut;
     if (cancelled_) return Take::Ended;
     out = std::move(slots_.front().listing);
     slots_.pop_front();
@@ -223,12 +208,6 @@ DirectoryWalker::takeUntil(FolderListing& out,
     lock.unlock();
     if (more) workAvailable_.notify_one();
     return Take::Ready;
-}
-
-std::size_t DirectoryWalker::pending() const
-{
-    const std::lock_guard lock(mutex_);
-    return slots_.size();
 }
 
 void DirectoryWalker::cancel()

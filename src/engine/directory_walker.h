@@ -55,7 +55,7 @@ struct FolderListing
 };
 
 // Reads folders on a pool of threads, ahead of a consumer that takes the listings one by one
-// in the order it submitted the folders. Submit and take belong to one consumer thread;
+// in the order it submitted the folders. Submitting and taking belong to one consumer thread;
 // cancel may come from any thread.
 class DirectoryWalker
 {
@@ -84,14 +84,10 @@ public:
     // walk the whole path again; it keeps a copy of the handle, a bounded number at a time.
     void submit(std::string folder, int parentFd = -1);
 
-    // The listing of the earliest submitted folder not yet taken, waiting as long as it takes.
-    // Ended when nothing is pending or the walker was cancelled.
-    Take take(FolderListing& out);
-    // The same, waiting at most timeout; TimedOut leaves out unchanged.
+    // The listing of the earliest submitted folder not yet taken, waiting at most timeout.
+    // Ended when every submitted folder was taken or the walker was cancelled; TimedOut leaves
+    // out unchanged.
     Take takeFor(FolderListing& out, std::chrono::milliseconds timeout);
-
-    // Folders submitted and not yet taken.
-    std::size_t pending() const;
 
     // Stops the workers and joins them: no worker runs afterwards. Listings not yet taken
     // are dropped. May be called more than once.
@@ -107,12 +103,10 @@ private:
     };
 
     void work();
-    Take takeUntil(FolderListing& out,
-                   std::optional<std::chrono::steady_clock::time_point> deadline);
     bool claimable() const;
 
     const Options options_;
-    mutable std::mutex mutex_;
+    std::mutex mutex_;
     std::condition_variable workAvailable_;
     std::condition_variable listingReady_;
     std::deque<Slot> slots_;      // slots_[0] holds ticket taken_, the next to take

@@ -47,19 +47,6 @@ SizePrefetcher::SizePrefetcher(std::size_t rows, PathAt pathAt, Options options)
     start();
 }
 
-SizePrefetcher::SizePrefetcher(std::vector<std::string> paths)
-    : SizePrefetcher(std::move(paths), Options{})
-{
-}
-
-SizePrefetcher::SizePrefetcher(std::vector<std::string> paths, Options options)
-    : paths_(std::move(paths)), rows_(paths_.size()),
-      pathAt_([this](std::size_t row) { return std::string_view(paths_[row]); }),
-      options_(sane(options))
-{
-    start();
-}
-
 SizePrefetcher::~SizePrefetcher()
 {
     cancel();
@@ -99,7 +86,7 @@ bool SizePrefetcher::claimable() const
 
 void SizePrefetcher::work()
 {
-    std::vector<SizeResult> results;
+    std::vector<posix::SizeResult> results;
     results.reserve(options_.batch);
     std::unique_lock lock(mutex_);
     for (;;) {
@@ -154,42 +141,22 @@ void SizePrefetcher::work()
     }
 }
 
-SizePrefetcher::Take SizePrefetcher::take(SizeResult& out)
-{
-    return takeInto(std::nullopt, 1, [&](const SizeResult& result) { out = result; });
-}
-
-SizePrefetcher::Take SizePrefetcher::takeFor(SizeResult& out, std::chrono::milliseconds timeout)
-{
-    return takeInto(std::chrono::steady_clock::now() + timeout, 1,
-                    [&](const SizeResult& result) { out = result; });
-}
-
-SizePrefetcher::Take SizePrefetcher::takeSomeFor(std::vector<SizeResult>& out, std::size_t most,
+SizePrefetcher::Take SizePrefetcher::takeSomeFor(std::vector<posix::SizeResult>& out,
+                                                 std::size_t most,
                                                  std::chrono::milliseconds timeout)
 {
     out.clear();
-    return takeInto(std::chrono::steady_clock::now() + timeout, std::max<std::size_t>(most, 1),
-                    [&](const SizeResult& result) { out.push_back(result); });
-}
-
-template <typename Sink>
-SizePrefetcher::Take
-SizePrefetcher::takeInto(std::optional<std::chrono::steady_clock::time_point> deadline,
-                         std::size_t most, Sink&& sink)
-{
+    most = std::max<std::size_t>(most, 1);
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
     std::unique_lock lock(mutex_);
     if (cancelled_ || taken_ >= rows_) return Take::Ended;
     const auto ready = [&] { return cancelled_ || ring_[taken_ % ring_.size()].ready; };
-    if (!deadline)
-        resultReady_.wait(lock, ready);
-    else if (!resultReady_.wait_until(lock, *deadline, ready))
-        return Take::TimedOut;
+    if (!resultReady_.wait_until(lock, deadline, ready)) return Take::TimedOut;
     if (cancelled_) return Take::Ended;
     for (std::size_t n = 0; n < most && taken_ < rows_; ++n) {
         Slot& slot = ring_[taken_ % ring_.size()];
         if (!slot.ready) break;
-        sink(slot.result);
+        out.push_back(slot.result);
         slot.ready = false;
         ++taken_;
     }

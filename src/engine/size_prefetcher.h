@@ -9,19 +9,14 @@
 #include <cstdint>
 #include <functional>
 #include <mutex>
-#include <optional>
-#include <string>
 #include <string_view>
 #include <thread>
 #include <vector>
 
 namespace engine {
 
-using posix::sizeOf;
-using posix::SizeResult;
-
 // Reads the sizes of a fixed list of paths on a pool of threads, a bounded window ahead of a
-// consumer that takes the results strictly in row order. Take belongs to one consumer thread;
+// consumer that takes the results strictly in row order. Taking belongs to one consumer thread;
 // cancel may come from any thread.
 class SizePrefetcher
 {
@@ -48,25 +43,19 @@ public:
 
     SizePrefetcher(std::size_t rows, PathAt pathAt);
     SizePrefetcher(std::size_t rows, PathAt pathAt, Options options);
-    explicit SizePrefetcher(std::vector<std::string> paths);
-    SizePrefetcher(std::vector<std::string> paths, Options options);
     // Cancels and joins the workers.
     ~SizePrefetcher();
     SizePrefetcher(const SizePrefetcher&) = delete;
     SizePrefetcher& operator=(const SizePrefetcher&) = delete;
 
-    // The result of row next(), waiting as long as it takes. Ended after the last row or
-    // once cancelled.
-    Take take(SizeResult& out);
-    // The same, waiting at most timeout; TimedOut leaves out unchanged.
-    Take takeFor(SizeResult& out, std::chrono::milliseconds timeout);
     // The results of row next() and of the ready rows right after it, at most `most` of them,
-    // in row order, in place of what out held; waits at most timeout for the first. One lock
-    // for many rows: a consumer that takes row by row contends with every worker.
-    Take takeSomeFor(std::vector<SizeResult>& out, std::size_t most,
+    // in row order, in place of what out held; waits at most timeout for the first. Ended after
+    // the last row or once cancelled; TimedOut leaves out empty. One lock for many rows: a
+    // consumer that takes row by row contends with every worker.
+    Take takeSomeFor(std::vector<posix::SizeResult>& out, std::size_t most,
                      std::chrono::milliseconds timeout);
 
-    // The row the next take answers for.
+    // The row the next take starts at.
     std::size_t next() const;
     std::size_t rows() const { return rows_; }
 
@@ -76,7 +65,7 @@ public:
 private:
     struct Slot
     {
-        SizeResult result;
+        posix::SizeResult result;
         bool ready = false;
     };
 
@@ -85,16 +74,11 @@ private:
     void spawn(unsigned count);
     void work();
     bool claimable() const;
-    // Hands `sink` the results of row next() and the ready rows after it, at most `most`.
-    template <typename Sink>
-    Take takeInto(std::optional<std::chrono::steady_clock::time_point> deadline, std::size_t most,
-                  Sink&& sink);
     // Called with the lock held once rows were taken; wakes a worker for each whole batch
     // that became free.
     unsigned workersToWake() const;
     void wake(unsigned workers);
 
-    const std::vector<std::string> paths_; // only when the prefetcher owns the list
     const std::size_t rows_;
     const PathAt pathAt_;
     const Options options_;

@@ -20,10 +20,6 @@
 // their types taken from the directory entry rather than an extra call per file.
 namespace FileSystem {
 
-using posix::fileExistsAt;
-using posix::FolderReader;
-using posix::isFolderAt;
-
 // The identities of a folder and of every folder above it, repeats and all: those its path
 // names on the way down (links followed) and those it really lies in, up to the root.
 std::vector<std::pair<dev_t, ino_t>> folderAndAncestors(const char* folder);
@@ -83,11 +79,11 @@ private:
 template <typename Visit>
 bool forEachFile(const char* folder, const NamePattern& pattern, Visit&& visit)
 {
-    FolderReader reader(AT_FDCWD, folder);
+    posix::FolderReader reader(AT_FDCWD, folder);
     if (!reader.isOpen()) return false;
     while (const dirent* entry = reader.next()) {
         if (entry->d_type == DT_DIR || !pattern.matches(entry->d_name)) continue;
-        if (!fileExistsAt(reader.fd(), entry->d_name)) continue;
+        if (!posix::fileExistsAt(reader.fd(), entry->d_name)) continue;
         visit(reader.fd(), entry->d_name);
     }
     return true;

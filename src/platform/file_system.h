@@ -25,15 +25,6 @@ QByteArray requiredNativePath(const QString& path);
 // What a folder's length raises: a folder has no length.
 RuntimeError folderHasNoLength();
 
-// The classic attribute bits (see posix::Attribute for how this platform maps them).
-using posix::Archive;
-using posix::Attribute;
-using posix::Directory;
-using posix::Hidden;
-using posix::ReadOnly;
-using posix::ReparsePoint;
-using posix::System;
-
 // The attribute value of a path (a link is described by its target's kind). Throws
 // RuntimeError when the path's metadata cannot be read.
 int attributes(const QString& path);

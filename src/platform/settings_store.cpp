@@ -10,16 +10,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-bool SettingsStore::readBoolean(const QString& key, bool defaultValue) const
-{
-    return toBoolean(read(key, booleanText(defaultValue)));
-}
-
-void SettingsStore::writeBoolean(const QString& key, bool value)
-{
-    write(key, booleanText(value));
-}
-
 bool toBoolean(const QString& text)
 {
     const QString trimmed = text.trimmed();

@@ -16,9 +16,6 @@ public:
     // Throws RuntimeError on failure.
     virtual void writeAll(const std::vector<std::pair<QString, QString>>& values) = 0;
     void write(const QString& key, const QString& value) { writeAll({{key, value}}); }
-
-    bool readBoolean(const QString& key, bool defaultValue) const;
-    void writeBoolean(const QString& key, bool value);
 };
 
 // "True"/"False" in any letter case, or a number (anything but 0 is true); any other text

@@ -1,5 +1,7 @@
 #include "engine/size_prefetcher.h"
+#include "engine_helpers.h"
 #include "engine_test_support.h"
+#include "posix/file_queries.h"
 
 #include <atomic>
 #include <cerrno>
@@ -13,8 +15,7 @@
 
 using namespace enginetest;
 using engine::SizePrefetcher;
-using engine::SizeResult;
-using Kind = SizeResult::Kind;
+using Kind = posix::SizeResult::Kind;
 
 namespace {
 
@@ -36,7 +37,7 @@ Expected failed(int error)
     return {Kind::Failed, error, 0, false};
 }
 
-bool matches(const SizeResult& got, const Expected& expected)
+bool matches(const posix::SizeResult& got, const Expected& expected)
 {
     if (got.kind != expected.kind) return false;
     switch (got.kind) {
@@ -51,7 +52,7 @@ bool matches(const SizeResult& got, const Expected& expected)
     return false;
 }
 
-std::string describe(const SizeResult& result)
+std::string describe(const posix::SizeResult& result)
 {
     return "kind=" + std::to_string(int(result.kind)) + " error=" + std::to_string(result.error) +
            " size=" + std::to_string(result.size) + " regular=" + std::to_string(result.regular);
@@ -61,9 +62,10 @@ std::string describe(const SizeResult& result)
 std::size_t mismatches(SizePrefetcher& prefetcher, const std::vector<Expected>& expected)
 {
     std::size_t wrong = 0;
-    SizeResult result;
+    posix::SizeResult result;
     for (std::size_t row = 0; row < expected.size(); ++row) {
-        if (prefetcher.next() != row || prefetcher.take(result) != SizePrefetcher::Take::Ready) {
+        if (prefetcher.next() != row ||
+            takeOne(prefetcher, result) != SizePrefetcher::Take::Ready) {
             CHECK_MSG(false, "row " + std::to_string(row) + " was not delivered");
             return wrong + expected.size() - row;
         }
@@ -72,7 +74,7 @@ std::size_t mismatches(SizePrefetcher& prefetcher, const std::vector<Expected>& 
             ++wrong;
         }
     }
-    CHECK(prefetcher.take(result) == SizePrefetcher::Take::Ended);
+    CHECK(takeOne(prefetcher, result) == SizePrefetcher::Take::Ended);
     return wrong;
 }
 
@@ -82,7 +84,7 @@ std::size_t blockMismatches(SizePrefetcher& prefetcher, const std::vector<Expect
 {
     std::size_t wrong = 0;
     std::size_t row = 0;
-    std::vector<SizeResult> block;
+    std::vector<posix::SizeResult> block;
     for (;;) {
         const auto took = prefetcher.takeSomeFor(block, most, std::chrono::seconds(60));
         if (took != SizePrefetcher::Take::Ready) {
@@ -90,7 +92,7 @@ std::size_t blockMismatches(SizePrefetcher& prefetcher, const std::vector<Expect
             break;
         }
         CHECK(!block.empty() && block.size() <= std::max<std::size_t>(most, 1));
-        for (const SizeResult& result : block) {
+        for (const posix::SizeResult& result : block) {
             if (row >= expected.size()) {
                 CHECK_MSG(false, "a row past the end was delivered");
                 return wrong + 1;
@@ -152,16 +154,16 @@ void testMixedList()
     for (const SizePrefetcher::Options options :
          {SizePrefetcher::Options{}, SizePrefetcher::Options{1, 1, 1},
           SizePrefetcher::Options{16, 3, 2}, SizePrefetcher::Options{4, 100, 50}}) {
-        SizePrefetcher prefetcher(paths, options);
+        PathListPrefetcher prefetcher(paths, options);
         CHECK(prefetcher.rows() == paths.size());
         CHECK(mismatches(prefetcher, expected) == 0);
         for (const std::size_t most : {std::size_t(0), std::size_t(3), std::size_t(1000)}) {
-            SizePrefetcher inBlocks(paths, options);
+            PathListPrefetcher inBlocks(paths, options);
             CHECK(blockMismatches(inBlocks, expected, most) == 0);
         }
     }
     for (std::size_t row = 0; row < paths.size(); ++row)
-        CHECK_MSG(matches(engine::sizeOf(paths[row]), expected[row]),
+        CHECK_MSG(matches(posix::sizeOf(paths[row]), expected[row]),
                   "sizeOf, row " + std::to_string(row));
 }
 
@@ -188,13 +190,13 @@ void testLongList()
     }
 
     {
-        SizePrefetcher prefetcher(paths);
+        PathListPrefetcher prefetcher(paths);
         CHECK(mismatches(prefetcher, expected) == 0);
         CHECK(prefetcher.next() == rows);
     }
     // In blocks, a window of three batches, so workers and the consumer meet at the ring's end.
     {
-        SizePrefetcher prefetcher(paths, {16, 192, 64});
+        PathListPrefetcher prefetcher(paths, {16, 192, 64});
         CHECK(blockMismatches(prefetcher, expected, 256) == 0);
         CHECK(prefetcher.next() == rows);
     }
@@ -216,25 +218,27 @@ void testLongList()
 
 void testTimedTakeAndEmptyList()
 {
-    SizeResult result;
+    posix::SizeResult result;
     {
-        SizePrefetcher none(std::vector<std::string>{});
+        PathListPrefetcher none(std::vector<std::string>{});
         CHECK(none.rows() == 0);
-        CHECK(none.takeFor(result, std::chrono::milliseconds(1)) == SizePrefetcher::Take::Ended);
-        CHECK(none.take(result) == SizePrefetcher::Take::Ended);
+        CHECK(takeOneFor(none, result, std::chrono::milliseconds(1)) ==
+              SizePrefetcher::Take::Ended);
+        CHECK(takeOne(none, result) == SizePrefetcher::Take::Ended);
     }
     TempDir dir;
     makeFile(dir / "one", 1);
-    SizePrefetcher prefetcher(std::vector<std::string>{dir / "one", dir / "two"});
+    PathListPrefetcher prefetcher({dir / "one", dir / "two"});
     // The way a window keeps painting: short waits until the row is there.
     SizePrefetcher::Take took;
-    while ((took = prefetcher.takeFor(result, std::chrono::milliseconds(1))) ==
+    while ((took = takeOneFor(prefetcher, result, std::chrono::milliseconds(1))) ==
            SizePrefetcher::Take::TimedOut) {
     }
     CHECK(took == SizePrefetcher::Take::Ready && matches(result, length(1)));
-    CHECK(prefetcher.takeFor(result, std::chrono::seconds(60)) == SizePrefetcher::Take::Ready &&
+    CHECK(takeOneFor(prefetcher, result, std::chrono::seconds(60)) == SizePrefetcher::Take::Ready &&
           matches(result, failed(ENOENT)));
-    CHECK(prefetcher.takeFor(result, std::chrono::milliseconds(1)) == SizePrefetcher::Take::Ended);
+    CHECK(takeOneFor(prefetcher, result, std::chrono::milliseconds(1)) ==
+          SizePrefetcher::Take::Ended);
 }
 
 void testCancellation()
@@ -246,28 +250,28 @@ void testCancellation()
 
     // Destroyed while the workers are filling the window.
     {
-        SizePrefetcher prefetcher(paths, {16, 4096, 16, 16});
+        PathListPrefetcher prefetcher(paths, {16, 4096, 16, 16});
         CHECK(threadCount() == before + 16);
-        SizeResult result;
+        posix::SizeResult result;
         for (int i = 0; i < 10; ++i)
-            prefetcher.take(result);
+            takeOne(prefetcher, result);
         CHECK(prefetcher.next() == 10 && matches(result, length(42)));
     }
     CHECK(threadCount() == before);
 
     // Cancelled from another thread while the consumer is taking.
     {
-        SizePrefetcher prefetcher(paths);
+        PathListPrefetcher prefetcher(paths);
         std::atomic<bool> started{false};
         std::thread canceller([&] {
             while (!started.load())
                 std::this_thread::yield();
             prefetcher.cancel();
         });
-        SizeResult result;
+        posix::SizeResult result;
         std::size_t taken = 0;
         bool allRight = true;
-        while (prefetcher.take(result) == SizePrefetcher::Take::Ready) {
+        while (takeOne(prefetcher, result) == SizePrefetcher::Take::Ready) {
             allRight = allRight && matches(result, length(42));
             ++taken;
             started.store(true);
@@ -275,7 +279,7 @@ void testCancellation()
         canceller.join();
         CHECK(allRight && taken > 0);
         CHECK(threadCount() == before);
-        CHECK(prefetcher.takeFor(result, std::chrono::milliseconds(1)) ==
+        CHECK(takeOneFor(prefetcher, result, std::chrono::milliseconds(1)) ==
               SizePrefetcher::Take::Ended);
         prefetcher.cancel(); // a second cancel is harmless
     }
@@ -292,14 +296,14 @@ void testWorkersFollowTheWaiting()
     const std::string path = dir / "file";
     const int before = threadCount();
     {
-        SizePrefetcher quick(std::vector<std::string>(20000, path), {12, 4096, 16, 2});
+        PathListPrefetcher quick(std::vector<std::string>(20000, path), {12, 4096, 16, 2});
         CHECK(threadCount() == before + 2);
-        std::vector<SizeResult> block;
+        std::vector<posix::SizeResult> block;
         std::size_t rows = 0;
         bool allRight = true;
         while (quick.takeSomeFor(block, 500, std::chrono::seconds(60)) ==
                SizePrefetcher::Take::Ready) {
-            for (const SizeResult& result : block)
+            for (const posix::SizeResult& result : block)
                 allRight = allRight && matches(result, length(7));
             rows += block.size();
         }
@@ -320,9 +324,9 @@ void testWorkersFollowTheWaiting()
                                 return std::string_view(path);
                             },
                             {12, 4096, 4, 2});
-        SizeResult result;
+        posix::SizeResult result;
         std::size_t rows = 0;
-        while (slow.take(result) == SizePrefetcher::Take::Ready && matches(result, length(7)))
+        while (takeOne(slow, result) == SizePrefetcher::Take::Ready && matches(result, length(7)))
             ++rows;
         CHECK(rows == 400);
         CHECK_MSG(mostAtOnce.load() > 2,
@@ -402,8 +406,8 @@ void testReaderAnswersAsTheWholePath()
 
     posix::SizeReader reader;
     for (const std::string& path : paths) {
-        const SizeResult whole = engine::sizeOf(path);
-        const SizeResult read = reader.of(path);
+        const posix::SizeResult whole = posix::sizeOf(path);
+        const posix::SizeResult read = reader.of(path);
         CHECK_MSG(whole.kind == read.kind && whole.error == read.error && whole.size == read.size &&
                       whole.regular == read.regular,
                   printable(path) + ": " + describe(read) + ", the whole path: " + describe(whole));
