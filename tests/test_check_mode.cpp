@@ -2,7 +2,11 @@
 // display, beside the real window offscreen doing the same with the same files. Every road in
 // and out must give the window's own bytes.
 
+#include "adding/list_file_lines.h"
 #include "cli/check_arguments.h"
+#include "cli/check_messages.h"
+#include "cli/check_run.h"
+#include "cli/standard_streams.h"
 #include "platform/desktop_spreadsheet.h"
 #include "support/form_controls.h"
 #include "support/loaded_window.h"
@@ -235,6 +239,39 @@ class CheckModeTest : public QObject
     QString path(const QString& name) const { return dir_.filePath(name); }
     QByteArray native(const QString& name) const { return QFile::encodeName(path(name)); }
 
+    // A run inside this process, its two streams into files, so that its rows can be read.
+    struct Here
+    {
+        int status = -1;
+        QByteArray err;
+        QList<std::optional<std::int64_t>> sizes;
+        QStringList sizeTexts;
+    };
+    Here runHere(const QStringList& arguments)
+    {
+        const CheckArguments parsed =
+            CheckArguments::parse(QStringList{"bytemarsh", "--check"} + arguments, dir_.path());
+        const int outFd =
+            ::open(native("here.out").constData(), O_CREAT | O_WRONLY | O_TRUNC, 0644);
+        const int errFd =
+            ::open(native("here.err").constData(), O_CREAT | O_WRONLY | O_TRUNC, 0644);
+        Here here;
+        {
+            StandardError errors(errFd);
+            StandardOutput output(errors, outFd);
+            CheckRun run(parsed, errors, output);
+            here.status = run.run();
+            for (int row = 1; row <= run.rows().count(); ++row) {
+                here.sizes << run.rows().size(row);
+                here.sizeTexts << run.rows().subItem(row, 1);
+            }
+        }
+        ::close(outFd);
+        ::close(errFd);
+        here.err = contentOf(path("here.err"));
+        return here;
+    }
+
     // A tree of every kind the folder scan meets, a file beside it and a list file that names
     // a file, a missing file, an empty line and a folder.
     void makeFiles()
@@ -429,6 +466,56 @@ private slots:
         QVERIFY(help.out.startsWith("Usage: bytemarsh "));
         QVERIFY(help.out.contains("--xlsx FILE"));
         QCOMPARE(help.err, QByteArray());
+    }
+
+    // The status is the messages' flag: anything said, an error report or a notice, makes it 1.
+    // Each row keeps its byte count, as the window's results rows do.
+    void theStatusIsWhetherAnythingWasSaid()
+    {
+        const Here sized = runHere({"--unit=kb", path("tree/sub/b.dat"), path("single.bin")});
+        QCOMPARE(sized.status, 0);
+        QCOMPARE(sized.err, QByteArray());
+        QCOMPARE(sized.sizes, (QList<std::optional<std::int64_t>>{1536, 56789}));
+        QCOMPARE(sized.sizeTexts, QStringList({"1.5 KB", "55.45 KB"}));
+
+        const Here missing = runHere({path("missing.bin"), path("tree/a.txt")});
+        QCOMPARE(missing.status, 1);
+        QCOMPARE(missing.err,
+                 "bytemarsh: " + native("missing.bin") + ": File not found (error 53)\n");
+        QCOMPARE(missing.sizes, (QList<std::optional<std::int64_t>>{std::nullopt, 5}));
+
+        // A notice alone: every row is sized, but a line of the list was left out.
+        writeFile(path("overlong.txt"), QByteArray(ListFileLines::kLongestRow + 1, 'x') + "\r\n" +
+                                            native("tree/a.txt") + "\r\n");
+        const Here noticed = runHere({"--list", path("overlong.txt")});
+        QCOMPARE(noticed.status, 1);
+        QCOMPARE(noticed.err,
+                 "bytemarsh: " + native("overlong.txt") + ": Line 1 of " + native("overlong.txt") +
+                     " was left out: it is longer than any path can be (more than " +
+                     QByteArray::number(qulonglong(ListFileLines::kLongestRow)) + " bytes).\n");
+        QCOMPARE(noticed.sizes, (QList<std::optional<std::int64_t>>{5}));
+    }
+
+    void aMessageIsOneLineAboutItsSubject()
+    {
+        const int fd = ::open(native("said.err").constData(), O_CREAT | O_WRONLY | O_TRUNC, 0644);
+        StandardError errors(fd);
+        CheckMessages messages(errors);
+        QVERIFY(!messages.errored());
+        messages.tell(QStringLiteral("no subject\r\n\r\nyet"));
+        QVERIFY(messages.errored());
+        messages.setSubject("a b/c");
+        ErrorReport report;
+        report.description = QStringLiteral("no number");
+        messages.report(report);
+        report.number = 76;
+        messages.report(report);
+        messages.clearSubject();
+        messages.tell(QStringLiteral("done"));
+        ::close(fd);
+        QCOMPARE(contentOf(path("said.err")),
+                 QByteArray("bytemarsh: no subject yet\nbytemarsh: a b/c: no number\n"
+                            "bytemarsh: a b/c: no number (error 76)\nbytemarsh: done\n"));
     }
 
     void aWrongCommandLineEndsWithTwoAndTheUsage_data()

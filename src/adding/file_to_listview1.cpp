@@ -32,18 +32,18 @@ QString leftOutText(const QString& path, std::size_t count, std::size_t firstLin
 
 namespace FileToListview1 {
 
-void LoadListFile(RowList& list, const QString& path, Dialogs& dialogs, EventPump& events)
+void LoadListFile(RowList& list, const QString& path, Notices& notices, EventPump& events)
 {
     if (!FileExistsByDate(path)) {
-        dialogs.inform(QStringLiteral("File not found"));
+        notices.tell(QStringLiteral("File not found"));
         return;
     }
     FileSystem::SequentialFile file(path);
-    LoadListLines(list, file, path, dialogs, events);
+    LoadListLines(list, file, path, notices, events);
 }
 
 void LoadListLines(RowList& list, FileSystem::SequentialFile& file, const QString& name,
-                   Dialogs& dialogs, EventPump& events)
+                   Notices& notices, EventPump& events)
 {
     int rows = 0;
     ListFileLines lines([&](std::string_view row) {
@@ -59,7 +59,7 @@ void LoadListLines(RowList& list, FileSystem::SequentialFile& file, const QStrin
     }
     lines.finish();
     if (lines.rowsLeftOut() > 0)
-        dialogs.inform(leftOutText(name, lines.rowsLeftOut(), lines.firstLineLeftOut()));
+        notices.tell(leftOutText(name, lines.rowsLeftOut(), lines.firstLineLeftOut()));
 }
 
 } // namespace FileToListview1

@@ -3,8 +3,8 @@
 #include <QString>
 #include <cstddef>
 
-class Dialogs;
 class EventPump;
+class Notices;
 class RowList;
 
 namespace FileSystem {
@@ -19,13 +19,13 @@ constexpr std::size_t kReadBufferBytes = 64 * 1024;
 
 // Appends one row per line of the list file, each line unchanged (see ListFileLines). The file
 // is read a buffer at a time, so memory follows the rows added. A line longer than any path can
-// be is left out, and one box for the file says how many were. A missing file is said so in a
-// box; other failures reach the caller, and the rows before them stay. The window gets wait
+// be is left out, and `notices` is told once for the file how many were. A missing file is told
+// so; other failures reach the caller, and the rows before them stay. The window gets wait
 // rounds while a long file loads.
-void LoadListFile(RowList& list, const QString& path, Dialogs& dialogs, EventPump& events);
+void LoadListFile(RowList& list, const QString& path, Notices& notices, EventPump& events);
 // The same for a list already open (standard input, say), read to its end; `name` is how the
-// box about left-out lines names it.
+// text about left-out lines names it.
 void LoadListLines(RowList& list, FileSystem::SequentialFile& file, const QString& name,
-                   Dialogs& dialogs, EventPump& events);
+                   Notices& notices, EventPump& events);
 
 } // namespace FileToListview1

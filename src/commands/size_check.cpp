@@ -2,6 +2,7 @@
 
 #include "commands/locations.h"
 #include "core/error_trap.h"
+#include "core/size_rows.h"
 #include "core/sizes_ahead.h"
 #include "core/unit_options.h"
 #include "core/units.h"
@@ -10,13 +11,36 @@
 #include "platform/dialogs.h"
 #include "platform/event_pump.h"
 
-#include <cstdint>
 #include <string_view>
 
 namespace {
 
 // Rows between two looks at the clock: the wait rounds come by the clock, not by the row.
 constexpr int kRowsPerClockLook = 64;
+
+// One results row appended for each file row, in the unit the options show at the time.
+class ResultsRows : public SizeRowSteps
+{
+public:
+    ResultsRows(RowList& results, const UnitOptions& units, EventPump& events)
+        : results_(results), units_(units), events_(events)
+    {
+    }
+
+    int targetRow(int, std::string_view path) override { return results_.addUtf8(path); }
+    short unit() override { return unit_ = selectedUnit(units_, unit_); }
+    bool rowDone(int i, int) override
+    {
+        if (i % kRowsPerClockLook == 0) events_.processWaitRound();
+        return true;
+    }
+
+private:
+    RowList& results_;
+    const UnitOptions& units_;
+    EventPump& events_;
+    short unit_ = UnitBytes;
+};
 
 } // namespace
 
@@ -37,23 +61,8 @@ void SizeCheck::run()
         int last = 0;
         trap.line(108, [&] { last = files_.count(); });
         SizesAhead sizes(files_, last, context_.events);
-        short unit = UnitBytes;
-        for (int i = 1; i <= last; ++i) {
-            // A step that fails leaves its variable empty, said outright: the optimiser may
-            // otherwise reuse the storage on the way out of the failed step.
-            std::string_view path; // points into the file list's pinned texts
-            if (!trap.line(110, [&] { path = files_.textUtf8(i); })) path = {};
-            int row = 0;
-            if (!trap.line(112, [&] { row = results_.addUtf8(path); })) row = 0;
-            trap.line(114, [&] { unit = selectedUnit(units_, unit); });
-            trap.line(130, [&] {
-                const std::int64_t bytes = lengthFrom(sizes.of(i, path));
-                results_.setSubItem(row, 1, ConvertUnitTo(unit, double(bytes)));
-                // Kept exactly as read, for sorting and totals: the text may be in any unit.
-                results_.setSize(row, bytes);
-            });
-            if (i % kRowsPerClockLook == 0) context_.events.processWaitRound();
-        }
+        ResultsRows steps(results_, units_, context_.events);
+        SizeRows(files_, last, sizes, results_, trap, {110, 112, 114, 130}, steps);
         sizes.finish();
         trap.line(134, [&] { context_.pointer.setMousePointer(PointerSetting::Default); });
         trap.line(136, [&] { context_.dialogs.inform(QStringLiteral("Done.")); });

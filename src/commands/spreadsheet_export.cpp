@@ -37,7 +37,7 @@ void SpreadsheetExport::run()
     SpreadsheetWorkbook* workbook = nullptr;
     trap.line(114, [&] { workbook = &existingObject(application.get()).addWorkbook(); });
 
-    WriteResultsSheet(results_, workbook, trap, context_);
+    WriteResultsSheet(results_, workbook, trap, context_.events, context_.dialogs);
     trap.line(168, [&] { existingObject(application.get()).setVisible(true); });
     trap.line(170, [&] { context_.pointer.setMousePointer(PointerSetting::Default); });
 }

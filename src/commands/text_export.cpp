@@ -2,6 +2,7 @@
 
 #include "commands/locations.h"
 #include "core/error_trap.h"
+#include "core/window_pointer.h"
 #include "output/text_export.h"
 #include "platform/dialogs.h"
 #include "platform/save_target.h"
@@ -39,5 +40,7 @@ void TextExport::run()
     }
     if (trap.test(126, [&] { return answer != AnswerYes; })) return;
 
-    WriteResultsText(results_, chosen, trap, context_);
+    trap.line(128, [&] { context_.pointer.setMousePointer(PointerSetting::Busy); });
+    WriteResultsText(results_, chosen, trap, context_.events);
+    trap.line(142, [&] { context_.pointer.setMousePointer(PointerSetting::Default); });
 }

@@ -16,10 +16,10 @@ QString ErrorReporter::reportText(const QString& description, const QString& pro
 
 void ErrorReporter::report(const ErrorReport& report)
 {
-    dialogs_.messageBox({reportText(report.description, report.project, report.module,
-                                    report.procedure, report.line),
-                         QStringLiteral("Application Error"), BoxIcon::Exclamation,
-                         BoxButtons::Ok});
+    dialogs_->messageBox({reportText(report.description, report.project, report.module,
+                                     report.procedure, report.line),
+                          QStringLiteral("Application Error"), BoxIcon::Exclamation,
+                          BoxButtons::Ok});
 }
 
 ErrorTrap::ErrorTrap(ErrorReporter& reporter, QString module, QString procedure, QString project)

@@ -24,7 +24,7 @@ public:
     static constexpr auto kSupportAddress = "support@bytemarsh.example.com";
     static constexpr auto kMainProject = "Meterkin2021/08/31";
 
-    explicit ErrorReporter(Dialogs& dialogs) : dialogs_(dialogs) {}
+    explicit ErrorReporter(Dialogs& dialogs) : dialogs_(&dialogs) {}
     virtual ~ErrorReporter() = default;
 
     static QString reportText(const QString& description, const QString& project,
@@ -32,8 +32,12 @@ public:
     // Shows the report in its box; a program without a window says it otherwise.
     virtual void report(const ErrorReport& report);
 
+protected:
+    // A reporter with no boxes to show, which says every report its own way (overrides report).
+    ErrorReporter() = default;
+
 private:
-    Dialogs& dialogs_;
+    Dialogs* dialogs_ = nullptr;
 };
 
 // Where a procedure's reports say they arose: its module (or window) and its own name.

@@ -27,13 +27,13 @@ QString sheetFullText(int leftOut)
 } // namespace
 
 void WriteResultsSheet(RowList& results, SpreadsheetWorkbook* workbook, ErrorTrap& trap,
-                       const CommandContext& context)
+                       EventPump& events, Notices& notices)
 {
     int i = 1; // 116
     int columns = 0;
     trap.line(118, [&] { columns = results.columnCount(); });
     for (int k = 1; k <= columns; ++k) {
-        trap.line(120, [&] { context.events.processPendingEvents(); });
+        trap.line(120, [&] { events.processPendingEvents(); });
         const int titleLine = k == 1 ? 124 : 128; // 122: the two branches write alike
         trap.line(titleLine,
                   [&] { existingObject(workbook).setCell(1, i, results.columnHeader(k)); });
@@ -46,14 +46,14 @@ void WriteResultsSheet(RowList& results, SpreadsheetWorkbook* workbook, ErrorTra
     int leftOut = 0; // ticked rows past the sheet's last row
     trap.line(138, [&] { rows = results.count(); });
     for (int r = 1; r <= rows; ++r) {
-        trap.line(140, [&] { context.events.processPendingEvents(); });
+        trap.line(140, [&] { events.processPendingEvents(); });
         const bool ticked = trap.test(142, [&] { return results.checked(r); });
         // Every cell past the sheet's end would fail alike: the user is told once, after the rows.
         if (ticked && j > kSheetRows) ++leftOut;
         if (ticked && j <= kSheetRows) {
             i = 1;                               // 144
             for (int k = 1; k <= columns; ++k) { // 146
-                trap.line(148, [&] { context.events.processPendingEvents(); });
+                trap.line(148, [&] { events.processPendingEvents(); });
                 if (k == 1) { // 150
                     trap.line(152,
                               [&] { existingObject(workbook).setCell(j, i, results.text(r)); });
@@ -69,6 +69,6 @@ void WriteResultsSheet(RowList& results, SpreadsheetWorkbook* workbook, ErrorTra
         }
         ++j; // 162
     }
-    if (leftOut > 0) trap.line(164, [&] { context.dialogs.inform(sheetFullText(leftOut)); });
+    if (leftOut > 0) trap.line(164, [&] { notices.tell(sheetFullText(leftOut)); });
     trap.line(166, [&] { existingObject(workbook).autofitAllColumns(); });
 }

@@ -8,10 +8,8 @@
 #include "platform/save_target.h"
 #include "platform/text_output_file.h"
 
-void WriteResultsText(RowList& results, const QString& path, ErrorTrap& trap,
-                      const CommandContext& context)
+void WriteResultsText(RowList& results, const QString& path, ErrorTrap& trap, EventPump& events)
 {
-    trap.line(128, [&] { context.pointer.setMousePointer(PointerSetting::Busy); });
     TextOutputFile file;
     trap.line(130, [&] { file.open(path); });
     int last = 0;
@@ -19,9 +17,8 @@ void WriteResultsText(RowList& results, const QString& path, ErrorTrap& trap,
     // A file that could not be opened, or that failed a write, was reported once and is
     // closed: the rows have nowhere to go.
     for (int i = 1; i <= last && file.isOpen(); ++i) {
-        trap.line(134, [&] { context.events.processPendingEvents(); });
+        trap.line(134, [&] { events.processPendingEvents(); });
         trap.line(136, [&] { file.writeLine(results.textUtf8(i)); });
     }
     trap.line(140, [&] { file.close(); });
-    trap.line(142, [&] { context.pointer.setMousePointer(PointerSetting::Default); });
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/notices.h"
+
 #include <QString>
 
 // Everything a person answers: message boxes, the input box, the open/save dialogs and the
@@ -29,11 +31,9 @@ struct FileDialogRequest
     int maxResultLength = 30000;
 };
 
-class Dialogs
+class Dialogs : public Notices
 {
 public:
-    virtual ~Dialogs() = default;
-
     virtual int messageBox(const MessageBoxRequest& request) = 0;
     // Returns the typed text, or the empty text on Cancel.
     virtual QString inputBox(const QString& prompt, const QString& title,
@@ -50,6 +50,7 @@ public:
     {
         return messageBox({text, {}, BoxIcon::None, BoxButtons::Ok});
     }
+    void tell(const QString& text) override { inform(text); }
     bool askYesNo(const QString& text)
     {
         return messageBox({text, {}, BoxIcon::None, BoxButtons::YesNo}) == AnswerYes;
