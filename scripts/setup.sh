@@ -31,6 +31,8 @@ test=(
     findutils coreutils gdu fd-find
     # packaging; the completion file, tried in bash's completion framework
     dpkg-dev file lintian appstream desktop-file-utils bash-completion
+    # the code's formatting and clang-tidy's findings
+    clang-format clang-tidy
 )
 
 case $purpose in

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Installs what the tests need, then builds and runs every test headless, in three builds: the
+# Installs what the tests need, checks the code's formatting and clang-tidy's findings
+# (scripts/check_style.sh), then builds and runs every test headless, in three builds: the
 # normal one, the engine's own tests under ThreadSanitizer, and an address-and-undefined-
 # sanitizer build. Each build's suites run under a private D-Bus session, so nothing a desktop
-# left behind decides a result. A failing build does not stop the others; the summary at the
+# left behind decides a result. A failing stage does not stop the others; the summary at the
 # end names every one that failed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -36,6 +37,9 @@ stage() {
     [ "$status" -eq 0 ] || failed+=("$name")
 }
 
+echo "=== formatting and tidiness"
+scripts/check_style.sh || failed+=("formatting and tidiness")
+
 stage "normal build" build -DCMAKE_BUILD_TYPE=Release
 stage "engine under ThreadSanitizer" build-tsan -DCMAKE_BUILD_TYPE=Debug -DBYTEMARSH_TSAN=ON
 stage "address and undefined sanitizers" build-asan -DCMAKE_BUILD_TYPE=Debug -DBYTEMARSH_SANITIZE=ON
@@ -44,4 +48,4 @@ if [ ${#failed[@]} -gt 0 ]; then
     printf '=== failed: %s\n' "${failed[@]}"
     exit 1
 fi
-echo "=== every test passed in all three builds"
+echo "=== the code is formatted and tidy, and every test passed in all three builds"

@@ -54,7 +54,7 @@ void Form1::connectHandlers()
         {PushButton18, &c.copyResultsToClipboard},
     };
     for (const auto& [button, command] : buttons)
-        connect(button, &QPushButton::clicked, this, [this, command] { run(*command); });
+        connect(button, &QPushButton::clicked, this, [this, command = command] { run(*command); });
 
     const QRadioButton* options[] = {Option1, Option2, Option3, Option4};
     for (std::size_t option = 0; option < 4; ++option)
