@@ -2,15 +2,13 @@
 
 #include "base/runtime_error.h"
 #include "platform/file_identity.h"
+#include "platform/in_place_rewrite.h"
+#include "platform/save_steps.h"
 
-#include <QRandomGenerator>
-#include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <vector>
 
 namespace {
 
@@ -30,60 +28,25 @@ RuntimeError openError(int err)
     return RuntimeError::fromErrno(err);
 }
 
-struct ProcPath
-{
-    explicit ProcPath(int fd) { std::snprintf(text, sizeof text, "/proc/self/fd/%d", fd); }
-    char text[32];
-};
-
 bool sameFile(const struct stat& a, const struct stat& b)
 {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
-// The file found by the kernel's rules, now open for writing. Without /proc the name is opened
-// again, and must still be that file.
+// The file found by the walk, now open for writing. Without /proc the name is opened again,
+// and must still be that file.
 UniqueFd openForWriting(const SaveTarget& target)
 {
     constexpr int flags = O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
     UniqueFd fd(::open(ProcPath(target.file()).text, flags));
     if (!fd && errno == ENOENT)
-        fd.reset(::openat(target.folder(), target.name().constData(), flags | target.nameFlags()));
+        fd.reset(::openat(target.folder(), target.name().constData(), flags | O_NOFOLLOW));
     if (!fd) throw openError(errno);
     struct stat found = {}, opened = {};
     if (::fstat(target.file(), &found) != 0 || ::fstat(fd.get(), &opened) != 0)
         throw RuntimeError::fromErrno(errno);
     if (!sameFile(found, opened)) throw notAFile(opened.st_mode);
     return fd;
-}
-
-// O_TMPFILE needs a file system that has it; a folder that takes no new names refuses it too.
-bool tmpfileUnsupported(int err)
-{
-    return err == EOPNOTSUPP || err == EISDIR || err == EINVAL;
-}
-
-// A place of the user's own, for lines that cannot wait beside the target.
-UniqueFd stagePrivately()
-{
-    std::vector<QByteArray> places;
-    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
-    if (runtime.startsWith('/')) places.push_back(runtime);
-    places.push_back(QByteArrayLiteral("/tmp"));
-    int err = ENOENT;
-    for (const QByteArray& place : places) {
-        UniqueFd fd(::open(place.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600));
-        if (fd) return fd;
-        err = errno;
-    }
-    throw RuntimeError::fromErrno(err);
-}
-
-// So the new name survives a power cut with the content it names.
-void syncFolder(int folder)
-{
-    const UniqueFd fd(::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (fd) (void)::fsync(fd.get());
 }
 
 } // namespace
@@ -97,6 +60,10 @@ void TextOutputFile::open(const QString& path)
         struct stat info = {};
         if (::fstat(target.file(), &info) != 0) throw RuntimeError::fromErrno(errno);
         if (!S_ISREG(info.st_mode)) throw notAFile(info.st_mode);
+        // Another user may have left it there for this user to fill, as fs.protected_regular
+        // knows.
+        if (target.sharedFolder() && !target.trusts(info.st_uid))
+            throw RuntimeError::fromErrno(EACCES);
         // The user must be allowed to change the file itself, not only its folder.
         writable = openForWriting(target);
     }
@@ -110,7 +77,7 @@ void TextOutputFile::open(const QString& path)
         if (creating && !tmpfileUnsupported(err)) throw openError(err);
         if (creating && ::faccessat(target.folder(), ".", W_OK | X_OK, AT_EACCESS) != 0)
             throw openError(errno);
-        staged = stagePrivately();
+        staged = unnamedPrivateFile();
     }
     target_ = std::move(target);
     writable_ = std::move(writable);
@@ -188,9 +155,19 @@ void TextOutputFile::close()
 
 void TextOutputFile::commit()
 {
-    if (stagedBeside_ && !target_.throughLink() && (target_.file() < 0 ? linkNew() : replace()))
+    if (target_.file() < 0) {
+        if (!stagedBeside_ || !linkNew()) createInPlace();
         return;
-    writeInPlace();
+    }
+    struct stat old = {};
+    if (::fstat(writable_.get(), &old) != 0) throw RuntimeError::fromErrno(errno);
+    // In a shared folder a second link may be another user's, planted to have this user's
+    // save write through it into one of their own files: the name is replaced instead, which
+    // drops the planted link, or not written at all.
+    const bool mayBePlanted = target_.sharedFolder() && old.st_nlink != 1;
+    if (stagedBeside_ && replace(old, mayBePlanted)) return;
+    if (mayBePlanted) throw RuntimeError::fromErrno(EACCES);
+    rewriteInPlace(target_, writable_.get(), staged_.get(), off_t(length_));
 }
 
 // No file there yet: the finished file takes the name in one step, or not at all.
@@ -204,27 +181,18 @@ bool TextOutputFile::linkNew()
     return true;
 }
 
-bool TextOutputFile::replace()
+bool TextOutputFile::replace(const struct stat& old, bool linkedElsewhere)
 {
-    struct stat old = {};
-    if (::fstat(writable_.get(), &old) != 0) throw RuntimeError::fromErrno(errno);
-    // Someone else's file would become the user's, and a second link would keep the old one.
-    // Owning the file also settles a sticky folder.
-    if (old.st_uid != ::geteuid() || old.st_nlink != 1) return false;
+    // Someone else's file would become the user's, and a second link would keep the old one
+    // unless that link is what must go.
+    if (old.st_uid != ::geteuid() || (old.st_nlink != 1 && !linkedElsewhere)) return false;
     if (::faccessat(target_.folder(), ".", W_OK | X_OK, AT_EACCESS) != 0) return false;
     if (!carryIdentity(writable_.get(), staged_.get())) return false;
     if (::fsync(staged_.get()) != 0) throw RuntimeError::fromErrno(errno);
 
-    QByteArray hidden;
-    bool linked = false;
-    for (int attempt = 0; attempt < 100 && !linked; ++attempt) {
-        hidden = '.' + target_.name().left(200) + '.' +
-                 QByteArray::number(QRandomGenerator::global()->generate(), 36) + ".new";
-        linked = ::linkat(AT_FDCWD, ProcPath(staged_.get()).text, target_.folder(),
-                          hidden.constData(), AT_SYMLINK_FOLLOW) == 0;
-        if (!linked && errno != EEXIST) return false;
-    }
-    if (!linked) return false;
+    const QByteArray hidden =
+        linkUnderHiddenName(staged_.get(), target_.folder(), target_.name(), "new");
+    if (hidden.isEmpty()) return false;
     // The name must still be the file the user agreed to replace.
     struct stat now = {};
     const bool unchanged =
@@ -239,41 +207,22 @@ bool TextOutputFile::replace()
     return true;
 }
 
-void TextOutputFile::writeInPlace()
+// Where the folder keeps no unnamed file the new one is made under its name, and removed again
+// when it cannot be filled.
+void TextOutputFile::createInPlace()
 {
-    UniqueFd created;
-    int out = writable_.get();
-    if (out < 0) {
-        created.reset(::openat(
-            target_.folder(), target_.name().constData(),
-            O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | target_.nameFlags(), 0666));
-        if (!created) throw openError(errno);
-        struct stat info = {};
-        if (::fstat(created.get(), &info) != 0) throw RuntimeError::fromErrno(errno);
-        if (!S_ISREG(info.st_mode)) throw notAFile(info.st_mode);
-        out = created.get();
+    const UniqueFd created(::openat(
+        target_.folder(), target_.name().constData(),
+        O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666));
+    // In a shared folder a name that has appeared since may have been put there for this save.
+    if (!created && errno == EEXIST && target_.sharedFolder())
+        throw RuntimeError::fromErrno(EACCES);
+    if (!created) throw openError(errno);
+    try {
+        copyBytes(staged_.get(), created.get(), off_t(length_));
+        if (::fsync(created.get()) != 0) throw RuntimeError::fromErrno(errno);
+    } catch (const RuntimeError&) {
+        ::unlinkat(target_.folder(), target_.name().constData(), 0);
+        throw;
     }
-    const off_t length = off_t(length_);
-    // Reserved beyond the end, so the old content stays as it is until the copy begins.
-    if (length > 0 && ::fallocate(out, FALLOC_FL_KEEP_SIZE, 0, length) != 0 &&
-        errno != EOPNOTSUPP && errno != ENOSYS)
-        throw RuntimeError::fromErrno(errno);
-
-    std::vector<char> block(std::size_t(std::min<off_t>(length, off_t(kFlushAt))));
-    for (off_t at = 0; at < length;) {
-        const ssize_t got =
-            ::pread(staged_.get(), block.data(),
-                    std::size_t(std::min<off_t>(length - at, off_t(block.size()))), at);
-        if (got < 0 && errno == EINTR) continue;
-        if (got <= 0) throw RuntimeError::fromErrno(got < 0 ? errno : EIO);
-        for (ssize_t put = 0; put < got;) {
-            const ssize_t wrote =
-                ::pwrite(out, block.data() + put, std::size_t(got - put), at + put);
-            if (wrote < 0 && errno == EINTR) continue;
-            if (wrote < 0) throw RuntimeError::fromErrno(errno);
-            put += wrote;
-        }
-        at += got;
-    }
-    if (::ftruncate(out, length) != 0 || ::fsync(out) != 0) throw RuntimeError::fromErrno(errno);
 }

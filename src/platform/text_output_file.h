@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <sys/stat.h>
 
 // A sequential text file opened for output: created, or replaced when it exists. Lines are
 // written as UTF-8 and end with CR LF.
@@ -21,12 +22,13 @@
 //   that keeps the file the same file: no file there yet, or the user's own regular file with
 //   one link, in a folder the user may change, whose group, mode, ACLs and extended attributes
 //   the new file can take on;
-// - in place otherwise: the target is rewritten through the file the user chose, as the classic
-//   open for output did, after its full length is reserved where the file system allows, so a
-//   full disk fails before the old content is touched. Owner, links, ACLs and attributes stay.
+// - in place otherwise (see rewriteInPlace): the old content is kept beside the file until the
+//   new content is whole, so owner, links, ACLs and attributes stay and no half file remains.
 //
-// A link is followed as the kernel follows it (see SaveTarget), and the file it leads to is
-// rewritten in place. Only regular files are written; nothing here waits on a pipe or device.
+// Where the path is walked, SaveTarget decides which links are followed. In a shared folder
+// such as /tmp, another user's file is never written (Permission denied), and a file with a
+// second link, which may have been planted, is only ever replaced. Only regular files are
+// written; nothing here waits on a pipe or device.
 class TextOutputFile
 {
 public:
@@ -52,8 +54,8 @@ private:
     void discard();
     void commit();
     bool linkNew();
-    bool replace();
-    void writeInPlace();
+    bool replace(const struct stat& old, bool linkedElsewhere);
+    void createInPlace();
 
     SaveTarget target_;
     UniqueFd writable_; // the file already there, open for writing
