@@ -1,5 +1,6 @@
 #include "cli/check_arguments.h"
 #include "cli/check_mode.h"
+#include "cli/standard_streams.h"
 #include "desktop/command_line.h"
 #include "desktop/single_instance.h"
 #include "platform/gui/qt_platform.h"
@@ -11,6 +12,7 @@
 
 int main(int argc, char* argv[])
 {
+    openClosedStandardStreams();
     // Decided before any window can exist: the check from a terminal needs no display.
     if (CheckArguments::requested(argc, argv)) return RunCheckMode(argc, argv);
 

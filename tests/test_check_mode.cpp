@@ -7,6 +7,7 @@
 #include "cli/check_messages.h"
 #include "cli/check_run.h"
 #include "cli/standard_streams.h"
+#include "cli/terminal_text.h"
 #include "platform/desktop_spreadsheet.h"
 #include "support/form_controls.h"
 #include "support/loaded_window.h"
@@ -587,6 +588,64 @@ private slots:
                 QCOMPARE(out[1], QByteArray("status 0"));
         }
         QCOMPARE(contentOf(path("long.txt")), lines);
+    }
+
+    // Descriptor 1 closed at start must not become a file the program opens later.
+    void aStandardOutputClosedAtStartEndsQuietly()
+    {
+        const QByteArray script = "\"$0\" --check \"$1\" >&-; echo \"status $?\" >&2";
+        const Finished closed =
+            run({"-c", script, kProgram, native("tree/a.txt")}, {.program = "/bin/bash"});
+        QCOMPARE(closed.err, QByteArray("status 0\n"));
+        QCOMPARE(closed.out, QByteArray());
+    }
+
+    void nullEndsEachLineAndAPipeGetsTheBytes()
+    {
+        const QByteArray name = native("odd") + "/two\nlines\x1b[31m";
+        QDir().mkpath(path("odd"));
+        writeFile(QFile::decodeName(name), "abc");
+        const Finished piped = run({"--check", "--null", name, native("tree/a.txt")});
+        QCOMPARE(piped.status, 0);
+        const qsizetype width = name.size();
+        QCOMPARE(piped.out, name + "\t3 bytes" + '\0' + native("tree/a.txt") +
+                                QByteArray(width - native("tree/a.txt").size(), ' ') + "\t5 bytes" +
+                                '\0');
+    }
+
+    // As a user's terminal shows it: every row one line, and the name a shell takes back.
+    void onATerminalANameCannotForgeARowOrDriveTheTerminal()
+    {
+        QDir().mkpath(path("forged"));
+        const QByteArray forged = native("forged") + "/nl\nfake\t99 bytes";
+        writeFile(QFile::decodeName(forged), "abc");
+        const QByteArray missing = native("forged") + "/gone\x1b]0;owned\x07";
+        const QByteArray script = "script -qec \"$(printf '%q ' \"$0\" --check \"$1\" \"$2\")\" "
+                                  "/dev/null";
+        const Finished shown =
+            run({"-c", script, kProgram, forged, missing}, {.program = "/bin/bash"});
+        // The message comes at once, the rows in blocks: their order is not fixed.
+        QList<QByteArray> lines = shown.out.trimmed().split('\n');
+        QCOMPARE(lines.size(), 3); // two rows and the message
+        for (QByteArray& line : lines)
+            line = line.trimmed();
+        std::sort(lines.begin(), lines.end());
+        const QByteArray quoted = "'" + native("forged") + "/nl'$'\\n''fake'$'\\t''99 bytes'";
+        QVERIFY2(lines[1].startsWith(quoted + "\t3 bytes"), lines[1].constData());
+        QVERIFY2(lines[2].startsWith("bytemarsh: '" + native("forged") +
+                                     "/gone'$'\\033'']0;owned'$'\\a': File not found"),
+                 lines[2].constData());
+        QVERIFY(!shown.out.contains('\x1b'));
+    }
+
+    void terminalNamesAreTheShellsQuoting()
+    {
+        QCOMPARE(terminalName("/plain/é name.txt"), std::string("/plain/é name.txt"));
+        QCOMPARE(terminalName("\nit's"), std::string("$'\\n''it'\\''s'"));
+        QCOMPARE(terminalName("a\x7f"), std::string("'a'$'\\177'"));
+        // Bytes that are not UTF-8, and the C1 control some terminals obey as an escape.
+        QCOMPARE(terminalName("\xff\xc2\x9b"), std::string("$'\\377'$'\\302'$'\\233'"));
+        QCOMPARE(terminalText("a\rb\x1b"), std::string("a?b?"));
     }
 
     void anOutputFileIsReplacedWholeOrNotAtAll()

@@ -69,6 +69,10 @@ CheckArguments CheckArguments::parse(const QStringList& arguments, const QString
             continue;
         }
         if (argument == QLatin1String("--check")) continue;
+        if (argument == QLatin1String("--null") || argument == QLatin1String("-0")) {
+            result.nullEnds = true;
+            continue;
+        }
         if (argument == QLatin1String("-h") || argument == QLatin1String("--help")) {
             result.action = Action::ShowHelp;
             return result;

@@ -5,6 +5,7 @@
 #include "base/runtime_error.h"
 #include "cli/check_arguments.h"
 #include "cli/standard_streams.h"
+#include "cli/terminal_text.h"
 #include "core/error_trap.h"
 #include "core/results_columns.h"
 #include "core/sizes_ahead.h"
@@ -112,7 +113,13 @@ bool CheckRun::rowDone(int i, int)
 {
     line_.clear();
     AppendClipboardLine(line_, rows_, i, widths_, events_);
-    line_ += '\n';
+    if (output_.isTerminal()) {
+        // The path leads the line; only a name that would not show as itself changes.
+        const std::string_view path = rows_.textUtf8(i);
+        std::string shown = terminalName(path);
+        if (shown.size() != path.size()) line_.replace(0, path.size(), shown);
+    }
+    line_ += arguments_.nullEnds ? '\0' : '\n';
     output_.write(line_);
     progress_.setChecked(i);
     // Nobody reads on and nothing else is wanted: the rest would be for nothing.

@@ -1,6 +1,7 @@
 #include "cli/standard_streams.h"
 
 #include <cerrno>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace {
@@ -23,6 +24,16 @@ int writeAll(int fd, std::string_view bytes)
 constexpr std::string_view kClearLine = "\r\x1b[K";
 
 } // namespace
+
+void openClosedStandardStreams()
+{
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+        // The lowest free number: this one, as those below are open by now.
+        const int opened = ::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+        if (opened != fd && opened >= 0) ::close(opened);
+    }
+}
 
 StandardError::StandardError(int fd) : fd_(fd), terminal_(::isatty(fd) == 1) {}
 
@@ -60,7 +71,8 @@ void StandardError::clearRunning()
 }
 
 StandardOutput::StandardOutput(StandardError& errors, int fd)
-    : errors_(errors), fd_(fd), sharesTerminal_(errors.isTerminal() && ::isatty(fd) == 1)
+    : errors_(errors), fd_(fd), terminal_(::isatty(fd) == 1),
+      sharesTerminal_(errors.isTerminal() && terminal_)
 {
     buffer_.reserve(2 * kBlock);
 }

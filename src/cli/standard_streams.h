@@ -5,6 +5,10 @@
 #include <string>
 #include <string_view>
 
+// Opens each of descriptors 0, 1 and 2 that is closed on /dev/null, before anything else can
+// open a file that would take its number and be written as standard output.
+void openClosedStandardStreams();
+
 // Standard error for a run without a window: whole lines, and on a terminal one running line
 // that each whole line first clears.
 class StandardError
@@ -47,6 +51,7 @@ public:
     }
     void flush();
 
+    bool isTerminal() const { return terminal_; }
     // The reader has gone: nothing more will arrive.
     bool readerGone() const { return readerGone_; }
     // The errno of a failed write, or 0.
@@ -57,6 +62,7 @@ private:
 
     StandardError& errors_;
     int fd_;
+    bool terminal_;
     bool sharesTerminal_;
     std::string buffer_;
     bool readerGone_ = false;

@@ -56,11 +56,13 @@ QString CommandLine::usage()
         "                    UTF-16); - reads the list from standard input; may be repeated\n"
         "  --text FILE       also save the paths, one per line, as the window saves them\n"
         "  --xlsx FILE       also save a spreadsheet workbook: a title row, then every row\n"
+        "  -0, --null        end each line on standard output with NUL, not a line feed\n"
         "\n"
         "A file whose size cannot be read is named on standard error with the error's\n"
         "number and description, and its size stays empty. A FILE that is saved is\n"
         "replaced only once it is complete. On a terminal, standard error shows a running\n"
-        "count while the check runs.\n"
+        "count while the check runs, and a name that holds a control character is\n"
+        "shown quoted as the shell would quote it.\n"
         "Exit status: 0 when every row was sized, 1 when anything failed, 2 when the\n"
         "command line is wrong.\n");
 }
