@@ -34,7 +34,7 @@ expect() {
     fi
 }
 expect "--check --help --new-window --version" bytemarsh -
-expect "--extension --help --list --text --unit --xlsx" bytemarsh --check folder --
+expect "--extension --help --list --null --text --unit --xlsx" bytemarsh --check folder --
 expect "bytes gb kb mb" bytemarsh --check --unit ''
 expect "kb" bytemarsh --check --unit k
 expect "mb" bytemarsh --check --unit=m
