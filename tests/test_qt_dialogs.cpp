@@ -1,14 +1,20 @@
 #include "platform/gui/qt_dialogs.h"
 #include "support/test_main.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
+#include <QFile>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QInputDialog>
 #include <QLabel>
 #include <QMessageBox>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <functional>
+#include <sys/inotify.h>
+#include <unistd.h>
 
 namespace {
 
@@ -88,6 +94,65 @@ private slots:
         // The patterns still choose the names shown.
         QCOMPARE(toQtNameFilters(QStringLiteral("Text Files (*.txt)|*.txt|All Files (*.*)|*.*|")),
                  QStringLiteral("Text Files (*.txt) (*.txt);;All Files (*.*) (*)"));
+    }
+
+    // A read of some files (in /proc, on a hung network disk) never returns: the dialogs
+    // must show a folder, with each file's icon and type, without opening one file in it.
+    void theFileDialogsShowAFolderWithoutOpeningItsFiles()
+    {
+        QTemporaryDir folder;
+        const QStringList names = {QStringLiteral("kmsg"), QStringLiteral("notes.unheardof"),
+                                   QStringLiteral("results.txt")};
+        for (const QString& name : names) {
+            QFile file(folder.filePath(name));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("%PDF-1.4 and more, for a reader of first bytes\n");
+        }
+        const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        QVERIFY(watch >= 0);
+        QVERIFY(::inotify_add_watch(watch, QFile::encodeName(folder.path()).constData(), IN_OPEN) >=
+                0);
+
+        QtDialogs dialogs;
+        QStringList shown;
+        whenOpen([&](QWidget* open) {
+            auto* dialog = qobject_cast<QFileDialog*>(open);
+            auto* model = dialog->findChild<QFileSystemModel*>();
+            dialog->setDirectory(folder.path());
+            // Icons and types arrive from the model's own thread, one file at a time.
+            QTRY_VERIFY_WITH_TIMEOUT(
+                [&] {
+                    const QModelIndex root = model->index(folder.path());
+                    if (model->rowCount(root) != names.size()) return false;
+                    for (int row = 0; row < names.size(); ++row)
+                        if (model->data(model->index(row, 2, root)).toString().isEmpty())
+                            return false;
+                    return true;
+                }(),
+                10000);
+            const QModelIndex root = model->index(folder.path());
+            for (int row = 0; row < names.size(); ++row) {
+                const QModelIndex name = model->index(row, 0, root);
+                shown << name.data().toString();
+                QVERIFY(!name.data(Qt::DecorationRole).value<QIcon>().isNull());
+            }
+        });
+        QCOMPARE(dialogs.openFile({QStringLiteral("Add"), QStringLiteral("All|*.*|"), true}),
+                 QString());
+        shown.sort();
+        QCOMPARE(shown, names);
+
+        QStringList opened;
+        char events[4096] __attribute__((aligned(__alignof__(inotify_event))));
+        for (ssize_t got; (got = ::read(watch, events, sizeof events)) > 0;)
+            for (char* at = events; at < events + got;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(at);
+                // The folder itself is opened to list it; its files never are.
+                if (event->len > 0) opened << QString::fromLocal8Bit(event->name);
+                at += sizeof(inotify_event) + event->len;
+            }
+        ::close(watch);
+        QCOMPARE(opened, QStringList());
     }
 };
 

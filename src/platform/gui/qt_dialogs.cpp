@@ -1,5 +1,6 @@
 #include "platform/gui/qt_dialogs.h"
 
+#include "platform/gui/name_only_icon_provider.h"
 #include "platform/gui/window_event_pump.h"
 
 #include <QCoreApplication>
@@ -36,6 +37,26 @@ QString withLineFeeds(QString text)
 
 // The labels name their patterns already; Qt would add its own copy of them.
 constexpr QFileDialog::Options kShowLabelsAsWritten = QFileDialog::HideNameFilterDetails;
+
+// Qt's own file dialog, as its static functions show it, but with icons told by name alone.
+QStringList showFileDialog(QWidget* owner, const QString& title, const QString& folder,
+                           const QString& filters, QFileDialog::FileMode mode,
+                           QFileDialog::Options options)
+{
+    static NameOnlyIconProvider icons;
+    QFileDialog dialog(owner, title, folder, filters);
+    dialog.setFileMode(mode);
+    dialog.setOptions(options);
+    if (mode == QFileDialog::AnyFile) dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setIconProvider(&icons);
+    if (dialog.exec() != QDialog::Accepted) return {};
+    return dialog.selectedFiles();
+}
+
+QString firstOf(const QStringList& chosen)
+{
+    return chosen.isEmpty() ? QString() : chosen.first();
+}
 
 } // namespace
 
@@ -107,11 +128,11 @@ QString QtDialogs::openFile(const FileDialogRequest& request)
 {
     hearPendingClose();
     const QString filters = toQtNameFilters(request.filter);
-    if (!request.multiSelect)
-        return QFileDialog::getOpenFileName(owner_, request.title, {}, filters, nullptr,
-                                            kShowLabelsAsWritten);
-    const QStringList chosen = QFileDialog::getOpenFileNames(owner_, request.title, {}, filters,
-                                                             nullptr, kShowLabelsAsWritten);
+    const QStringList chosen =
+        showFileDialog(owner_, request.title, {}, filters,
+                       request.multiSelect ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile,
+                       kShowLabelsAsWritten);
+    if (!request.multiSelect) return firstOf(chosen);
     return joinSelection(chosen, request.maxResultLength);
 }
 
@@ -119,13 +140,14 @@ QString QtDialogs::saveFile(const FileDialogRequest& request)
 {
     hearPendingClose();
     // The command asks its own overwrite question.
-    return QFileDialog::getSaveFileName(owner_, request.title, {}, toQtNameFilters(request.filter),
-                                        nullptr,
-                                        kShowLabelsAsWritten | QFileDialog::DontConfirmOverwrite);
+    return firstOf(showFileDialog(owner_, request.title, {}, toQtNameFilters(request.filter),
+                                  QFileDialog::AnyFile,
+                                  kShowLabelsAsWritten | QFileDialog::DontConfirmOverwrite));
 }
 
 QString QtDialogs::browseForFolder(const QString& title, const QString& initialFolder)
 {
     hearPendingClose();
-    return QFileDialog::getExistingDirectory(owner_, title, initialFolder);
+    return firstOf(showFileDialog(owner_, title, initialFolder, {}, QFileDialog::Directory,
+                                  QFileDialog::ShowDirsOnly));
 }
