@@ -2,6 +2,7 @@
 
 #include "base/runtime_error.h"
 #include "platform/file_system.h"
+#include "platform/held_worker.h"
 #include "platform/shell.h"
 
 #include <QDir>
@@ -13,6 +14,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -61,20 +63,15 @@ QString defaultWorkbookFolder()
     return cache;
 }
 
-QString reserveWorkbookFile(const QString& folder)
+QString freeWorkbookName(const QString& folder)
 {
     for (int n = 1; n < 100000; ++n) {
         const QString name = n == 1 ? QStringLiteral("Bytemarsh results.xlsx")
                                     : QStringLiteral("Bytemarsh results (%1).xlsx").arg(n);
         QString path = QDir(folder).filePath(name);
-        const int fd = ::open(FileSystem::nativePath(path).constData(),
-                              O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0) {
-            ::close(fd);
-            return path;
-        }
-        if (errno == EEXIST) continue;
-        if (errno == ENOENT) throw RuntimeError::pathNotFound();
+        struct stat info = {};
+        if (::lstat(FileSystem::nativePath(path).constData(), &info) == 0) continue;
+        if (errno == ENOENT) return path;
         throw RuntimeError::fromErrno(errno);
     }
     throw RuntimeError::pathFileAccess();
@@ -82,9 +79,9 @@ QString reserveWorkbookFile(const QString& folder)
 
 DesktopSpreadsheetApplication::DesktopSpreadsheetApplication(Shell& shell, QString folder,
                                                              SpreadsheetProgram program,
-                                                             Starter start)
+                                                             Starter start, EventPump* events)
     : shell_(shell), folder_(std::move(folder)), program_(std::move(program)),
-      start_(std::move(start))
+      start_(std::move(start)), events_(events)
 {
 }
 
@@ -104,13 +101,13 @@ void DesktopSpreadsheetApplication::setVisible(bool visible)
 
 void DesktopSpreadsheetApplication::show(const XlsxWorkbook& workbook)
 {
-    const QString path = reserveWorkbookFile(folder_.isEmpty() ? defaultWorkbookFolder() : folder_);
-    try {
-        workbook.save(path);
-    } catch (...) {
-        QFile::remove(path);
-        throw;
-    }
+    const QString path = freeWorkbookName(folder_.isEmpty() ? defaultWorkbookFolder() : folder_);
+    // Whole or not at all: a close while it is written leaves no file behind.
+    const auto save = [&] { workbook.saveReplacing(path); };
+    if (events_)
+        runHeldOnWorker(*events_, save);
+    else
+        save();
     if (program_.executable.isEmpty()) {
         shell_.openUrl(QUrl::fromLocalFile(path).toString());
         return;
@@ -138,5 +135,6 @@ std::unique_ptr<SpreadsheetApplication> DesktopSpreadsheetLauncher::create()
     if (!program.found)
         throw RuntimeError(RuntimeError::CannotCreateObject,
                            QStringLiteral("ActiveX component can't create object"));
-    return std::make_unique<DesktopSpreadsheetApplication>(shell_, folder_, program, start_);
+    return std::make_unique<DesktopSpreadsheetApplication>(shell_, folder_, program, start_,
+                                                           events_);
 }

@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+class EventPump;
 class Shell;
 
 // The program that opens a finished workbook for the user.
@@ -27,9 +28,10 @@ SpreadsheetProgram findSpreadsheetProgram();
 // Where workbooks are written: the user's documents folder, or the cache folder without one.
 QString defaultWorkbookFolder();
 
-// Creates an empty file in folder under a name no file has yet and returns its path, so the
-// workbook written there never replaces anything. Throws RuntimeError when it cannot.
-QString reserveWorkbookFile(const QString& folder);
+// A path in folder under a name no file has yet. The workbook takes it only once whole, and
+// only while it is still free, so it never replaces anything. Throws RuntimeError when the
+// folder cannot be read.
+QString freeWorkbookName(const QString& folder);
 
 // The application object: shows its workbooks by writing each to a new file and opening it.
 class DesktopSpreadsheetApplication : public SpreadsheetApplication
@@ -38,7 +40,7 @@ public:
     using Starter = std::function<bool(const QString& program, const QStringList& arguments)>;
 
     DesktopSpreadsheetApplication(Shell& shell, QString folder, SpreadsheetProgram program,
-                                  Starter start);
+                                  Starter start, EventPump* events = nullptr);
 
     SpreadsheetWorkbook& addWorkbook() override;
     void setVisible(bool visible) override;
@@ -50,6 +52,7 @@ private:
     QString folder_;
     SpreadsheetProgram program_;
     Starter start_;
+    EventPump* events_;
     std::vector<std::unique_ptr<XlsxWorkbook>> workbooks_;
     std::size_t shown_ = 0;
 };
@@ -65,6 +68,9 @@ public:
                                         Finder find = findSpreadsheetProgram,
                                         DesktopSpreadsheetApplication::Starter start = {});
 
+    // The window's pump: each workbook is then written on a worker while the window waits
+    // in held rounds, and a close in one of them ends the program before anything is shown.
+    void setEventPump(EventPump* events) { events_ = events; }
     void beginCommand() override;
     // Throws RuntimeError 429 when no spreadsheet program is found.
     std::unique_ptr<SpreadsheetApplication> create() override;
@@ -74,5 +80,6 @@ private:
     QString folder_;
     Finder find_;
     DesktopSpreadsheetApplication::Starter start_;
+    EventPump* events_ = nullptr;
     std::optional<SpreadsheetProgram> found_; // asked once per command: the desktop is slow
 };

@@ -4,8 +4,19 @@
 
 #include <QCoreApplication>
 
+namespace {
+
+std::unique_ptr<SpreadsheetLauncher> desktopSpreadsheet(Shell& shell, EventPump& events)
+{
+    auto launcher = std::make_unique<DesktopSpreadsheetLauncher>(shell);
+    launcher->setEventPump(&events);
+    return launcher;
+}
+
+} // namespace
+
 QtPlatform::QtPlatform()
-    : spreadsheet_(std::make_unique<DesktopSpreadsheetLauncher>(shell_)),
+    : spreadsheet_(desktopSpreadsheet(shell_, events_)),
       platform_{dialogs_,     settings_,  shell_,
                 fileManager_, clipboard_, *spreadsheet_,
                 events_,      random_,    QCoreApplication::applicationDirPath()}
