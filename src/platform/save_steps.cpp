@@ -62,8 +62,8 @@ bool tmpfileUnsupported(int err)
 QByteArray linkUnderHiddenName(int fd, int folder, const QByteArray& name, const char* kind)
 {
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const QByteArray hidden = '.' + name.left(200) + '.' + kind + '.' +
-                                  QByteArray::number(QRandomGenerator::global()->generate(), 36);
+        QByteArray hidden = '.' + name.left(200) + '.' + kind + '.' +
+                            QByteArray::number(QRandomGenerator::global()->generate(), 36);
         if (::linkat(AT_FDCWD, ProcPath(fd).text, folder, hidden.constData(), AT_SYMLINK_FOLLOW) ==
             0)
             return hidden;
