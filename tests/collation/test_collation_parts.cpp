@@ -116,21 +116,10 @@ void testNameSortSharedOut()
 
 int main()
 {
-    const struct
-    {
-        const char* name;
-        void (*run)();
-    } tests[] = {
+    return enginetest::runAll({
         {"parts_cover_every_item_once", testPartsCoverEveryItemOnce},
         {"keys_in_parts_match_one_collator", testKeysInPartsMatchOneCollator},
         {"a_failing_part_is_reported", testAFailingPartIsReported},
         {"name_sort_shared_out", testNameSortSharedOut},
-    };
-    for (const auto& test : tests) {
-        const int before = enginetest::failures();
-        test.run();
-        std::printf("%s %s\n", enginetest::failures() == before ? "PASS" : "FAIL", test.name);
-    }
-    std::printf("%d checks passed, %d failed\n", enginetest::passes(), enginetest::failures());
-    return enginetest::failures() == 0 ? 0 : 1;
+    });
 }

@@ -58,6 +58,17 @@ int passes()
     return passed;
 }
 
+int runAll(std::initializer_list<TestCase> tests)
+{
+    for (const TestCase& test : tests) {
+        const int before = failures();
+        test.run();
+        std::printf("%s %s\n", failures() == before ? "PASS" : "FAIL", test.name);
+    }
+    std::printf("%d checks passed, %d failed\n", passes(), failures());
+    return failures() == 0 ? 0 : 1;
+}
+
 TempDir::TempDir()
 {
     const char* base = std::getenv("TMPDIR");

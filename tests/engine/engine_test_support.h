@@ -1,5 +1,6 @@
 #pragma once
 
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,6 +18,8 @@ struct TestCase
 void check(bool ok, std::string_view what, const char* file, int line);
 int failures();
 int passes();
+// Runs each test in turn, says how each went, and answers the process's exit status.
+int runAll(std::initializer_list<TestCase> tests);
 
 #define CHECK(condition) ::enginetest::check((condition), #condition, __FILE__, __LINE__)
 #define CHECK_MSG(condition, message)                                                              \

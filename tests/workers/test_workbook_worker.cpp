@@ -8,7 +8,6 @@
 #include "platform/xlsx_workbook.h"
 
 #include <QString>
-#include <cstdio>
 #include <fstream>
 #include <iterator>
 
@@ -79,16 +78,9 @@ void testWhatTheWorkThrowsReachesTheCaller()
 
 int main()
 {
-    const enginetest::TestCase tests[] = {
+    return enginetest::runAll({
         {"a_workbook_is_written_while_the_caller_waits_held",
          testAWorkbookIsWrittenWhileTheCallerWaitsHeld},
         {"what_the_work_throws_reaches_the_caller", testWhatTheWorkThrowsReachesTheCaller},
-    };
-    for (const auto& test : tests) {
-        const int before = enginetest::failures();
-        test.run();
-        std::printf("%s %s\n", enginetest::failures() == before ? "PASS" : "FAIL", test.name);
-    }
-    std::printf("%d checks passed, %d failed\n", enginetest::passes(), enginetest::failures());
-    return enginetest::failures() == 0 ? 0 : 1;
+    });
 }
