@@ -620,8 +620,10 @@ private slots:
         const QByteArray forged = native("forged") + "/nl\nfake\t99 bytes";
         writeFile(QFile::decodeName(forged), "abc");
         const QByteArray missing = native("forged") + "/gone\x1b]0;owned\x07";
-        const QByteArray script = "script -qec \"$(printf '%q ' \"$0\" --check \"$1\" \"$2\")\" "
-                                  "/dev/null";
+        // script(1) hands the line to $SHELL, which must read bash's $'...' quoting.
+        const QByteArray script =
+            "SHELL=/bin/bash script -qec \"$(printf '%q ' \"$0\" --check \"$1\" \"$2\")\" "
+            "/dev/null";
         const Finished shown =
             run({"-c", script, kProgram, forged, missing}, {.program = "/bin/bash"});
         // The message comes at once, the rows in blocks: their order is not fixed, and the

@@ -2,7 +2,7 @@
 // calls under these names). Each wait lasts $BYTEMARSH_SLOW_MS milliseconds (default 30):
 // - every stat of a path that holds the text in $BYTEMARSH_SLOW_PATHS (for a path relative to
 //   an open folder, the folder's path and the name together);
-// - with $BYTEMARSH_SLOW_WRITES set, every write of 64 KiB or more to a regular file;
+// - with $BYTEMARSH_SLOW_WRITES set, every write or pwrite of 64 KiB or more to a regular file;
 // - every opening of a folder to read it (open, openat, opendir) whose own name is
 //   $BYTEMARSH_SLOW_FOLDERS.
 #define _GNU_SOURCE
@@ -51,13 +51,30 @@ static void maybe_wait_at(int dir, const char* path)
     if (strstr(whole, marker)) pause_a_while();
 }
 
-ssize_t write(int fd, const void* data, size_t size)
+static void maybe_wait_to_write(int fd, size_t size)
 {
     struct stat info;
     if (size >= 65536 && getenv("BYTEMARSH_SLOW_WRITES") && NEXT(fstat)(fd, &info) == 0 &&
         S_ISREG(info.st_mode))
         pause_a_while();
+}
+
+ssize_t write(int fd, const void* data, size_t size)
+{
+    maybe_wait_to_write(fd, size);
     return NEXT(write)(fd, data, size);
+}
+
+ssize_t pwrite(int fd, const void* data, size_t size, off_t at)
+{
+    maybe_wait_to_write(fd, size);
+    return NEXT(pwrite)(fd, data, size, at);
+}
+
+ssize_t pwrite64(int fd, const void* data, size_t size, off64_t at)
+{
+    maybe_wait_to_write(fd, size);
+    return NEXT(pwrite64)(fd, data, size, at);
 }
 
 int stat(const char* path, struct stat* info)

@@ -3,11 +3,15 @@
 # 1. on a small ext2 disk, which reserves nothing ahead, with too little room for the new
 #    content beside the old: the save fails and the old content stays whole, through both links
 #    and through the user's own symbolic link;
-# 2. killed at twenty moments of the write: every time the file holds the old content, the new,
-#    or a part of the new with the old content whole in a hidden file beside it.
-# Usage: in_place_saves.sh PROGRAM. Skips (77) where no ext2 image can be mounted.
+# 2. killed at twenty moments of the write, slowed so that the kill can come in the middle on
+#    any disk: every time the file holds the old content, the new, or a part of the new with the
+#    old content whole in a hidden file beside it.
+# Usage: in_place_saves.sh PROGRAM SLOW_STAT_LIBRARY. Skips (77) where no ext2 image can be
+# mounted.
 set -euo pipefail
 program=$(realpath "$1")
+slow_stat=$(realpath "$2")
+export ASAN_OPTIONS=${ASAN_OPTIONS:-}:verify_asan_link_order=0
 work=$(mktemp -d)
 mounted=
 cleanup() {
@@ -60,12 +64,13 @@ full_disk() {
 
 # 2. Killed on the way: the old content, the new, or the old kept beside.
 killed_saves() {
-    # Long rows, so the file takes a while to write: about 150 MB.
+    # Long rows, about 25 MB, written a MiB at a time with a pause before each: the write
+    # takes about half a second on any disk, even one in memory.
     local folder
     folder=$work/$(printf 'long%.0s' $(seq 60))
     mkdir -p shared "$folder"
     echo sized >"$folder/file.txt"
-    rows "$folder/file.txt" 600000 >big-list.txt
+    rows "$folder/file.txt" 100000 >big-list.txt
     head -c 3000000 /dev/urandom | base64 >shared/res.txt
     ln shared/res.txt shared/second.txt
     cp shared/res.txt old.txt
@@ -73,7 +78,8 @@ killed_saves() {
     local old=0 new=0 partial=0
     for round in $(seq 20); do
         cp old.txt shared/res.txt
-        "$program" --check --list big-list.txt --text shared/res.txt >/dev/null 2>&1 &
+        LD_PRELOAD=$slow_stat BYTEMARSH_SLOW_WRITES=1 BYTEMARSH_SLOW_MS=20 \
+            "$program" --check --list big-list.txt --text shared/res.txt >/dev/null 2>&1 &
         local saver=$!
         # The old content is kept beside the file just before the file itself changes: the kill
         # comes at some moment of the write that follows.
@@ -82,7 +88,7 @@ killed_saves() {
             kill -0 "$saver" 2>/dev/null || break
             sleep 0.005
         done
-        sleep "0.0$((RANDOM % 90 + 10))"
+        sleep "0.$((RANDOM % 7))$((RANDOM % 10))"
         kill -KILL "$saver" 2>/dev/null || true
         wait "$saver" 2>/dev/null || true
         local beside
