@@ -207,9 +207,9 @@ void SubFolderCollector::collect(std::vector<Folder>& folders, bool recursive, b
     for (std::size_t at = 0; at < entries; ++at) {
         Folder& folder = folders[at];
         // Every queued folder is taken, read or not, so the rest stay in step.
-        const auto taken = [&] {
+        const auto taken = [&](bool used = false) {
             engine::FolderListing listing = take(folder.path);
-            if (onListing) onListing(listing);
+            if (onListing) onListing(listing, used);
             return listing;
         };
         folder.isFolder = trap.test(104, [&] { return isFolder(folder.path, *parents_); });
@@ -232,7 +232,7 @@ void SubFolderCollector::collect(std::vector<Folder>& folders, bool recursive, b
         // 112: the sub-folders, in the order the file system gave them. A folder that cannot
         // be read, whether it fails to open or to list, leaves the list with its files; any
         // other failure ends its listing and it stays. Neither is reported.
-        const engine::FolderListing listing = taken();
+        const engine::FolderListing listing = taken(true);
         if (const int error = listing.openError) {
             if (isUnreadable(error)) dropFirst(folders, at, textsUnique);
             continue;
@@ -289,6 +289,18 @@ void SubFolderCollector::startReading(const std::vector<Folder>& folders)
 
 namespace {
 
+// The files `names` (each ending in a NUL) of `folder` (no trailing separator) as rows.
+void addNames(RowList& list, std::string_view folder, std::string_view names, std::string& path)
+{
+    for (std::size_t at = 0; at < names.size();) {
+        const std::size_t end = names.find('\0', at);
+        path.assign(folder).append(1, '/').append(names.substr(at, end - at));
+        NormalizeBackslashesInPlace(path);
+        list.addUtf8(path);
+        at = end + 1;
+    }
+}
+
 // The files of each folder the scan read, kept from the one reading of the folder: only the
 // names the scan will add, packed one after another, each ending in a NUL.
 class KeptFiles
@@ -296,15 +308,34 @@ class KeptFiles
 public:
     explicit KeptFiles(const FileSystem::NamePattern& pattern) : pattern_(pattern) {}
 
-    void keep(const engine::FolderListing& listing)
+    // `used`: the scan took the folder's listing for its sub-folders, so its files count as
+    // found.
+    void keep(const engine::FolderListing& listing, bool used = false)
     {
         Folder& kept = folders_.emplace_back();
         kept.path = listing.path;
+        kept.used = used;
         for (const engine::DirEntry& entry : listing.entries) {
             if (entry.type == DT_DIR || !pattern_.matches(entry.name.c_str())) continue;
             if (!entry.existsAsNonFolder() || entry.name[0] == '~') continue;
             if (isWritableDotFile(entry)) continue;
             kept.names.append(entry.name).push_back('\0');
+            if (used) ++found_;
+        }
+        if (used) ++foldersRead_;
+    }
+
+    qint64 found() const { return found_; }
+    qint64 foldersRead() const { return foldersRead_; }
+
+    // Stopped while the folders were read: the files found so far go in, in reading order,
+    // which is the order the whole scan would have added them in.
+    void addFound(RowList& list, std::string& path)
+    {
+        for (Folder& folder : folders_) {
+            if (!folder.used) continue;
+            folder.path.pop_back(); // the trailing separator
+            addNames(list, folder.path, folder.names, path);
         }
     }
 
@@ -330,6 +361,7 @@ private:
     {
         std::string path;
         std::string names;
+        bool used = false;
     };
 
     // Only a dot-file can read exactly hidden plus archive: a writable regular file, no link.
@@ -345,6 +377,8 @@ private:
     const FileSystem::NamePattern& pattern_;
     std::vector<Folder> folders_;
     std::size_t next_ = 0;
+    qint64 found_ = 0;
+    qint64 foldersRead_ = 0;
 };
 
 } // namespace
@@ -363,24 +397,29 @@ void AddFolderTreeFiles(RowList& list, std::string_view nativeFolder, const QStr
     FolderList folders{std::string(nativeFolder) + '/'};
     const FileSystem::NamePattern namePattern(pattern);
     KeptFiles files(namePattern);
+    Progress& progress = events.progress();
+    const Progress::Stage stage(progress, Progress::Work::Scanning, Progress::Place::FileList);
+    std::string path;
     {
         SubFolderCollector collector(errors, events);
-        collector.onListing = [&](const engine::FolderListing& listing) { files.keep(listing); };
-        collector.GetSubDirectories2016(folders, true);
+        collector.onListing = [&](const engine::FolderListing& listing, bool used) {
+            files.keep(listing, used);
+            progress.setFolders(files.foldersRead());
+            progress.setDone(files.found());
+        };
+        try {
+            collector.GetSubDirectories2016(folders, true);
+        } catch (const CommandStopped&) {
+            files.addFound(list, path);
+            throw;
+        }
     }
 
-    std::string path;
     for (std::string& entry : folders) {
         events.processWaitRound();
         const std::string names = files.takeNames(entry);
         entry.pop_back(); // the trailing separator
-        for (std::size_t at = 0; at < names.size();) {
-            const std::size_t end = names.find('\0', at);
-            path.assign(entry).append(1, '/').append(names, at, end - at);
-            NormalizeBackslashesInPlace(path);
-            list.addUtf8(path);
-            at = end + 1;
-        }
+        addNames(list, entry, names, path);
     }
 }
 

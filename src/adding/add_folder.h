@@ -62,8 +62,9 @@ public:
     void GetSubDirectories2016(FolderList& folders, bool recursive);
 
     // Called with every folder's listing as the collection takes it, in reading order, so
-    // whoever lists the files need not read the folder again.
-    std::function<void(const engine::FolderListing&)> onListing;
+    // whoever lists the files need not read the folder again; `used` when the collection took
+    // the folder's sub-folders from it, which makes its files found.
+    std::function<void(const engine::FolderListing&, bool used)> onListing;
 
 private:
     struct Folder;

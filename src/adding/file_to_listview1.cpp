@@ -45,10 +45,13 @@ void LoadListFile(RowList& list, const QString& path, Notices& notices, EventPum
 void LoadListLines(RowList& list, FileSystem::SequentialFile& file, const QString& name,
                    Notices& notices, EventPump& events)
 {
+    const Progress::Stage stage(events.progress(), Progress::Work::Reading,
+                                Progress::Place::FileList);
     int rows = 0;
     ListFileLines lines([&](std::string_view row) {
         list.addUtf8(row);
-        if (++rows % kRowsPerClockLook == 0) events.processWaitRound();
+        events.progress().setDone(++rows);
+        if (rows % kRowsPerClockLook == 0) events.processWaitRound();
     });
     // A buffer at a time, with a wait round after each, so that a file of one endless line
     // neither fills the memory nor keeps the window from its rounds.

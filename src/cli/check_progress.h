@@ -35,14 +35,22 @@ private:
 };
 
 // The rounds of a run without a window: there is no input to hold and nothing to repaint, so a
-// round only brings the running count up to date.
+// round only brings the running count up to date, and hears a Ctrl-C.
 class CheckEventPump : public EventPump
 {
 public:
     explicit CheckEventPump(CheckProgress& progress) : progress_(progress) {}
 
-    void processPendingEvents() override { progress_.update(); }
-    void processWaitRound() override { progress_.update(); }
+    void processPendingEvents() override
+    {
+        progress_.update();
+        stopHereIfAsked();
+    }
+    void processWaitRound() override
+    {
+        progress_.update();
+        stopHereIfAsked();
+    }
     void holdInput() override {}
     void releaseInput() override {}
 

@@ -22,6 +22,41 @@ namespace {
 
 // What a closed pipe ends a program with, by the shell's count (128 + SIGPIPE).
 constexpr int kReaderGoneStatus = 128 + SIGPIPE;
+// What Ctrl-C ends a program with, by the same count.
+constexpr int kInterruptedStatus = 128 + SIGINT;
+
+EventPump* interruptedRun = nullptr;
+
+void stopOnInterrupt(int)
+{
+    if (interruptedRun) interruptedRun->requestStop();
+}
+
+// For the life of one run, Ctrl-C stops it at its next round. The handler goes on the way in
+// (SA_RESETHAND), so a second Ctrl-C ends the program at once, as SIGTERM always does.
+class InterruptStops
+{
+public:
+    explicit InterruptStops(EventPump& run)
+    {
+        interruptedRun = &run;
+        struct sigaction stop = {};
+        stop.sa_handler = stopOnInterrupt;
+        stop.sa_flags = SA_RESETHAND | SA_RESTART;
+        sigemptyset(&stop.sa_mask);
+        ::sigaction(SIGINT, &stop, &before_);
+    }
+    ~InterruptStops()
+    {
+        ::sigaction(SIGINT, &before_, nullptr);
+        interruptedRun = nullptr;
+    }
+    InterruptStops(const InterruptStops&) = delete;
+    InterruptStops& operator=(const InterruptStops&) = delete;
+
+private:
+    struct sigaction before_ = {};
+};
 
 std::string_view bytesOf(const QByteArray& bytes)
 {
@@ -40,6 +75,19 @@ CheckRun::CheckRun(const CheckArguments& arguments, StandardError& errors, Stand
 }
 
 int CheckRun::run()
+{
+    const InterruptStops interrupt(events_);
+    try {
+        return runSteps();
+    } catch (const CommandStopped&) {
+        // The lines written so far stay; the files asked for were never put in place.
+        progress_.clear();
+        output_.flush();
+        return kInterruptedStatus;
+    }
+}
+
+int CheckRun::runSteps()
 {
     ErrorTrap trap(messages_, QStringLiteral("CheckRun"), QStringLiteral("run"));
     gather(trap);

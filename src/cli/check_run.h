@@ -21,12 +21,14 @@ public:
     CheckRun(const CheckArguments& arguments, StandardError& errors, StandardOutput& output);
 
     // The exit status: 0, or 1 once anything was said on standard error; 128 + SIGPIPE when the
-    // reader of standard output went and nothing else was asked for.
+    // reader of standard output went and nothing else was asked for; 128 + SIGINT when Ctrl-C
+    // stopped it.
     int run();
     // The rows as the run leaves them: the path, the size text and the byte count.
     const RowList& rows() const { return rows_; }
 
 private:
+    int runSteps();
     void gather(ErrorTrap& trap);
     void sizeAndWrite(ErrorTrap& trap);
     void saveText(ErrorTrap& trap);

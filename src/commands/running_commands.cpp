@@ -41,7 +41,13 @@ void RunningCommands::runWaiting()
 void RunningCommands::run(Command& command)
 {
     const CommandScope scope(*this, command.inputRule());
-    if (!scope.refused()) command.run();
+    if (scope.refused()) return;
+    try {
+        command.run();
+    } catch (const CommandStopped&) {
+        // The user stopped it: it ends where it stood, as its destructors left things.
+        events_.progress().reportStopped();
+    }
 }
 
 void RunningCommands::runUnlessAnyRuns(Command& command)
@@ -54,6 +60,7 @@ CommandScope::CommandScope(RunningCommands& running, InputRule input)
 {
     if (refused_) return;
     ++running_.depth_;
+    running_.events_.commandBegan();
     if (input_ == InputRule::Held) {
         ++running_.holds_;
         running_.events_.holdInput();
@@ -67,6 +74,7 @@ CommandScope::~CommandScope()
         running_.events_.releaseInput();
         --running_.holds_;
     }
+    running_.events_.commandEnded();
     if (--running_.depth_ > 0) return;
     // Every command ends by restoring the pointer; one that was cut short must not leave the
     // window looking busy.

@@ -27,12 +27,23 @@ public:
     {
     }
 
-    int targetRow(int, std::string_view path) override { return results_.addUtf8(path); }
+    int targetRow(int, std::string_view path) override
+    {
+        return unfinished_ = results_.addUtf8(path);
+    }
     short unit() override { return unit_ = selectedUnit(units_, unit_); }
     bool rowDone(int i, int) override
     {
+        unfinished_ = 0;
+        events_.progress().setDone(i);
         if (i % kRowsPerClockLook == 0) events_.processWaitRound();
         return true;
+    }
+    // A stop while a row waits for its size: every results row left holds its size.
+    void dropUnfinishedRow()
+    {
+        if (unfinished_ > 0) results_.remove(unfinished_);
+        unfinished_ = 0;
     }
 
 private:
@@ -40,6 +51,7 @@ private:
     const UnitOptions& units_;
     EventPump& events_;
     short unit_ = UnitBytes;
+    int unfinished_ = 0;
 };
 
 } // namespace
@@ -60,9 +72,17 @@ void SizeCheck::run()
         trap.line(106, [&] { context_.pointer.setMousePointer(PointerSetting::Busy); });
         int last = 0;
         trap.line(108, [&] { last = files_.count(); });
+        const Progress::Stage stage(context_.events.progress(), Progress::Work::Checking,
+                                    Progress::Place::Results, last);
         SizesAhead sizes(files_, last, context_.events);
         ResultsRows steps(results_, units_, context_.events);
-        SizeRows(files_, last, sizes, results_, trap, {110, 112, 114, 130}, steps);
+        try {
+            SizeRows(files_, last, sizes, results_, trap, {110, 112, 114, 130}, steps);
+        } catch (const CommandStopped&) {
+            steps.dropUnfinishedRow();
+            checking_ = false;
+            throw;
+        }
         sizes.finish();
         trap.line(134, [&] { context_.pointer.setMousePointer(PointerSetting::Default); });
         trap.line(136, [&] { context_.dialogs.inform(QStringLiteral("Done.")); });

@@ -6,6 +6,7 @@
 #include "lists/row_list.h"
 #include "output/spreadsheet_export.h"
 #include "platform/dialogs.h"
+#include "platform/event_pump.h"
 #include "platform/spreadsheet.h"
 
 #include <exception>
@@ -37,6 +38,9 @@ void SpreadsheetExport::run()
     SpreadsheetWorkbook* workbook = nullptr;
     trap.line(114, [&] { workbook = &existingObject(application.get()).addWorkbook(); });
 
+    // One stage over the rows and the workbook's write: a stop in either leaves no file.
+    const Progress::Stage stage(context_.events.progress(), Progress::Work::Saving,
+                                Progress::Place::Results, results_.count());
     WriteResultsSheet(results_, workbook, trap, context_.events, context_.dialogs);
     trap.line(168, [&] { existingObject(application.get()).setVisible(true); });
     trap.line(170, [&] { context_.pointer.setMousePointer(PointerSetting::Default); });

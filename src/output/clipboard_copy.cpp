@@ -82,10 +82,13 @@ void AppendClipboardLine(std::string& line, const RowList& list, int row,
 QString ClipboardTextOfTickedRows(RowList& list, EventPump& events)
 {
     const int rows = list.count();
+    const Progress::Stage stage(events.progress(), Progress::Work::Copying,
+                                Progress::Place::Results, rows);
     const std::vector<qsizetype> widths = ClipboardColumnWidths(list, rows, events);
     QString text;
     std::string line;
     for (int i = 1; i <= rows; ++i) {
+        events.progress().setDone(i);
         events.processPendingEvents();
         if (!list.checked(i)) continue;
         line.clear();

@@ -46,6 +46,7 @@ void WriteResultsSheet(RowList& results, SpreadsheetWorkbook* workbook, ErrorTra
     int leftOut = 0; // ticked rows past the sheet's last row
     trap.line(138, [&] { rows = results.count(); });
     for (int r = 1; r <= rows; ++r) {
+        events.progress().setDone(r);
         trap.line(140, [&] { events.processPendingEvents(); });
         const bool ticked = trap.test(142, [&] { return results.checked(r); });
         // Every cell past the sheet's end would fail alike: the user is told once, after the rows.

@@ -4,6 +4,7 @@
 #include "platform/file_system.h"
 #include "platform/held_worker.h"
 #include "platform/shell.h"
+#include "platform/text_output_file.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -102,12 +103,16 @@ void DesktopSpreadsheetApplication::setVisible(bool visible)
 void DesktopSpreadsheetApplication::show(const XlsxWorkbook& workbook)
 {
     const QString path = freeWorkbookName(folder_.isEmpty() ? defaultWorkbookFolder() : folder_);
-    // Whole or not at all: a close while it is written leaves no file behind.
-    const auto save = [&] { workbook.saveReplacing(path); };
+    // Whole or not at all: the workbook waits unnamed and takes its name here, once written, so
+    // a close or a stop while it is written leaves no file behind.
+    TextOutputFile file;
+    file.open(path);
+    const auto write = [&] { workbook.writeInto(file); };
     if (events_)
-        runHeldOnWorker(*events_, save);
+        runHeldOnWorker(*events_, write);
     else
-        save();
+        write();
+    file.close();
     if (program_.executable.isEmpty()) {
         shell_.openUrl(QUrl::fromLocalFile(path).toString());
         return;

@@ -11,14 +11,18 @@ bool RoundClock::due()
 
 void QtEventPump::processPendingEvents()
 {
-    if (!inputRounds_.due()) return;
-    QCoreApplication::processEvents();
-    inputRounds_.restart();
+    if (inputRounds_.due()) {
+        QCoreApplication::processEvents();
+        inputRounds_.restart();
+    }
+    stopHereIfAsked();
 }
 
 void QtEventPump::processWaitRound()
 {
-    if (!waitRounds_.due()) return;
-    QCoreApplication::processEvents();
-    waitRounds_.restart();
+    if (waitRounds_.due()) {
+        QCoreApplication::processEvents();
+        waitRounds_.restart();
+    }
+    stopHereIfAsked();
 }

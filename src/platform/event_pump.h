@@ -1,6 +1,16 @@
 #pragma once
 
+#include "platform/progress.h"
+
 #include <QElapsedTimer>
+#include <atomic>
+
+// Thrown by a round once the user has asked the running command to stop; caught where the
+// command began (`RunningCommands::run`, the check mode's run). It is no std::exception, so no
+// error trap reports it: the command simply ends where it stood, its destructors tidying up.
+struct CommandStopped
+{
+};
 
 // Lets the window repaint and hear the desktop inside long loops. Two kinds of round, each on
 // its own clock so that one never starves the other:
@@ -23,7 +33,36 @@ public:
     virtual void holdInput() = 0;
     virtual void releaseInput() = 0;
 
+    // Commands under way, as the one who runs them says: a stop is only asked for while one is.
+    void commandBegan() { ++commands_; }
+    void commandEnded()
+    {
+        // A request no round took up dies with the last command it was meant for.
+        if (--commands_ == 0) stopRequested_.store(false, std::memory_order_relaxed);
+    }
+    bool commandRunning() const { return commands_ > 0; }
+
+    // Asks the running command to stop: its next round throws CommandStopped. Safe in a signal
+    // handler.
+    void requestStop() { stopRequested_.store(true, std::memory_order_relaxed); }
+    bool stopRequested() const { return stopRequested_.load(std::memory_order_relaxed); }
+
+    // How far the running command has got, for whoever shows it.
+    Progress& progress() { return progress_; }
+
     static constexpr int kWaitRoundMs = 50;
+
+protected:
+    // Every round ends here, due or not, so a stop is heard within one round of its request.
+    void stopHereIfAsked()
+    {
+        if (stopRequested_.exchange(false, std::memory_order_relaxed)) throw CommandStopped();
+    }
+
+private:
+    std::atomic<bool> stopRequested_{false};
+    int commands_ = 0;
+    Progress progress_;
 };
 
 // Waits for a worker's answer a slice at a time, with a wait round between slices, so the

@@ -125,8 +125,13 @@ void XlsxWorkbook::saveReplacing(const QString& path) const
 {
     TextOutputFile file;
     file.open(path);
-    file.fillThroughName([this](const char* name) { saveAs(name); });
+    writeInto(file);
     file.close();
+}
+
+void XlsxWorkbook::writeInto(TextOutputFile& file) const
+{
+    file.fillThroughName([this](const char* name) { saveAs(name); });
 }
 
 void XlsxWorkbook::saveAs(const char* nativePath) const

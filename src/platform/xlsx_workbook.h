@@ -6,6 +6,8 @@
 #include <map>
 #include <utility>
 
+class TextOutputFile;
+
 // One workbook's active sheet, collected in memory and written as .xlsx on demand.
 class XlsxWorkbook : public SpreadsheetWorkbook
 {
@@ -20,6 +22,9 @@ public:
     // The same, written as a text export writes its file: created, or replaced whole, only once
     // the workbook is complete, so a failure leaves the old file as it was.
     void saveReplacing(const QString& path) const;
+    // The workbook, written into `file`'s unnamed content; `file.close()` then names it. Reads
+    // only this workbook, so it may run on a worker while nothing changes the cells.
+    void writeInto(TextOutputFile& file) const;
 
 private:
     void saveAs(const char* nativePath) const;

@@ -19,6 +19,7 @@
 
 class ListMenu;
 class PointerRules;
+class ProgressLine;
 class SortIndicator;
 class QDropEvent;
 class QGroupBox;
@@ -138,6 +139,7 @@ private:
     QRadioButton* Option3 = nullptr;
     QRadioButton* Option4 = nullptr;
     std::unique_ptr<RadioUnitOptions> unitOptions_;
+    ProgressLine* progressLine_ = nullptr;
 
     std::unique_ptr<WindowCommands> commands_;
 

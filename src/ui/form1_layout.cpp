@@ -1,6 +1,8 @@
 #include "ui/form1.h"
 
+#include "platform/event_pump.h"
 #include "ui/colour_pairs.h"
+#include "ui/progress_line.h"
 #include "ui/twips.h"
 
 #include <QGroupBox>
@@ -107,6 +109,10 @@ void Form1::buildLayout()
         PushButton2,    PushButton10, PushButton13,  PushButton14};
     for (qsizetype i = 1; i < tabOrder.size(); ++i)
         setTabOrder(tabOrder[i - 1], tabOrder[i]);
+
+    // Over either list while a long command runs; out of the keyboard order.
+    progressLine_ =
+        new ProgressLine(context_.events.progress(), fileListWidget, resultsWidget, this);
 
     unitOptions_ = std::make_unique<RadioUnitOptions>(
         std::array<QRadioButton*, 4>{Option1, Option2, Option3, Option4});

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDropEvent>
+#include <QKeyEvent>
 #include <QWidget>
 #include <QWindow>
 
@@ -41,9 +42,40 @@ bool InputHoldFilter::belongsToWindow(QObject* watched) const
     return false;
 }
 
+namespace {
+constexpr auto kStopControl = "bytemarshStopControl";
+}
+
+void InputHoldFilter::setStop(std::function<bool()> wanted, std::function<void()> stop)
+{
+    stopWanted_ = std::move(wanted);
+    stop_ = std::move(stop);
+}
+
+void InputHoldFilter::markStopControl(QWidget* control)
+{
+    control->setProperty(kStopControl, true);
+}
+
+bool InputHoldFilter::asksForStop(QObject* watched, QEvent* event) const
+{
+    if (!stop_ || !stopWanted_()) return false;
+    if (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride)
+        return static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape &&
+               static_cast<QKeyEvent*>(event)->modifiers() == Qt::NoModifier;
+    return event->type() == QEvent::MouseButtonPress && watched->property(kStopControl).toBool();
+}
+
 bool InputHoldFilter::eventFilter(QObject* watched, QEvent* event)
 {
     if (!isUserAction(event->type()) || !belongsToWindow(watched)) return false;
+    if (asksForStop(watched, event)) {
+        // The override is claimed so the key comes as a press, which is the one that stops.
+        if (event->type() != QEvent::ShortcutOverride) stop_();
+        event->accept();
+        return true;
+    }
+    if (!holding_) return false;
     switch (event->type()) {
     case QEvent::ShortcutOverride:
         // Claimed for the focused control, so no shortcut fires; the key press that follows
@@ -63,26 +95,32 @@ bool InputHoldFilter::eventFilter(QObject* watched, QEvent* event)
     return true;
 }
 
-WindowEventPump::WindowEventPump(int waitIntervalMs) : QtEventPump(10, waitIntervalMs) {}
-
 WindowEventPump::~WindowEventPump()
 {
-    if (holding() && QCoreApplication::instance())
-        QCoreApplication::instance()->removeEventFilter(&filter_);
+    if (QCoreApplication::instance()) QCoreApplication::instance()->removeEventFilter(&filter_);
+}
+
+WindowEventPump::WindowEventPump(int waitIntervalMs) : QtEventPump(10, waitIntervalMs)
+{
+    filter_.setStop([this] { return commandRunning(); }, [this] { requestStop(); });
+}
+
+void WindowEventPump::setWindow(QWidget* window)
+{
+    filter_.setWindow(window);
+    if (QCoreApplication::instance()) QCoreApplication::instance()->installEventFilter(&filter_);
 }
 
 void WindowEventPump::holdInput()
 {
-    if (!holding() && QCoreApplication::instance())
-        QCoreApplication::instance()->installEventFilter(&filter_);
     QtEventPump::holdInput();
+    filter_.setHolding(true);
 }
 
 void WindowEventPump::releaseInput()
 {
     QtEventPump::releaseInput();
-    if (!holding() && QCoreApplication::instance())
-        QCoreApplication::instance()->removeEventFilter(&filter_);
+    filter_.setHolding(holding());
 }
 
 void WindowEventPump::processHeldRoundNow()
