@@ -85,6 +85,12 @@ type_into_dialog() {
     await_windows 1 "$1"
     await_focus "$1"
     xdotool type --delay 10 "$2"
+    # A file dialog still reading its folder may put a name of its own in the field once the
+    # reading ends; on a loaded machine that can come after the typing. Typed again over the
+    # whole field a moment later, the path is the one the dialog takes.
+    sleep 0.3
+    xdotool key ctrl+a
+    xdotool type --delay 10 "$2"
 }
 
 open_list_file_dialog() {
