@@ -21,6 +21,8 @@ run=(
 test=(
     # the end-to-end tests: a virtual X server, X input, X clients in Python, a private bus
     xvfb xauth xdotool python3 python3-xlib dbus-daemon
+    # a screen reader's view of the window: the accessibility bus and a client of it
+    at-spi2-core python3-gi gir1.2-atspi-2.0
     # a Wayland compositor, and a screen grab to find a window on it
     weston x11-apps
     # the captions against the font fontconfig falls back to

@@ -19,6 +19,8 @@ ProgressLine::ProgressLine(Progress& progress, QWidget* fileList, QWidget* resul
     : QWidget(window), progress_(progress), fileList_(fileList), results_(results),
       text_(new QLabel(this)), stop_(new QLabel(this))
 {
+    // Before anything asks how screen readers see the line.
+    QAccessible::installFactory(&ProgressLine::accessible);
     setObjectName(QStringLiteral("ProgressLine"));
     setFocusPolicy(Qt::NoFocus);
     setAutoFillBackground(true);
@@ -41,7 +43,6 @@ ProgressLine::ProgressLine(Progress& progress, QWidget* fileList, QWidget* resul
     stop_->setAccessibleName(kStops);
     // Only the words that stop take a click, and they take it while the window's input is held.
     InputHoldFilter::markStopControl(stop_);
-    QAccessible::installFactory(&ProgressLine::accessible);
     hide();
 
     looks_.setInterval(kLookEveryMs);

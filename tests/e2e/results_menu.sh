@@ -17,9 +17,7 @@ unset QT_QPA_PLATFORM
 source "$here/window_steps.sh"
 fail() { echo "FAIL: $*"; exit 1; }
 
-FIRST_RESULT="700 67"
 SECOND_RESULT="700 81"
-COPY_RESULTS="664 284"
 
 # The program's windows on screen: the main window, and a menu or a box while one is open.
 program_windows() { xdotool search --onlyvisible --pid "$pid" 2>/dev/null | wc -l; }

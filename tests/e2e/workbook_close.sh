@@ -19,7 +19,6 @@ source "$here/window_steps.sh"
 fail() { echo "FAIL: $*"; exit 1; }
 
 SAVE_AS_EXCEL="928 250"
-FIRST_RESULT="700 67"
 documents=$HOME/Documents
 
 # The desktop knows no program for workbooks; the one on the PATH notes that it was started.

@@ -16,14 +16,17 @@ file manager or a person's pointer would be:
   drop TITLE X Y PATH...     drag PATHs from outside and drop them at X,Y of the window (XDND);
                              prints "accepted" or "refused"
   clipboard                  the clipboard's text, as a program that pastes it asks for it
+  key-until-cursor KEY ID SECONDS
+                             press and release KEY (a keysym name) as a keyboard does, then
+                             wait until the pointer's image is ID; prints the milliseconds
 """
 import hashlib
 import sys
 import time
 import urllib.parse
 
-from Xlib import X, Xatom, display, protocol
-from Xlib.ext import xfixes  # noqa: F401 (registers the extension's requests)
+from Xlib import X, XK, Xatom, display, protocol
+from Xlib.ext import xfixes, xtest  # noqa: F401 (registers the extensions' requests)
 
 
 def find(d, title, timeout=20):
@@ -74,6 +77,20 @@ def wait_cursor(d, mode, reference, seconds):
                 return
         time.sleep(0.02)
     sys.exit(f"the pointer did not {mode.lower()} in time")
+
+
+def key_until_cursor(d, key, reference, seconds):
+    code = d.keysym_to_keycode(XK.string_to_keysym(key))
+    started = time.monotonic()
+    xtest.fake_input(d, X.KeyPress, code)
+    xtest.fake_input(d, X.KeyRelease, code)
+    d.sync()
+    deadline = started + float(seconds)
+    while time.monotonic() < deadline:
+        if cursor_id(d) == reference:
+            return int((time.monotonic() - started) * 1000)
+        time.sleep(0.005)
+    sys.exit(f"the pointer did not come back within {seconds} s of {key}")
 
 
 def server_time(d, window):
@@ -170,6 +187,9 @@ def main():
         return
     if command == "wait-cursor":
         wait_cursor(d, sys.argv[2], sys.argv[3], sys.argv[4])
+        return
+    if command == "key-until-cursor":
+        print(key_until_cursor(d, sys.argv[2], sys.argv[3], sys.argv[4]))
         return
     window = find(d, sys.argv[2])
     if command == "size":
