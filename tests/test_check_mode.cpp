@@ -681,6 +681,41 @@ private slots:
         QCOMPARE(nowhere.out, native("tree/a.txt") + "\t5 bytes\n");
     }
 
+    // Ctrl-C in the middle of a slow check: the lines written stay, the files asked for do not
+    // change, and the status says so.
+    void ctrlCStopsTheRunAndLeavesTheFilesAsTheyWere()
+    {
+        QDir().mkpath(path("slow"));
+        QByteArray list;
+        for (int i = 0; i < 1000; ++i) {
+            writeFile(path(QStringLiteral("slow/f%1").arg(i)), "data");
+            list += native(QStringLiteral("slow/f%1").arg(i)) + "\r\n";
+        }
+        writeFile(path("slow list.txt"), list);
+        writeFile(path("stopped.txt"), "the old text");
+        writeFile(path("stopped.xlsx"), "the old workbook");
+        // Each stat of a row takes 20 ms: the sizes come in blocks, the first within about a
+        // second and a half, the last after several seconds.
+        const QByteArray script =
+            "ASAN_OPTIONS=$ASAN_OPTIONS:verify_asan_link_order=0 LD_PRELOAD=\"$1\" "
+            "BYTEMARSH_SLOW_PATHS=/slow/f BYTEMARSH_SLOW_MS=20 \"$0\" --check --list \"$2\" "
+            "--text \"$3\" --xlsx \"$4\" & sleep 2.5; kill -INT $!; wait $!";
+        const Finished stopped =
+            run({"-c", script, kProgram, SLOW_STAT, native("slow list.txt"), native("stopped.txt"),
+                 native("stopped.xlsx")},
+                {.program = "/bin/bash"});
+        QCOMPARE(stopped.status, 130);
+        const qsizetype lines = stopped.out.count('\n');
+        QVERIFY2(lines >= 1 && lines < 1000, stopped.out.right(200).constData());
+        QVERIFY(stopped.out.endsWith("\t4 bytes\n"));
+        QCOMPARE(contentOf(path("stopped.txt")), QByteArray("the old text"));
+        QCOMPARE(contentOf(path("stopped.xlsx")), QByteArray("the old workbook"));
+        QDir folder(dir_.path());
+        QCOMPARE(folder.entryList({QStringLiteral(".stopped*"), QStringLiteral("*.tmp*")},
+                                  QDir::Files | QDir::Hidden),
+                 QStringList());
+    }
+
     void aTerminalAloneShowsTheRunningCount()
     {
         const int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
