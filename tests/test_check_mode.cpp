@@ -700,10 +700,9 @@ private slots:
             "ASAN_OPTIONS=$ASAN_OPTIONS:verify_asan_link_order=0 LD_PRELOAD=\"$1\" "
             "BYTEMARSH_SLOW_PATHS=/slow/f BYTEMARSH_SLOW_MS=20 \"$0\" --check --list \"$2\" "
             "--text \"$3\" --xlsx \"$4\" & sleep 2.5; kill -INT $!; wait $!";
-        const Finished stopped =
-            run({"-c", script, kProgram, SLOW_STAT, native("slow list.txt"), native("stopped.txt"),
-                 native("stopped.xlsx")},
-                {.program = "/bin/bash"});
+        const Finished stopped = run({"-c", script, kProgram, SLOW_STAT, native("slow list.txt"),
+                                      native("stopped.txt"), native("stopped.xlsx")},
+                                     {.program = "/bin/bash"});
         QCOMPARE(stopped.status, 130);
         const qsizetype lines = stopped.out.count('\n');
         QVERIFY2(lines >= 1 && lines < 1000, stopped.out.right(200).constData());
