@@ -140,12 +140,6 @@ QByteArray bytes(const QString& text)
     return text.toUtf8();
 }
 
-QByteArray contentOf(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArrayLiteral("<missing>");
-}
-
 QByteArray utf16(const QString& text, bool bigEndian)
 {
     QByteArray encoded = bigEndian ? QByteArrayLiteral("\xFE\xFF") : QByteArrayLiteral("\xFF\xFE");

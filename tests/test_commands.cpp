@@ -136,6 +136,66 @@ private slots:
         QCOMPARE(room.test.dialogs.texts().last(), QStringLiteral("Done."));
     }
 
+    // A stop ends each command where it stood: what it finished stays whole, what it had not
+    // finished leaves nothing behind, and the command runs again afterwards.
+    void aStopEndsACommandWhereItStood()
+    {
+        Room room;
+        const QString folder = tree(100);
+        Progress::State stopped;
+        QObject::connect(&room.test.events.progress(), &Progress::stopped,
+                         [&](const Progress::State& last) { stopped = last; });
+        room.test.dialogs.answerInput(QStringLiteral("*"));
+        room.test.dialogs.answerFolder(folder);
+        room.running.run(room.commands.addAllFilesInFolder);
+        QCOMPARE(room.files.count(), 300);
+
+        // The check: stopped in its second wait round, every results row has its size.
+        int waits = 0;
+        room.test.events.onWaitCall = [&] {
+            if (++waits == 2) room.test.events.requestStop();
+        };
+        room.running.run(room.commands.startChecking);
+        const int sized = room.results.count();
+        QVERIFY2(sized >= 1 && sized < 300, qPrintable(QString::number(sized)));
+        for (int row = 1; row <= sized; ++row)
+            QVERIFY(room.results.size(row).has_value());
+        QVERIFY(!room.test.dialogs.texts().contains(QStringLiteral("Done.")));
+        QCOMPARE(stopped.work, Progress::Work::Checking);
+        QCOMPARE(stopped.done, qint64(sized));
+        QCOMPARE(stopped.total, qint64(300));
+        QVERIFY(!room.test.events.stopRequested());
+        room.test.events.onWaitCall = nullptr;
+        room.running.run(room.commands.startChecking);
+        QCOMPARE(room.results.count(), sized + 300);
+        QCOMPARE(room.test.dialogs.texts().last(), QStringLiteral("Done."));
+
+        // The exports: the old file stays with nothing beside it, the clipboard keeps its text.
+        const QString out = dir_.filePath(QStringLiteral("out/results.txt"));
+        QDir().mkpath(dir_.filePath(QStringLiteral("out")));
+        writeFile(out, "old");
+        room.test.dialogs.answerSaveFile(out);
+        room.test.dialogs.answerMessage(AnswerYes);
+        room.test.events.onCall = [&] { room.test.events.requestStop(); };
+        room.running.run(room.commands.saveResultsAsTextFile);
+        QCOMPARE(contentOf(out), QByteArray("old"));
+        QCOMPARE(QDir(dir_.filePath(QStringLiteral("out")))
+                     .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList({QStringLiteral("results.txt")}));
+        room.test.clipboard.setText(QStringLiteral("before"), QString());
+        room.running.run(room.commands.tickAll);
+        room.running.run(room.commands.copyResultsToClipboard);
+        QCOMPARE(room.test.clipboard.text(), QStringLiteral("before"));
+
+        // A stop with no command under way is never asked for; one left over dies with its
+        // command.
+        room.test.events.onCall = nullptr;
+        room.test.events.requestStop();
+        room.test.events.commandBegan();
+        room.test.events.commandEnded();
+        QVERIFY(!room.test.events.stopRequested());
+    }
+
     void listEditingLooksAtTheBusyPointerTheResultsClearDoesNot()
     {
         Room room;

@@ -7,6 +7,7 @@
 #include "support/loaded_window.h"
 #include "support/test_main.h"
 #include "ui/form1.h"
+#include "ui/progress_line.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -88,6 +89,54 @@ class LongCommandsTest : public QObject
     QString path(const QString& name) const { return dir_.filePath(name); }
 
 private slots:
+    // The line's words, numbers grouped as the reader's locale groups them.
+    void theProgressLineSaysHowFarInTheUsersNumbers()
+    {
+        using Work = Progress::Work;
+        const QLocale english(QLocale::English, QLocale::UnitedStates);
+        const QLocale german(QLocale::German, QLocale::Germany);
+        const Progress::State scan{Work::Scanning, Progress::Place::FileList, 120000, 0, 4000};
+        QCOMPARE(ProgressLine::text(scan, english),
+                 QStringLiteral("Scanning: 4,000 folders, 120,000 files found"));
+        const Progress::State check{Work::Checking, Progress::Place::Results, 120000, 1000000, 0};
+        QCOMPARE(ProgressLine::text(check, german),
+                 QStringLiteral("Checking 120.000 of 1.000.000"));
+        const Progress::State save{Work::Saving, Progress::Place::Results, 500000, 1000000, 0};
+        QCOMPARE(ProgressLine::text(save, english),
+                 QStringLiteral("Saving 500,000 of 1,000,000 rows"));
+        QCOMPARE(ProgressLine::stoppedText({Work::Checking, Progress::Place::Results, 312, 1500, 0},
+                                           english),
+                 QStringLiteral("Stopped: 312 of 1,500 checked"));
+        QVERIFY(ProgressLine::stoppedText(scan, english).isEmpty());
+    }
+
+    // A command inside another gives the outer one's progress back when it ends; only the
+    // outermost end is announced.
+    void anInnerCommandsProgressGivesWayToTheOuterOne()
+    {
+        Progress progress;
+        int begun = 0, ended = 0;
+        QObject::connect(&progress, &Progress::begun, [&] { ++begun; });
+        QObject::connect(&progress, &Progress::ended, [&](const Progress::State&) { ++ended; });
+        {
+            const Progress::Stage scan(progress, Progress::Work::Scanning,
+                                       Progress::Place::FileList);
+            progress.setDone(7);
+            {
+                const Progress::Stage copy(progress, Progress::Work::Copying,
+                                           Progress::Place::Results, 10);
+                progress.setDone(3);
+                QCOMPARE(progress.state().work, Progress::Work::Copying);
+            }
+            QCOMPARE(progress.state().work, Progress::Work::Scanning);
+            QCOMPARE(progress.state().done, qint64(7));
+            QCOMPARE(ended, 0);
+        }
+        QVERIFY(!progress.running());
+        QCOMPARE(begun, 1);
+        QCOMPARE(ended, 1);
+    }
+
     void init() { removeAllSettings(); }
 
     void whatComesFromOutsideWaitsForTheLastCommandAndNothingNestsInAHeldOne()

@@ -31,13 +31,6 @@ struct Window : LoadedWindow
     }
 };
 
-QByteArray contentOf(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return "<missing>";
-    return file.readAll();
-}
-
 QString report(const QString& description, int line)
 {
     return ErrorReporter::reportText(description, QStringLiteral("Meterkin2021/08/31"),

@@ -23,12 +23,6 @@ QString writeError(QtSettingsStore store, const char* key, const char* value)
     return {};
 }
 
-QByteArray contentOf(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
 // The four options as a person leaves them: one selected.
 class Options : public UnitOptions
 {

@@ -28,10 +28,12 @@ void CountingEventPump::processPendingEvents()
 {
     ++calls;
     if (onCall) onCall();
+    stopHereIfAsked();
 }
 
 void CountingEventPump::processWaitRound()
 {
     ++waitCalls;
     if (onWaitCall) onWaitCall();
+    stopHereIfAsked();
 }

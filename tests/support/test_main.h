@@ -50,3 +50,10 @@ inline QString writeFile(const QString& path, const QByteArray& bytes)
     file.write(bytes);
     return path;
 }
+
+// A file's bytes, or "<missing>" when it cannot be read.
+inline QByteArray contentOf(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArrayLiteral("<missing>");
+}
