@@ -69,6 +69,9 @@ public:
     // and the other way round when the rows stand sorted by it already.
     void ListView2_ColumnClick(int column);
 
+    // The line over a list while a long command runs.
+    ProgressLine& progressLine() { return *progressLine_; }
+
     ListMenu& fileListMenu() { return *fileListMenu_; }
     ListMenu& resultsMenu() { return *resultsMenu_; }
     // The results header's indicator of the last sort; 0 as its column when none shows.

@@ -53,7 +53,7 @@ ProgressLine::ProgressLine(Progress& progress, QWidget* fileList, QWidget* resul
     connect(&progress_, &Progress::begun, this, [this] {
         stoppedShown_.stop();
         hide();
-        looks_.start();
+        if (watching_) looks_.start();
     });
     connect(&progress_, &Progress::ended, this, &ProgressLine::ended);
     connect(&progress_, &Progress::stopped, this, &ProgressLine::stopped);

@@ -27,6 +27,9 @@ public:
     // What it says once `state`'s work was stopped; empty when it says nothing.
     static QString stoppedText(const Progress::State& state, const QLocale& locale);
 
+    // Whether the line and the taskbar follow the work; a benchmark times both ways.
+    void setWatching(bool watching) { watching_ = watching; }
+
     static constexpr int kShowAfterMs = 500;
     static constexpr int kLookEveryMs = 100;
     static constexpr int kStoppedShownMs = 4000;
@@ -47,4 +50,5 @@ private:
     QTimer looks_;
     QTimer stoppedShown_;
     LauncherEntry launcher_;
+    bool watching_ = true;
 };
