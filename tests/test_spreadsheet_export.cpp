@@ -342,6 +342,51 @@ private slots:
         QCOMPARE(w.test.dialogs.texts(), QStringList({kNotInstalled, kNoFeature}));
     }
 
+    // Stopped while the cells are gathered or while the workbook is written on its worker:
+    // no workbook appears and no program starts.
+    void aStopLeavesNoWorkbookAndStartsNothing()
+    {
+        Window w;
+        const QString folder = dir_.filePath(QStringLiteral("stopped"));
+        QDir().mkpath(folder);
+        QStringList started;
+        auto launcher = std::make_unique<DesktopSpreadsheetLauncher>(
+            w.test.shell, folder,
+            [] {
+                return SpreadsheetProgram{true, QStringLiteral("/opt/calc")};
+            },
+            [&](const QString& program, const QStringList&) {
+                started << program;
+                return true;
+            });
+        launcher->setEventPump(&w.test.events);
+        w.test.useSpreadsheet(std::move(launcher));
+        // Enough rows that the write outlasts a wait round.
+        for (int row = 0; row < 100000; ++row)
+            w.addResult(QStringLiteral("/data/file%1.txt").arg(row), QStringLiteral("1 KB"), true);
+
+        int rounds = 0;
+        w.test.events.onCall = [&] {
+            if (++rounds == 1000) w.test.events.requestStop();
+        };
+        clickControl(w.form, "PushButton12");
+        w.test.events.onCall = nullptr;
+        int waits = 0;
+        w.test.events.onWaitCall = [&] {
+            ++waits;
+            w.test.events.requestStop();
+        };
+        clickControl(w.form, "PushButton12");
+        QVERIFY(waits > 0); // the second stop came while the worker wrote
+
+        QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList());
+        QVERIFY(started.isEmpty());
+        QVERIFY(w.test.shell.urls.isEmpty());
+        QVERIFY(w.test.dialogs.texts().isEmpty());
+        QCOMPARE(w.form.mousePointer(), PointerSetting::Default);
+    }
+
     void aWorkbookThatCannotBeWrittenIsReported()
     {
         Window w;

@@ -110,15 +110,16 @@ void ProgressLine::look()
 void ProgressLine::showText(const QString& text, Progress::Place place, bool stoppable)
 {
     if (text.isEmpty()) return hide();
-    QWidget* list = place == Progress::Place::Results ? results_ : fileList_;
-    if (list) placeOver(list);
-    stop_->setVisible(stoppable);
     const QString whole = stoppable ? text + kSeparator + kStops : text;
     if (accessibleName() != whole) {
         text_->setText(stoppable ? text + kSeparator : text);
         // Said again to screen readers each time it changes.
         setAccessibleName(whole);
     }
+    if (isVisible() && place == place_ && stop_->isVisibleTo(this) == stoppable) return;
+    place_ = place;
+    stop_->setVisible(stoppable);
+    if (QWidget* list = place == Progress::Place::Results ? results_ : fileList_) placeOver(list);
     show();
     raise();
 }

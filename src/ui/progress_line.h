@@ -50,5 +50,6 @@ private:
     QTimer looks_;
     QTimer stoppedShown_;
     LauncherEntry launcher_;
+    Progress::Place place_ = Progress::Place::FileList;
     bool watching_ = true;
 };

@@ -19,7 +19,7 @@ leftovers() { find "$TMPDIR" -mindepth 1 | head -n 3; }
 declare -A small=([bench_folder_scan]=300 [bench_size_check]=300 [bench_list_editing]=2000
                   [bench_output]=2000 [bench_samples]=2000 [bench_list_file]="2000 --rounds 1"
                   [bench_results_menu]=2000 [bench_deep_scan]="--depths 20,40 --rounds 1"
-                  [bench_check_mode]="300 --rounds 1" [bench_progress_line]="300 --rounds 1")
+                  [bench_check_mode]="300 --rounds 1" [bench_progress_line]="300 --rows 600 --rounds 1")
 for name in "${!small[@]}"; do
     program=$bench/$name
     out=$(timeout 20 "$program" --help) || fail "$name --help ended with $?"

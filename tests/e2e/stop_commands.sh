@@ -2,9 +2,9 @@
 # Long commands watched and stopped as a person does it, under a real X server with a session
 # bus and an accessibility bus of the test's own, on a slow disk:
 # 1. a check of 1,500 rows: a screen reader reads "of 1,500" on the progress line; the taskbar
-#    hears a progress between 0 and 1, and the bar go at the end; Esc stops the check; no
-#    "Done." box comes; the results hold 1 to 1,499 rows, each with its size; the window takes
-#    clicks again;
+#    hears a progress between 0 and 1, and the bar go at the end; Esc stops the check and the
+#    line says how far it got; no "Done." box comes; the results hold 1 to 1,499 rows, each with
+#    its size; the window takes clicks again;
 # 2. a folder scan, stopped: the files of the folders read before the stop stay, whole levels
 #    of the tree, and none come after;
 # 3. a text export over an existing file, stopped: the file stays byte for byte and nothing is
@@ -71,6 +71,8 @@ said=$(/usr/bin/python3 "$here/read_progress.py" "Checking [1-9][0-9,]* of 1,500
     fail "no screen reader heard the check's progress: $said"
 echo "the screen reader heard: $said"
 stop_with_esc check
+said=$(/usr/bin/python3 "$here/read_progress.py" "^Stopped: [1-9][0-9,]* of 1,500 checked$" 3) ||
+    fail "the line did not say the check stopped: $said"
 sleep 1
 [ "$(windows_titled '^Bytemarsh$')" -eq 1 ] || fail "a box came after the stopped check"
 # A right click on the first row: the menu's first item ticks every row, which the copy takes.
