@@ -3,6 +3,7 @@
 #include "platform/gui/window_event_pump.h"
 
 #include <QAccessible>
+#include <QAbstractScrollArea>
 #include <QAccessibleWidget>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -116,10 +117,10 @@ void ProgressLine::showText(const QString& text, Progress::Place place, bool sto
         // Said again to screen readers each time it changes.
         setAccessibleName(whole);
     }
-    if (isVisible() && place == place_ && stop_->isVisibleTo(this) == stoppable) return;
-    place_ = place;
-    stop_->setVisible(stoppable);
+    // The list's scroll bars come and go as rows arrive: the line follows its rows' width.
     if (QWidget* list = place == Progress::Place::Results ? results_ : fileList_) placeOver(list);
+    if (stop_->isVisibleTo(this) != stoppable) stop_->setVisible(stoppable);
+    if (isVisible()) return;
     show();
     raise();
 }
@@ -127,10 +128,12 @@ void ProgressLine::showText(const QString& text, Progress::Place place, bool sto
 void ProgressLine::placeOver(QWidget* list)
 {
     const int height = fontMetrics().height() + 4;
-    // Inside the list's frame, so its borders still show.
-    const QRect inner = list->contentsRect();
+    // Over the rows alone: the list's frame and scroll bars still show and still work.
+    const auto* scrolled = qobject_cast<QAbstractScrollArea*>(list);
+    const QRect inner = scrolled ? scrolled->viewport()->geometry() : list->contentsRect();
     const QPoint topLeft = list->mapTo(parentWidget(), QPoint(inner.left(), inner.bottom() + 1));
-    setGeometry(topLeft.x(), topLeft.y() - height, inner.width(), height);
+    const QRect over(topLeft.x(), topLeft.y() - height, inner.width(), height);
+    if (geometry() != over) setGeometry(over);
 }
 
 void ProgressLine::ended()

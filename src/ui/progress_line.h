@@ -50,6 +50,5 @@ private:
     QTimer looks_;
     QTimer stoppedShown_;
     LauncherEntry launcher_;
-    Progress::Place place_ = Progress::Place::FileList;
     bool watching_ = true;
 };

@@ -16,14 +16,18 @@ file manager or a person's pointer would be:
   drop TITLE X Y PATH...     drag PATHs from outside and drop them at X,Y of the window (XDND);
                              prints "accepted" or "refused"
   clipboard                  the clipboard's text, as a program that pastes it asks for it
+  screenshot WIDTH HEIGHT FILE
+                             the screen's top left WIDTH x HEIGHT pixels, as a PNG file
   key-until-cursor KEY ID SECONDS
                              press and release KEY (a keysym name) as a keyboard does, then
                              wait until the pointer's image is ID; prints the milliseconds
 """
 import hashlib
+import struct
 import sys
 import time
 import urllib.parse
+import zlib
 
 from Xlib import X, XK, Xatom, display, protocol
 from Xlib.ext import xfixes, xtest  # noqa: F401 (registers the extensions' requests)
@@ -91,6 +95,29 @@ def key_until_cursor(d, key, reference, seconds):
             return int((time.monotonic() - started) * 1000)
         time.sleep(0.005)
     sys.exit(f"the pointer did not come back within {seconds} s of {key}")
+
+
+def screenshot(d, width, height, path):
+    """The screen's top left corner as an RGB PNG (24-bit screens keep pixels as BGRX)."""
+    image = d.screen().root.get_image(0, 0, width, height, X.ZPixmap, 0xFFFFFFFF)
+    data = image.data if isinstance(image.data, bytes) else bytes(image.data, "latin-1")
+    stride = len(data) // height
+    rows = bytearray()
+    for y in range(height):
+        line = data[y * stride : y * stride + width * 4]
+        rows.append(0)  # no filter
+        for x in range(0, width * 4, 4):
+            rows += bytes((line[x + 2], line[x + 1], line[x]))
+
+    def chunk(kind, body):
+        return (struct.pack(">I", len(body)) + kind + body +
+                struct.pack(">I", zlib.crc32(kind + body) & 0xFFFFFFFF))
+
+    with open(path, "wb") as png:
+        png.write(b"\x89PNG\r\n\x1a\n")
+        png.write(chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0)))
+        png.write(chunk(b"IDAT", zlib.compress(bytes(rows), 9)))
+        png.write(chunk(b"IEND", b""))
 
 
 def server_time(d, window):
@@ -187,6 +214,9 @@ def main():
         return
     if command == "wait-cursor":
         wait_cursor(d, sys.argv[2], sys.argv[3], sys.argv[4])
+        return
+    if command == "screenshot":
+        screenshot(d, int(sys.argv[2]), int(sys.argv[3]), sys.argv[4])
         return
     if command == "key-until-cursor":
         print(key_until_cursor(d, sys.argv[2], sys.argv[3], sys.argv[4]))
