@@ -11,6 +11,7 @@
 #include "platform/dialogs.h"
 #include "platform/event_pump.h"
 
+#include <QScopeGuard>
 #include <string_view>
 
 namespace {
@@ -67,6 +68,8 @@ void SizeCheck::run()
     ErrorTrap trap(context_.errors, Handler::PushButton4_Click);
     if (checking_) return; // 100
     checking_ = true;      // 102
+    // 140, on every way out: a stopped check leaves the button ready for the next.
+    const auto checked = qScopeGuard([this] { checking_ = false; });
 
     if (!trap.test(104, [&] { return files_.count() <= 0; })) {
         trap.line(106, [&] { context_.pointer.setMousePointer(PointerSetting::Busy); });
@@ -80,7 +83,6 @@ void SizeCheck::run()
             SizeRows(files_, last, sizes, results_, trap, {110, 112, 114, 130}, steps);
         } catch (const CommandStopped&) {
             steps.dropUnfinishedRow();
-            checking_ = false;
             throw;
         }
         sizes.finish();
@@ -89,5 +91,4 @@ void SizeCheck::run()
     } else {
         trap.line(138, [&] { context_.dialogs.inform(QStringLiteral("No Files added.")); });
     }
-    checking_ = false; // 140
 }

@@ -16,11 +16,9 @@ public:
     // The bar goes; sent only when it showed.
     void hideProgress();
 
-    // The signal's object path and its first argument, for a listener to match.
-    static constexpr auto kObjectPath = "/com/canonical/unity/launcherentry/bytemarsh";
-    QString appUri() const { return appUri_; }
-
 private:
+    static constexpr auto kObjectPath = "/com/canonical/unity/launcherentry/bytemarsh";
+
     void send(const QVariantMap& properties);
 
     QString appUri_;

@@ -15,7 +15,6 @@ public:
         None,
         Scanning, // a folder scan: folders read and files found
         Reading,  // a list file's rows
-        Adding,   // a drop's or a hand-over's files
         Checking, // the size check: rows done of the file list's
         Saving,   // the text or workbook export: rows written of the results'
         Copying,  // the clipboard copy: rows copied of the results'

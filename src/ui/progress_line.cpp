@@ -2,8 +2,8 @@
 
 #include "platform/gui/window_event_pump.h"
 
-#include <QAccessible>
 #include <QAbstractScrollArea>
+#include <QAccessible>
 #include <QAccessibleWidget>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -78,8 +78,6 @@ QString ProgressLine::text(const Progress::State& state, const QLocale& locale)
             .arg(locale.toString(state.folders), done);
     case Progress::Work::Reading:
         return QStringLiteral("Reading the list: %1 rows").arg(done);
-    case Progress::Work::Adding:
-        return QStringLiteral("Adding: %1 files").arg(done);
     case Progress::Work::Checking:
         return QStringLiteral("Checking %1 of %2").arg(done, total);
     case Progress::Work::Saving:
