@@ -5,8 +5,8 @@
 #    hears a progress between 0 and 1, and the bar go at the end; Esc stops the check and the
 #    line says how far it got; no "Done." box comes; the results hold 1 to 1,499 rows, each with
 #    its size; the window takes clicks again;
-# 2. a folder scan, stopped: the files of the folders read before the stop stay, whole levels
-#    of the tree, and none come after;
+# 2. a folder scan, stopped by a click on the line's "Esc stops": the files of the folders read
+#    before the stop stay, whole levels of the tree, and none come after;
 # 3. a text export over an existing file, stopped: the file stays byte for byte and nothing is
 #    left beside it.
 # Usage: stop_commands.sh PROGRAM SLOW_STAT_LIBRARY
@@ -110,8 +110,13 @@ done
 start env LD_PRELOAD="$slow_stat" BYTEMARSH_SLOW_FOLDERS=slow BYTEMARSH_SLOW_MS=500 \
     "$program" --new-window
 add_folder_tree "$work/tree"
-sleep 1.2
-stop_with_esc scan
+# Once the line shows, a click on its underlined words, over the file list's foot.
+point=
+for _ in $(seq 100); do point=$(x11 underline 10 100 516 45 2>/dev/null) && break; sleep 0.02; done
+[ -n "$point" ] || fail "no \"Esc stops\" to click over the file list"
+xdotool mousemove $point click 1
+xdotool mousemove $BACKGROUND
+x11 wait-cursor SETTLE "$IDLE_POINTER" 10 || fail "a click on \"Esc stops\" did not stop the scan"
 # Longer than the rest of the scan would take: nothing more may come.
 sleep 4
 found=$(results_of_a_check "$work/after-scan.txt")

@@ -18,6 +18,9 @@ file manager or a person's pointer would be:
   clipboard                  the clipboard's text, as a program that pastes it asks for it
   screenshot WIDTH HEIGHT FILE
                              the screen's top left WIDTH x HEIGHT pixels, as a PNG file
+  underline X Y WIDTH HEIGHT  the middle of the longest underline in that part of the screen
+                             (a row of dark pixels), as "X Y" just above it: where a person
+                             clicks an underlined word
   key-until-cursor KEY ID SECONDS
                              press and release KEY (a keysym name) as a keyboard does, then
                              wait until the pointer's image is ID; prints the milliseconds
@@ -120,6 +123,27 @@ def screenshot(d, width, height, path):
         png.write(chunk(b"IEND", b""))
 
 
+def underline(d, left, top, width, height):
+    image = d.screen().root.get_image(left, top, width, height, X.ZPixmap, 0xFFFFFFFF)
+    data = image.data if isinstance(image.data, bytes) else bytes(image.data, "latin-1")
+    stride = len(data) // height
+    best = (0, 0, 0)  # length, x of its middle, y
+    for y in range(height):
+        run = 0
+        for x in range(width + 1):
+            p = y * stride + x * 4
+            dark = x < width and sum(data[p : p + 3]) < 3 * 100
+            if dark:
+                run += 1
+                continue
+            if run > best[0]:
+                best = (run, x - run // 2, y)
+            run = 0
+    if best[0] < 20:
+        sys.exit("no underline there")
+    return f"{left + best[1]} {top + best[2] - 4}"
+
+
 def server_time(d, window):
     """A timestamp from the server itself, as a real drag source uses."""
     window.change_attributes(event_mask=X.PropertyChangeMask)
@@ -217,6 +241,9 @@ def main():
         return
     if command == "screenshot":
         screenshot(d, int(sys.argv[2]), int(sys.argv[3]), sys.argv[4])
+        return
+    if command == "underline":
+        print(underline(d, *(int(value) for value in sys.argv[2:6])))
         return
     if command == "key-until-cursor":
         print(key_until_cursor(d, sys.argv[2], sys.argv[3], sys.argv[4]))
