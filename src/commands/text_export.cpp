@@ -23,14 +23,13 @@ void TextExport::run()
     if (trap.test(118, [&] { return chosen == QString(); })) return;
 
     int answer = AnswerNo;
-    // The question names what will really be written: the file a link there leads to. A link
-    // the save refuses to follow counts as there, so the user is asked and then told.
-    SavePreview target{false, chosen};
-    if (trap.test(120, [&] { return (target = previewSave(chosen)).exists; })) {
+    // The question names the path as chosen, a link's own name included. A link the save
+    // refuses to follow counts as there, so the user is asked and then told.
+    if (trap.test(120, [&] { return saveMeetsSomething(chosen); })) {
         trap.line(122, [&] {
             answer =
                 context_.dialogs.messageBox({QStringLiteral("Are you sure you wish to overwrite ") +
-                                                 target.writtenPath + QStringLiteral(" ?"),
+                                                 chosen + QStringLiteral(" ?"),
                                              {},
                                              BoxIcon::None,
                                              BoxButtons::YesNo});

@@ -133,30 +133,12 @@ bool SaveTarget::trusts(uid_t owner) const
     return owner == ::geteuid() || owner == folderOwner_;
 }
 
-QString SaveTarget::filePath() const
+bool saveMeetsSomething(const QString& path)
 {
-    if (!file_) return {};
-    char proc[32];
-    std::snprintf(proc, sizeof proc, "/proc/self/fd/%d", file_.get());
-    char path[PATH_MAX];
-    const ssize_t length = ::readlink(proc, path, sizeof path);
-    if (length <= 0 || std::size_t(length) == sizeof path || path[0] != '/') return {};
-    return QFile::decodeName(QByteArray(path, length));
-}
-
-SavePreview previewSave(const QString& path)
-{
-    SavePreview preview{false, path};
     try {
-        const SaveTarget target = SaveTarget::find(path);
-        preview.exists = target.file() >= 0;
-        if (preview.exists && target.throughLink()) {
-            const QString real = target.filePath();
-            if (!real.isEmpty()) preview.writtenPath = real;
-        }
+        return SaveTarget::find(path).file() >= 0;
     } catch (const RuntimeError&) {
         // A link the save refuses is there all the same: the user is asked, then told why not.
-        preview.exists = FileSystem::entryExists(path);
+        return FileSystem::entryExists(path);
     }
-    return preview;
 }

@@ -34,8 +34,6 @@ public:
     // Whose names in a shared folder the user may take as their own: their own, and those of
     // the folder's owner. The kernel's fs.protected_regular trusts the same two.
     bool trusts(uid_t owner) const;
-    // The file's path as the kernel names it, or the empty text when it cannot say.
-    QString filePath() const;
 
 private:
     UniqueFd folder_;
@@ -46,14 +44,6 @@ private:
     bool sharedFolder_ = false;
 };
 
-// What the question before overwriting names.
-struct SavePreview
-{
-    // Something is there: a file or folder, or a link the save would refuse to follow.
-    bool exists = false;
-    // The path itself, or the file a link there leads to when the save follows it.
-    QString writtenPath;
-};
-
-// Never throws.
-SavePreview previewSave(const QString& path);
+// Whether a save to `path` meets something there, which the user is asked about first: a file
+// or folder, or a link, even one the save would refuse to follow. Never throws.
+bool saveMeetsSomething(const QString& path);
