@@ -402,6 +402,23 @@ private slots:
         QCOMPARE(cli.status, 1);
     }
 
+    // A list as find or printf writes it ends in a line feed, which makes no row here; an
+    // empty line before the end is still a row, and fails as one.
+    void theLastLineFeedEndsTheList()
+    {
+        const QByteArray found = native("tree/a.txt") + "\n" + native("single.bin") + "\n";
+        writeFile(path("found.txt"), found);
+        const Finished fromFile = run({"--check", "--list", native("found.txt")});
+        QCOMPARE(fromFile.status, 0);
+        QCOMPARE(fromFile.err, QByteArray());
+        QCOMPARE(fromFile.out.count('\n'), 2);
+        const Finished fromInput =
+            run({"--check", "--list", "-"}, {.input = native("tree/a.txt") + "\n\n" + found});
+        QCOMPARE(fromInput.status, 1);
+        QCOMPARE(fromInput.out.count('\n'), 4);
+        QCOMPARE(fromInput.err, QByteArray("bytemarsh: : File not found (error 53)\n"));
+    }
+
     void namesThatAreNotUtf8KeepTheirBytes()
     {
         const QByteArray folder = native("latin");

@@ -11,7 +11,9 @@
 namespace {
 
 // The rows ListFileLines gives for bytes handed over in pieces of the given size (0: at once).
-QList<QByteArray> linesOf(const QByteArray& bytes, qsizetype piece = 0)
+QList<QByteArray>
+linesOf(const QByteArray& bytes, qsizetype piece = 0,
+        ListFileLines::LastLineFeed lastLineFeed = ListFileLines::LastLineFeed::MakesARow)
 {
     QList<QByteArray> rows;
     ListFileLines lines(
@@ -21,7 +23,7 @@ QList<QByteArray> linesOf(const QByteArray& bytes, qsizetype piece = 0)
         const QByteArray part = bytes.mid(at, piece);
         lines.feed(std::string_view(part.constData(), std::size_t(part.size())));
     }
-    lines.finish();
+    lines.finish(lastLineFeed);
     return rows;
 }
 
@@ -73,6 +75,20 @@ private slots:
         QCOMPARE(rowsOf("\xEF\xBB\xBF/caf\xC3\xA9\r\n"),
                  QStringList({QStringLiteral("/caf\u00e9")}));
         QCOMPARE(rowsOf("x\xEF\xBB\xBF"), QStringList({QStringLiteral("x\uFEFF")})); // not leading
+    }
+
+    // Where the last line feed ends the list, it makes no row; every other line still does.
+    void aLastLineFeedCanEndTheList()
+    {
+        const auto ending = [](const QByteArray& bytes) {
+            return linesOf(bytes, 1, ListFileLines::LastLineFeed::EndsTheList);
+        };
+        QCOMPARE(ending("a\nb\n"), QList<QByteArray>({"a", "b"}));
+        QCOMPARE(ending("a\n\n"), QList<QByteArray>({"a", ""}));
+        QCOMPARE(ending("a\r\n\n"), QList<QByteArray>({"a", ""}));
+        QCOMPARE(ending("\n"), QList<QByteArray>({""}));
+        QCOMPARE(ending("a"), QList<QByteArray>({"a"}));
+        QCOMPARE(ending("a\r\n"), QList<QByteArray>({"a"}));
     }
 
     void utf16ListsAreDecodedByTheirMark()

@@ -32,18 +32,19 @@ QString leftOutText(const QString& path, std::size_t count, std::size_t firstLin
 
 namespace FileToListview1 {
 
-void LoadListFile(RowList& list, const QString& path, Notices& notices, EventPump& events)
+void LoadListFile(RowList& list, const QString& path, Notices& notices, EventPump& events,
+                  ListFileLines::LastLineFeed lastLineFeed)
 {
     if (!FileExistsByDate(path)) {
         notices.tell(QStringLiteral("File not found"));
         return;
     }
     FileSystem::SequentialFile file(path);
-    LoadListLines(list, file, path, notices, events);
+    LoadListLines(list, file, path, notices, events, lastLineFeed);
 }
 
 void LoadListLines(RowList& list, FileSystem::SequentialFile& file, const QString& name,
-                   Notices& notices, EventPump& events)
+                   Notices& notices, EventPump& events, ListFileLines::LastLineFeed lastLineFeed)
 {
     const Progress::Stage stage(events.progress(), Progress::Work::Reading,
                                 Progress::Place::FileList);
@@ -60,7 +61,7 @@ void LoadListLines(RowList& list, FileSystem::SequentialFile& file, const QStrin
         lines.feed(std::string_view(buffer.get(), got));
         events.processWaitRound();
     }
-    lines.finish();
+    lines.finish(lastLineFeed);
     if (lines.rowsLeftOut() > 0)
         notices.tell(leftOutText(name, lines.rowsLeftOut(), lines.firstLineLeftOut()));
 }

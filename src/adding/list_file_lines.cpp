@@ -35,14 +35,16 @@ void ListFileLines::feed(std::string_view bytes)
         feedUtf8(bytes);
 }
 
-void ListFileLines::finish()
+void ListFileLines::finish(LastLineFeed lastLineFeed)
 {
     if (encoding_ == Encoding::Unknown) chooseEncoding();
     if (!heldSurrogate_.isEmpty()) {
         const QByteArray rest = std::exchange(heldSurrogate_, QString()).toUtf8();
         feedUtf8(std::string_view(rest.constData(), std::size_t(rest.size())));
     }
-    if (lineOpen_) endRow();
+    // Open and empty (and not cut for its length): only a bare LF at the very end opened it.
+    const bool madeByLastLineFeed = lineOpen_ && row_.empty() && !rowTooLong_;
+    if (lineOpen_ && !(madeByLastLineFeed && lastLineFeed == LastLineFeed::EndsTheList)) endRow();
     lineOpen_ = false;
 }
 

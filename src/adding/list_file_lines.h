@@ -21,9 +21,13 @@ public:
     using RowSink = std::function<void(std::string_view row)>;
     explicit ListFileLines(RowSink addRow);
 
+    // What a bare LF that ends the file makes: the window's list takes the empty row after it
+    // as any other; a list made by find or printf only ends there.
+    enum class LastLineFeed { MakesARow, EndsTheList };
+
     void feed(std::string_view bytes);
     // The end of the file: gives the last row, if one is open.
-    void finish();
+    void finish(LastLineFeed lastLineFeed = LastLineFeed::MakesARow);
 
     // Rows left out for their length, and the line number of the first of them (from 1).
     std::size_t rowsLeftOut() const { return leftOut_; }

@@ -22,6 +22,8 @@ namespace {
 
 // What a closed pipe ends a program with, by the shell's count (128 + SIGPIPE).
 constexpr int kReaderGoneStatus = 128 + SIGPIPE;
+// Lists from find or printf end in a line feed, which makes no row of its own here.
+constexpr auto kListEnd = ListFileLines::LastLineFeed::EndsTheList;
 // What Ctrl-C ends a program with, by the same count.
 constexpr int kInterruptedStatus = 128 + SIGINT;
 
@@ -117,7 +119,7 @@ void CheckRun::gather(ErrorTrap& trap)
             messages_.setSubject(bytesOf(input.name));
             trap.line(100, [&] {
                 FileToListview1::LoadListFile(rows_, QString::fromUtf8(input.name), messages_,
-                                              events_);
+                                              events_, kListEnd);
             });
             break;
         case Kind::StandardInput:
@@ -125,7 +127,7 @@ void CheckRun::gather(ErrorTrap& trap)
             trap.line(102, [&] {
                 FileSystem::SequentialFile in = FileSystem::SequentialFile::standardInput();
                 FileToListview1::LoadListLines(rows_, in, QStringLiteral("standard input"),
-                                               messages_, events_);
+                                               messages_, events_, kListEnd);
             });
             break;
         }
