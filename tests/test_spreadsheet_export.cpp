@@ -342,6 +342,26 @@ private slots:
         QCOMPARE(w.test.dialogs.texts(), QStringList({kNotInstalled, kNoFeature}));
     }
 
+    // The documents folder as the desktop names it, or else the home folder: never a hidden one.
+    void workbooksGoWhereTheUserLooks()
+    {
+        const QByteArray savedHome = qgetenv("HOME");
+        const QByteArray savedConfig = qgetenv("XDG_CONFIG_HOME");
+        const QString home = dir_.filePath(QStringLiteral("home"));
+        QDir().mkpath(home);
+        qputenv("HOME", QFile::encodeName(home));
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(home + QStringLiteral("/.config")));
+        const QString withoutDocuments = defaultWorkbookFolder();
+        writeFile(home + QStringLiteral("/.config/user-dirs.dirs"),
+                  "XDG_DOCUMENTS_DIR=\"$HOME/Papers\"\n");
+        QDir().mkpath(home + QStringLiteral("/Papers"));
+        const QString withDocuments = defaultWorkbookFolder();
+        qputenv("HOME", savedHome);
+        qputenv("XDG_CONFIG_HOME", savedConfig);
+        QCOMPARE(withoutDocuments, home);
+        QCOMPARE(withDocuments, home + QStringLiteral("/Papers"));
+    }
+
     // Stopped while the cells are gathered or while the workbook is written on its worker:
     // no workbook appears and no program starts.
     void aStopLeavesNoWorkbookAndStartsNothing()

@@ -58,10 +58,7 @@ QString defaultWorkbookFolder()
 {
     QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (!documents.isEmpty() && QDir(documents).exists()) return documents;
-    QString cache = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
-    if (cache.isEmpty()) cache = QDir::tempPath();
-    QDir().mkpath(cache);
-    return cache;
+    return QDir::homePath();
 }
 
 QString freeWorkbookName(const QString& folder)

@@ -25,7 +25,8 @@ struct SpreadsheetProgram
 // The desktop's program for .xlsx files, or a spreadsheet program on the PATH.
 SpreadsheetProgram findSpreadsheetProgram();
 
-// Where workbooks are written: the user's documents folder, or the cache folder without one.
+// Where workbooks are written: the user's documents folder (as xdg-user-dirs names it), or the
+// home folder without one; never a hidden folder, where no one would look for them.
 QString defaultWorkbookFolder();
 
 // A path in folder under a name no file has yet. The workbook takes it only once whole, and
