@@ -10,13 +10,15 @@
 // Turns a list file's bytes, handed over in pieces of any size, into its rows, as UTF-8. A line
 // ends at CR or CR LF, and a bare LF splits it once more, so every common line ending gives one
 // row per line. A leading UTF-8 byte-order mark is skipped; a UTF-16 mark (either order) makes
-// the rest UTF-16. Holds one row at a time, and never more of it than a path can be: a longer
-// row is counted and left out.
+// the rest UTF-16. Holds one row at a time, and never more of it than kLongestRow: a longer row
+// is counted and left out.
 class ListFileLines
 {
 public:
-    // The longest row kept, in bytes: the longest path the system takes.
-    static constexpr std::size_t kLongestRow = PATH_MAX - 1;
+    // The longest row kept, in bytes: far past any path the system takes, so every line a list
+    // can mean goes in unchanged (and a row too long for a path fails at the check, as a
+    // missing file does), while a file of one endless line still costs no more than this.
+    static constexpr std::size_t kLongestRow = 64 * 1024;
 
     using RowSink = std::function<void(std::string_view row)>;
     explicit ListFileLines(RowSink addRow);
