@@ -252,7 +252,23 @@ private slots:
         QCOMPARE(w.form.mousePointer(), PointerSetting::Default);
     }
 
-    void linksAreFollowedButNoFolderIsCollectedTwice()
+    // A link to a sibling folder gives its files again under the link's name; a link to a folder
+    // the path runs through ends there.
+    void aFolderReachedByTwoRoadsIsCollectedByEach()
+    {
+        file("sub1/e.txt");
+        QVERIFY(QFile::link(at("sub1"), at("link")));
+        QVERIFY(QFile::link(".", at("sub1/loop")));
+        QVERIFY(QFile::link("..", at("sub1/up")));
+
+        AddingWindow w;
+        scan(w, "txt", root_);
+        QStringList rows = w.rows();
+        rows.sort();
+        QCOMPARE(rows, QStringList({at("link/e.txt"), at("sub1/e.txt")}));
+    }
+
+    void linksAreFollowedButNoLoopIsWalked()
     {
         QTemporaryDir outside;
         writeFile(outside.filePath("c.txt"), "c");
@@ -270,10 +286,10 @@ private slots:
                  QStringList({at("a.txt"), at("alias.txt"), at("out/c.txt"), at("sub/b.txt")}));
     }
 
-    // A link is followed into a folder not reached before, wherever it lies; never back into
-    // the scan's own tree, nor up into a folder that holds the start (which would take the scan
-    // out over the rest of the file system).
-    void linksUpOrIntoReachedFoldersAreNotFollowed()
+    // A link is followed into any folder, wherever it lies, but one the path runs through: never
+    // up into a folder that holds it, the start's and those above it included (which would take
+    // the scan out over the rest of the file system).
+    void linksUpTheirOwnPathAreNotFollowed()
     {
         QTemporaryDir elsewhere;
         QVERIFY(elsewhere.isValid());
@@ -286,7 +302,7 @@ private slots:
         QVERIFY(QFile::link(start, at("start/self")));            // the start itself
         QVERIFY(QFile::link(root_, at("start/a/up")));            // its parent
         QVERIFY(QFile::link("/", at("start/a/top")));             // the root of everything
-        QVERIFY(QFile::link("../b", at("start/a/toB")));          // a sibling reached before
+        QVERIFY(QFile::link("../b", at("start/a/toB")));          // a sibling: by both roads
         QVERIFY(QFile::link(elsewhere.path(), at("start/out")));  // not reached before
         QVERIFY(QFile::link(start, elsewhere.filePath("entry"))); // a way in from elsewhere
 
@@ -294,8 +310,9 @@ private slots:
         scan(w, "txt", start);
         QStringList rows = w.rows();
         rows.sort();
-        QCOMPARE(rows, QStringList({at("start/a/a.txt"), at("start/b/b.txt"), at("start/out/e.txt"),
-                                    at("start/s.txt")}));
+        QCOMPARE(rows,
+                 QStringList({at("start/a/a.txt"), at("start/a/toB/b.txt"), at("start/b/b.txt"),
+                              at("start/out/e.txt"), at("start/s.txt")}));
 
         // Started through a link, the folders its path names count as above the start too: the
         // way back to the folder that holds the link is not taken.
@@ -304,7 +321,8 @@ private slots:
         rows = through.rows();
         rows.sort();
         const QString entry = elsewhere.filePath("entry/");
-        QCOMPARE(rows, QStringList({entry + "a/a.txt", entry + "b/b.txt", entry + "s.txt"}));
+        QCOMPARE(rows, QStringList({entry + "a/a.txt", entry + "a/toB/b.txt", entry + "b/b.txt",
+                                    entry + "s.txt"}));
         QCOMPARE(w.test.dialogs.shown().size() + through.test.dialogs.shown().size(),
                  std::size_t(4)); // the two questions each, nothing more
     }

@@ -103,13 +103,11 @@ public:
     Rows addFolderTreeFiles(const std::string& folder)
     {
         std::vector<std::string> folders{folder + '/'};
-        collected_.clear();
-        // The folders above the start count as reached: a link up to one is not followed.
-        for (std::size_t slash = 0; slash != std::string::npos; slash = folder.find('/', slash + 1))
-            firstVisit(slash == 0 ? "/" : folder.substr(0, slash));
+        above_.clear();
+        // The folders above the start hold it: a link up to one is not followed.
         struct stat up = {}, last = {};
         for (std::string path = folder; ::stat(path.c_str(), &up) == 0; path += "/..") {
-            collected_.emplace(up.st_dev, up.st_ino);
+            above_.emplace(up.st_dev, up.st_ino);
             if (up.st_dev == last.st_dev && up.st_ino == last.st_ino) break; // the root
             last = up;
         }
@@ -140,11 +138,22 @@ public:
     int eventRounds = 0;
 
 private:
-    bool firstVisit(const std::string& path)
+    // Whether `candidate` is a folder that the path `folder` (ending in '/') runs through, every
+    // part of it resolved as the path names it, or one above the start: a loop.
+    bool runsThrough(const std::string& folder, const std::string& candidate) const
     {
         struct stat info = {};
-        if (::stat(path.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return false;
-        return collected_.emplace(info.st_dev, info.st_ino).second;
+        if (::stat(candidate.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return true;
+        const std::pair<dev_t, ino_t> id{info.st_dev, info.st_ino};
+        if (above_.count(id) > 0) return true;
+        for (std::size_t slash = folder.find('/', 1); slash != std::string::npos;
+             slash = folder.find('/', slash + 1)) {
+            struct stat part = {};
+            if (::stat(folder.substr(0, slash).c_str(), &part) == 0 &&
+                std::pair<dev_t, ino_t>{part.st_dev, part.st_ino} == id)
+                return true;
+        }
+        return false;
     }
 
     static bool mayDescend(const std::string& folder)
@@ -168,7 +177,6 @@ private:
                     folders.erase(std::find(folders.begin(), folders.end(), folder));
                 continue;
             }
-            firstVisit(folder + '.');
             while (const dirent* found = ::readdir(dir)) {
                 const std::string name = found->d_name;
                 if (name == "." || name == "..") continue;
@@ -177,7 +185,7 @@ private:
                     continue;
                 ++eventRounds;
                 if (name.size() >= PATH_MAX || AddFolder::HasUnsafeCharacters(name)) continue;
-                if (!firstVisit(folder + name)) continue;
+                if (runsThrough(folder, folder + name)) continue;
                 newFolders.push_back(folder + name + '/');
             }
             ::closedir(dir);
@@ -191,7 +199,7 @@ private:
     }
 
     FileSystem::NamePattern pattern_;
-    std::set<std::pair<dev_t, ino_t>> collected_;
+    std::set<std::pair<dev_t, ino_t>> above_;
 };
 
 // A tree with every kind of entry the scan treats apart, three levels deep with fan-out, one

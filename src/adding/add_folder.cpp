@@ -102,16 +102,36 @@ bool HasUnsafeCharacters(std::string_view name)
     return false;
 }
 
+// The folders a path runs through, nearest first, each by its device and inode: shared by every
+// folder below, so a deep chain costs one link a level.
+struct SubFolderCollector::Ancestry
+{
+    dev_t device;
+    ino_t inode;
+    std::shared_ptr<const Ancestry> up;
+
+    static bool holds(const Ancestry* at, dev_t device, ino_t inode)
+    {
+        for (; at; at = at->up.get())
+            if (at->device == device && at->inode == inode) return true;
+        return false;
+    }
+};
+
 // One entry of a folder list, with what its checks answered. Each check is made once for a
 // folder, however many levels of the collection hand the folder on afterwards.
 struct SubFolderCollector::Folder
 {
-    explicit Folder(std::string text) : path(std::move(text)) {}
+    explicit Folder(std::string text, std::shared_ptr<const Ancestry> above = {})
+        : path(std::move(text)), above(std::move(above))
+    {
+    }
 
     std::string path;
-    std::optional<bool> isFolder;   // lines 104 and 122
-    std::optional<bool> mayDescend; // lines 110 and 126
-    bool dropped = false;           // could not be read: leaves the list when its level ends
+    std::shared_ptr<const Ancestry> above; // the folders its path runs through
+    std::optional<bool> isFolder;          // lines 104 and 122
+    std::optional<bool> mayDescend;        // lines 110 and 126
+    bool dropped = false;                  // could not be read: leaves the list when its level ends
 };
 
 namespace {
@@ -151,17 +171,25 @@ void SubFolderCollector::dropFirst(std::vector<Folder>& folders, std::size_t at,
     }
 }
 
-bool SubFolderCollector::firstVisit(dev_t device, ino_t inode)
+// /proc shows each process's folders by many roads (its own number, self, every thread), and
+// the scan's own open folders besides: there each folder is collected once, or the roads
+// multiply without end.
+bool SubFolderCollector::firstInProcessFiles(const engine::FolderListing& listing,
+                                             const engine::EntryInfo& entry)
 {
-    return collected_.emplace(device, inode).second;
+    return !listing.inProcessFiles || processFolders_.emplace(entry.device, entry.inode).second;
 }
 
-void SubFolderCollector::rememberAncestors(const std::string& folder)
+std::shared_ptr<const SubFolderCollector::Ancestry>
+SubFolderCollector::ancestryOf(const std::string& start)
 {
     // A folder above the start holds the start: a link up to one would take the scan round its
     // own tree again and out into the rest of the file system.
-    for (const auto& [device, inode] : FileSystem::folderAndAncestors(folder.c_str()))
-        firstVisit(device, inode);
+    const auto chain = FileSystem::folderAndAncestors(start.c_str());
+    std::shared_ptr<const Ancestry> above;
+    for (auto at = chain.rbegin(); at != chain.rend(); ++at)
+        above = std::make_shared<const Ancestry>(Ancestry{at->first, at->second, above});
+    return above;
 }
 
 engine::FolderListing SubFolderCollector::take(const std::string& folder)
@@ -181,8 +209,10 @@ void SubFolderCollector::GetSubDirectories2016(FolderList& folders, bool recursi
 {
     std::vector<Folder> entries;
     entries.reserve(folders.size());
-    for (std::string& folder : folders)
-        entries.emplace_back(std::move(folder));
+    for (std::string& folder : folders) {
+        auto above = ancestryOf(folder);
+        entries.emplace_back(std::move(folder), std::move(above));
+    }
     // The reading threads start here and stop when the collection ends, also when it unwinds.
     const auto end = qScopeGuard([&] {
         walker_.reset();
@@ -190,8 +220,6 @@ void SubFolderCollector::GetSubDirectories2016(FolderList& folders, bool recursi
         for (Folder& folder : entries)
             folders.push_back(std::move(folder.path));
     });
-    for (const Folder& folder : entries)
-        rememberAncestors(folder.path);
     startReading(entries);
     collect(entries, recursive, false);
 }
@@ -237,7 +265,14 @@ void SubFolderCollector::collect(std::vector<Folder>& folders, bool recursive, b
             if (isUnreadable(error)) dropFirst(folders, at, textsUnique);
             continue;
         }
-        if (listing.device != 0 || listing.inode != 0) firstVisit(listing.device, listing.inode);
+        // Only a folder its own path already runs through would lead round a loop; any other is
+        // collected each time a path reaches it.
+        std::shared_ptr<const Ancestry> here = folder.above;
+        if (listing.device != 0 || listing.inode != 0) {
+            here = std::make_shared<const Ancestry>(
+                Ancestry{listing.device, listing.inode, folder.above});
+            if (listing.inProcessFiles) processFolders_.emplace(listing.device, listing.inode);
+        }
         std::optional<int> handle; // opened with the first sub-folder
         for (const engine::DirEntry& entry : listing.entries) {
             if (entry.type != DT_DIR && entry.type != DT_LNK && entry.type != DT_UNKNOWN) continue;
@@ -246,14 +281,15 @@ void SubFolderCollector::collect(std::vector<Folder>& folders, bool recursive, b
             if (name.size() >= PATH_MAX || HasUnsafeCharacters(name)) continue;
             // A folder's entry always carries what a stat that follows links said.
             if (!entry.isFolder() || leadsOutOfProcessFiles(listing, *entry.info) ||
-                !firstVisit(entry.info->device, entry.info->inode))
+                Ancestry::holds(here.get(), entry.info->device, entry.info->inode) ||
+                !firstInProcessFiles(listing, *entry.info))
                 continue;
             std::string subFolder;
             subFolder.reserve(folder.path.size() + name.size() + 1);
             subFolder.append(folder.path).append(name).push_back('/');
             if (!handle) handle = parents_->open(folder.path);
             if (walker_) walker_->submit(subFolder, *handle);
-            newFolders.emplace_back(std::move(subFolder));
+            newFolders.emplace_back(std::move(subFolder), here);
         }
         if (isUnreadable(listing.readError)) dropFirst(folders, at, textsUnique);
     }

@@ -17,6 +17,7 @@ class RowList;
 
 namespace engine {
 class DirectoryWalker;
+struct EntryInfo;
 struct FolderListing;
 } // namespace engine
 
@@ -44,9 +45,10 @@ bool PathIsFolder(std::string_view nativePath);
 // not UTF-8.
 bool HasUnsafeCharacters(std::string_view name);
 
-// Collects sub-folders breadth first for one scan. A folder reached twice (through a symbolic
-// link, say) is collected once, so a link loop ends; a link to a folder above the scan's start
-// is not followed either, nor a link in the process file system (/proc) that leads out of it.
+// Collects sub-folders breadth first for one scan. A link is followed to any folder but one its
+// own path already runs through (the start's folder and those above it included), so a loop
+// ends and a folder reached by two roads is collected by each. In the process file system
+// (/proc) a folder is collected once, and a link that leads out of it is not followed.
 // Folders are read on a pool of threads ahead of the collection, which takes them in the order
 // it would have read them itself.
 class SubFolderCollector
@@ -67,17 +69,19 @@ public:
     std::function<void(const engine::FolderListing&, bool used)> onListing;
 
 private:
+    struct Ancestry;
     struct Folder;
     void collect(std::vector<Folder>& folders, bool recursive, bool textsUnique);
     static void dropFirst(std::vector<Folder>& folders, std::size_t at, bool textsUnique);
-    bool firstVisit(dev_t device, ino_t inode);
-    void rememberAncestors(const std::string& folder);
+    // The start's own folder and every folder above it.
+    static std::shared_ptr<const Ancestry> ancestryOf(const std::string& start);
+    bool firstInProcessFiles(const engine::FolderListing& listing, const engine::EntryInfo& entry);
     void startReading(const std::vector<Folder>& folders);
     engine::FolderListing take(const std::string& folder);
 
     ErrorReporter& errors_;
     EventPump& events_;
-    std::set<std::pair<dev_t, ino_t>> collected_;
+    std::set<std::pair<dev_t, ino_t>> processFolders_; // folders in /proc collected so far
     // The folders whose sub-folders were collected last, so that those are checked and read
     // through them rather than by their whole paths.
     std::unique_ptr<FileSystem::FolderHandles> parents_;
