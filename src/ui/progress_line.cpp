@@ -44,6 +44,10 @@ ProgressLine::ProgressLine(Progress& progress, QWidget* fileList, QWidget* resul
     stop_->setAccessibleName(kStops);
     // Only the words that stop take a click, and they take it while the window's input is held.
     InputHoldFilter::markStopControl(stop_);
+    // Styled now, so that its first showing costs a long command nothing more than a paint.
+    ensurePolished();
+    text_->ensurePolished();
+    stop_->ensurePolished();
     hide();
 
     looks_.setInterval(kLookEveryMs);
