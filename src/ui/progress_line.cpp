@@ -28,7 +28,7 @@ ProgressLine::ProgressLine(Progress& progress, QWidget* fileList, QWidget* resul
     setBackgroundRole(QPalette::ToolTipBase);
     setForegroundRole(QPalette::ToolTipText);
     setAccessibleDescription(QStringLiteral("Progress of the running command"));
-    // Clicks on the text reach the list below it, as if the line were not there.
+    // The text takes no click of its own; only the words that stop do.
     text_->setAttribute(Qt::WA_TransparentForMouseEvents);
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(6, 1, 6, 1);
