@@ -54,6 +54,7 @@ start() {
 # Presses Esc in the window over its busy pointer; returns once the pointer is idle again.
 stop_with_esc() {
     xdotool mousemove $BACKGROUND
+    [ "$(x11 cursor)" != "$IDLE_POINTER" ] || fail "$1: it had ended before Esc"
     local took
     took=$(x11 key-until-cursor Escape "$IDLE_POINTER" 30) || fail "$1: Esc did not stop it"
     echo "$1: Esc stopped it in $took ms"
