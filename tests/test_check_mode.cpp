@@ -419,6 +419,33 @@ private slots:
         QCOMPARE(fromInput.err, QByteArray("bytemarsh: : File not found (error 53)\n"));
     }
 
+    // As du and find do, and unlike the window, the run says which folder it could not read.
+    void aFolderThatCannotBeReadIsSaidOnce()
+    {
+        // Root reads any folder: the run goes as nobody, in a folder nobody may enter.
+        QTemporaryDir open(QDir::tempPath() + QStringLiteral("/check-unreadable-XXXXXX"));
+        QVERIFY(open.isValid());
+        QFile::setPermissions(open.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                               QFile::ReadOther | QFile::ExeOther);
+        const QString tree = open.filePath(QStringLiteral("tree"));
+        writeFile(tree + QStringLiteral("/a.txt"), "abc");
+        writeFile(tree + QStringLiteral("/closed/hidden.txt"), "x");
+        QCOMPARE(::chmod(QFile::encodeName(tree + QStringLiteral("/closed")).constData(), 0), 0);
+        const QByteArray asNobody =
+            ::geteuid() == 0 ? "setpriv --reuid=nobody --regid=nogroup --clear-groups " : "";
+        if (run({"-c", asNobody + "test -x \"$0\"", kProgram}, {.program = "/bin/bash"}).status !=
+            0)
+            QSKIP("nobody may not run the program where it was built");
+        const Finished said =
+            run({"-c", asNobody + "\"$0\" --check \"$1\"", kProgram, QFile::encodeName(tree)},
+                {.program = "/bin/bash"});
+        ::chmod(QFile::encodeName(tree + QStringLiteral("/closed")).constData(), 0700);
+        QCOMPARE(said.status, 1);
+        QCOMPARE(said.out, QFile::encodeName(tree) + "/a.txt\t3 bytes\n");
+        QCOMPARE(said.err, "bytemarsh: " + QFile::encodeName(tree) +
+                               "/closed: Permission denied (error 70)\n");
+    }
+
     void namesThatAreNotUtf8KeepTheirBytes()
     {
         const QByteArray folder = native("latin");

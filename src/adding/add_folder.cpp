@@ -171,6 +171,16 @@ void SubFolderCollector::dropFirst(std::vector<Folder>& folders, std::size_t at,
     }
 }
 
+void SubFolderCollector::drop(std::vector<Folder>& folders, std::size_t at, bool textsUnique,
+                              int error)
+{
+    dropFirst(folders, at, textsUnique);
+    if (!onUnreadable) return;
+    std::string_view path = folders[at].path;
+    if (path.size() > 1) path.remove_suffix(1); // the trailing separator
+    onUnreadable(path, error);
+}
+
 // /proc shows each process's folders by many roads (its own number, self, every thread), and
 // the scan's own open folders besides: there each folder is collected once, or the roads
 // multiply without end.
@@ -262,7 +272,7 @@ void SubFolderCollector::collect(std::vector<Folder>& folders, bool recursive, b
         // other failure ends its listing and it stays. Neither is reported.
         const engine::FolderListing listing = taken(true);
         if (const int error = listing.openError) {
-            if (isUnreadable(error)) dropFirst(folders, at, textsUnique);
+            if (isUnreadable(error)) drop(folders, at, textsUnique, error);
             continue;
         }
         // Only a folder its own path already runs through would lead round a loop; any other is
@@ -291,7 +301,7 @@ void SubFolderCollector::collect(std::vector<Folder>& folders, bool recursive, b
             if (walker_) walker_->submit(subFolder, *handle);
             newFolders.emplace_back(std::move(subFolder), here);
         }
-        if (isUnreadable(listing.readError)) dropFirst(folders, at, textsUnique);
+        if (isUnreadable(listing.readError)) drop(folders, at, textsUnique, listing.readError);
     }
     std::erase_if(folders, [](const Folder& folder) { return folder.dropped; });
 
@@ -428,7 +438,8 @@ void AddFolderTreeFiles(RowList& list, const QString& folder, const QString& pat
 }
 
 void AddFolderTreeFiles(RowList& list, std::string_view nativeFolder, const QString& pattern,
-                        ErrorReporter& errors, EventPump& events)
+                        ErrorReporter& errors, EventPump& events,
+                        const UnreadableFolder& unreadable)
 {
     FolderList folders{std::string(nativeFolder) + '/'};
     const FileSystem::NamePattern namePattern(pattern);
@@ -438,6 +449,7 @@ void AddFolderTreeFiles(RowList& list, std::string_view nativeFolder, const QStr
     std::string path;
     {
         SubFolderCollector collector(errors, events);
+        collector.onUnreadable = unreadable;
         collector.onListing = [&](const engine::FolderListing& listing, bool used) {
             files.keep(listing, used);
             progress.setFolders(files.foldersRead());

@@ -67,12 +67,16 @@ public:
     // whoever lists the files need not read the folder again; `used` when the collection took
     // the folder's sub-folders from it, which makes its files found.
     std::function<void(const engine::FolderListing&, bool used)> onListing;
+    // Called with each folder dropped because it cannot be read.
+    std::function<void(std::string_view folder, int error)> onUnreadable;
 
 private:
     struct Ancestry;
     struct Folder;
     void collect(std::vector<Folder>& folders, bool recursive, bool textsUnique);
     static void dropFirst(std::vector<Folder>& folders, std::size_t at, bool textsUnique);
+    // Drops the unreadable entry at `at` and tells onUnreadable.
+    void drop(std::vector<Folder>& folders, std::size_t at, bool textsUnique, int error);
     // The start's own folder and every folder above it.
     static std::shared_ptr<const Ancestry> ancestryOf(const std::string& start);
     bool firstInProcessFiles(const engine::FolderListing& listing, const engine::EntryInfo& entry);
@@ -88,12 +92,17 @@ private:
     std::unique_ptr<engine::DirectoryWalker> walker_; // lives for one collection
 };
 
+// Told of each folder the scan drops because it cannot be read (its path without the trailing
+// separator, and the errno): the window drops them without a word, the check mode says so.
+using UnreadableFolder = std::function<void(std::string_view folder, int error)>;
+
 // Appends to the list every file of the folder's tree whose name matches the pattern, folder
 // by folder in scan order, except "~" names, files that cannot be opened and writable
 // dot-files (attribute value 34). Errors other than those of the sub-folder collection reach
 // the caller.
 void AddFolderTreeFiles(RowList& list, std::string_view nativeFolder, const QString& pattern,
-                        ErrorReporter& errors, EventPump& events);
+                        ErrorReporter& errors, EventPump& events,
+                        const UnreadableFolder& unreadable = {});
 void AddFolderTreeFiles(RowList& list, const QString& folder, const QString& pattern,
                         ErrorReporter& errors, EventPump& events);
 

@@ -32,13 +32,14 @@ QByteArrayList droppedPaths(const QMimeData& data)
 }
 
 void addDroppedItems(RowList& list, const QByteArrayList& paths, ErrorReporter& errors,
-                     EventPump& events, const QString& pattern)
+                     EventPump& events, const QString& pattern,
+                     const AddFolder::UnreadableFolder& unreadable)
 {
     for (const QByteArray& path : paths) {
         try {
             const std::string_view native(path.constData(), std::size_t(path.size()));
             if (AddFolder::PathIsFolder(native))
-                AddFolder::AddFolderTreeFiles(list, native, pattern, errors, events);
+                AddFolder::AddFolderTreeFiles(list, native, pattern, errors, events, unreadable);
             else
                 list.addUtf8(native);
         } catch (const std::exception&) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "adding/add_folder.h"
+
 #include <QByteArrayList>
 #include <QString>
 
@@ -19,8 +21,10 @@ QByteArrayList droppedPaths(const QMimeData& data);
 
 // A folder adds every file of its tree (those that match `pattern`; a drop takes them all);
 // anything else is one row, exactly as delivered. One item that fails does not keep the others
-// out. Paths are the file system's bytes.
+// out. Paths are the file system's bytes. `unreadable` hears of every folder of a tree that
+// could not be read.
 void addDroppedItems(RowList& list, const QByteArrayList& paths, ErrorReporter& errors,
-                     EventPump& events, const QString& pattern = QStringLiteral("*.*"));
+                     EventPump& events, const QString& pattern = QStringLiteral("*.*"),
+                     const AddFolder::UnreadableFolder& unreadable = {});
 
 } // namespace DropFiles

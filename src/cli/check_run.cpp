@@ -111,10 +111,22 @@ void CheckRun::gather(ErrorTrap& trap)
     for (const CheckArguments::Input& input : arguments_.inputs) {
         using Kind = CheckArguments::Input::Kind;
         switch (input.kind) {
-        case Kind::Path:
+        case Kind::Path: {
             messages_.setSubject(bytesOf(input.name));
-            DropFiles::addDroppedItems(rows_, {input.name}, messages_, events_, arguments_.pattern);
+            // Unlike the window, the run says which folders it could not read, as du does.
+            const auto unreadable = [&](std::string_view folder, int error) {
+                const RuntimeError failure = RuntimeError::fromErrno(error);
+                ErrorReport said;
+                said.number = failure.number();
+                said.description = failure.description();
+                messages_.setSubject(folder);
+                messages_.report(said);
+                messages_.setSubject(bytesOf(input.name));
+            };
+            DropFiles::addDroppedItems(rows_, {input.name}, messages_, events_, arguments_.pattern,
+                                       unreadable);
             break;
+        }
         case Kind::List:
             messages_.setSubject(bytesOf(input.name));
             trap.line(100, [&] {
