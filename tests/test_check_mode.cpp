@@ -419,6 +419,27 @@ private slots:
         QCOMPARE(fromInput.err, QByteArray("bytemarsh: : File not found (error 53)\n"));
     }
 
+    // With --null each list holds names that end in NUL, a line feed inside one included.
+    void nullReadsEachListAsNamesThatEndInNul()
+    {
+        QDir().mkpath(path("nul"));
+        const QByteArray odd = native("nul") + "/two\nlines";
+        writeFile(QFile::decodeName(odd), "abc");
+        const QByteArray plain = native("tree/a.txt");
+        // The last name needs no NUL of its own.
+        const QByteArray names = odd + '\0' + plain;
+        writeFile(path("names.nul"), names + '\0');
+        const QByteArray rows = odd + "\t3 bytes" + '\0' + plain +
+                                QByteArray(odd.size() - plain.size(), ' ') + "\t5 bytes" + '\0';
+        const Finished fromFile = run({"--check", "-0", "--list", native("names.nul")});
+        QCOMPARE(fromFile.err, QByteArray());
+        QCOMPARE(fromFile.out, rows);
+        const Finished fromInput = run({"--check", "--null", "--list", "-"}, {.input = names});
+        QCOMPARE(fromInput.err, QByteArray());
+        QCOMPARE(fromInput.out, rows);
+        QCOMPARE(fromInput.status, 0);
+    }
+
     // As du and find do, and unlike the window, the run says which folder it could not read.
     void aFolderThatCannotBeReadIsSaidOnce()
     {

@@ -11,19 +11,18 @@
 namespace {
 
 // The rows ListFileLines gives for bytes handed over in pieces of the given size (0: at once).
-QList<QByteArray>
-linesOf(const QByteArray& bytes, qsizetype piece = 0,
-        ListFileLines::LastLineFeed lastLineFeed = ListFileLines::LastLineFeed::MakesARow)
+QList<QByteArray> linesOf(const QByteArray& bytes, qsizetype piece = 0,
+                          ListFileLines::RowEnds ends = ListFileLines::RowEnds::WindowLines)
 {
     QList<QByteArray> rows;
     ListFileLines lines(
-        [&](std::string_view row) { rows << QByteArray(row.data(), qsizetype(row.size())); });
+        [&](std::string_view row) { rows << QByteArray(row.data(), qsizetype(row.size())); }, ends);
     if (piece == 0) piece = qMax<qsizetype>(bytes.size(), 1);
     for (qsizetype at = 0; at < bytes.size(); at += piece) {
         const QByteArray part = bytes.mid(at, piece);
         lines.feed(std::string_view(part.constData(), std::size_t(part.size())));
     }
-    lines.finish(lastLineFeed);
+    lines.finish();
     return rows;
 }
 
@@ -81,7 +80,7 @@ private slots:
     void aLastLineFeedCanEndTheList()
     {
         const auto ending = [](const QByteArray& bytes) {
-            return linesOf(bytes, 1, ListFileLines::LastLineFeed::EndsTheList);
+            return linesOf(bytes, 1, ListFileLines::RowEnds::Lines);
         };
         QCOMPARE(ending("a\nb\n"), QList<QByteArray>({"a", "b"}));
         QCOMPARE(ending("a\n\n"), QList<QByteArray>({"a", ""}));
@@ -89,6 +88,24 @@ private slots:
         QCOMPARE(ending("\n"), QList<QByteArray>({""}));
         QCOMPARE(ending("a"), QList<QByteArray>({"a"}));
         QCOMPARE(ending("a\r\n"), QList<QByteArray>({"a"}));
+    }
+
+    // Names that end in NUL: every other byte is the name's, a mark and line ends too.
+    void nulSeparatedNamesKeepEveryOtherByte()
+    {
+        const auto names = [](const QByteArray& bytes, qsizetype piece = 0) {
+            return linesOf(bytes, piece, ListFileLines::RowEnds::Nul);
+        };
+        const QByteArray bytes("\xFF\xFE/a\r\nb\0\0/c\xE9\0\n", 15);
+        QCOMPARE(names(bytes),
+                 QList<QByteArray>({"\xFF\xFE/a\r\nb", "", "/c\xE9", "\n"})); // no NUL to end it
+        for (qsizetype piece = 1; piece <= 9; ++piece)
+            QCOMPARE(names(bytes, piece), names(bytes));
+        QCOMPARE(names(QByteArray("a\0", 2)), QList<QByteArray>({"a"}));
+        QCOMPARE(names(QByteArray(1, '\0')), QList<QByteArray>({""}));
+        QCOMPARE(names(""), QList<QByteArray>());
+        // Longer than a row may be: left out, as a line is.
+        QCOMPARE(names(QByteArray(70000, 'x') + '\0' + "/short"), QList<QByteArray>({"/short"}));
     }
 
     void utf16ListsAreDecodedByTheirMark()

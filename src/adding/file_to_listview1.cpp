@@ -33,27 +33,29 @@ QString leftOutText(const QString& path, std::size_t count, std::size_t firstLin
 namespace FileToListview1 {
 
 void LoadListFile(RowList& list, const QString& path, Notices& notices, EventPump& events,
-                  ListFileLines::LastLineFeed lastLineFeed)
+                  ListFileLines::RowEnds ends)
 {
     if (!FileExistsByDate(path)) {
         notices.tell(QStringLiteral("File not found"));
         return;
     }
     FileSystem::SequentialFile file(path);
-    LoadListLines(list, file, path, notices, events, lastLineFeed);
+    LoadListLines(list, file, path, notices, events, ends);
 }
 
 void LoadListLines(RowList& list, FileSystem::SequentialFile& file, const QString& name,
-                   Notices& notices, EventPump& events, ListFileLines::LastLineFeed lastLineFeed)
+                   Notices& notices, EventPump& events, ListFileLines::RowEnds ends)
 {
     const Progress::Stage stage(events.progress(), Progress::Work::Reading,
                                 Progress::Place::FileList);
     int rows = 0;
-    ListFileLines lines([&](std::string_view row) {
-        list.addUtf8(row);
-        events.progress().setDone(++rows);
-        if (rows % kRowsPerClockLook == 0) events.processWaitRound();
-    });
+    ListFileLines lines(
+        [&](std::string_view row) {
+            list.addUtf8(row);
+            events.progress().setDone(++rows);
+            if (rows % kRowsPerClockLook == 0) events.processWaitRound();
+        },
+        ends);
     // A buffer at a time, with a wait round after each, so that a file of one endless line
     // neither fills the memory nor keeps the window from its rounds.
     const auto buffer = std::make_unique<char[]>(kReadBufferBytes);
@@ -61,7 +63,7 @@ void LoadListLines(RowList& list, FileSystem::SequentialFile& file, const QStrin
         lines.feed(std::string_view(buffer.get(), got));
         events.processWaitRound();
     }
-    lines.finish(lastLineFeed);
+    lines.finish();
     if (lines.rowsLeftOut() > 0)
         notices.tell(leftOutText(name, lines.rowsLeftOut(), lines.firstLineLeftOut()));
 }

@@ -24,14 +24,12 @@ constexpr std::size_t kReadBufferBytes = 64 * 1024;
 // be is left out, and `notices` is told once for the file how many were. A missing file is told
 // so; other failures reach the caller, and the rows before them stay. The window gets wait
 // rounds while a long file loads.
-void LoadListFile(
-    RowList& list, const QString& path, Notices& notices, EventPump& events,
-    ListFileLines::LastLineFeed lastLineFeed = ListFileLines::LastLineFeed::MakesARow);
+void LoadListFile(RowList& list, const QString& path, Notices& notices, EventPump& events,
+                  ListFileLines::RowEnds ends = ListFileLines::RowEnds::WindowLines);
 // The same for a list already open (standard input, say), read to its end; `name` is how the
 // text about left-out lines names it.
-void LoadListLines(
-    RowList& list, FileSystem::SequentialFile& file, const QString& name, Notices& notices,
-    EventPump& events,
-    ListFileLines::LastLineFeed lastLineFeed = ListFileLines::LastLineFeed::MakesARow);
+void LoadListLines(RowList& list, FileSystem::SequentialFile& file, const QString& name,
+                   Notices& notices, EventPump& events,
+                   ListFileLines::RowEnds ends = ListFileLines::RowEnds::WindowLines);
 
 } // namespace FileToListview1

@@ -18,10 +18,18 @@ std::size_t next(std::string_view text, char c, std::size_t from)
 
 } // namespace
 
-ListFileLines::ListFileLines(RowSink addRow) : addRow_(std::move(addRow)) {}
+ListFileLines::ListFileLines(RowSink addRow, RowEnds ends)
+    : addRow_(std::move(addRow)), ends_(ends),
+      encoding_(ends == RowEnds::Nul ? Encoding::Utf8 : Encoding::Unknown)
+{
+}
 
 void ListFileLines::feed(std::string_view bytes)
 {
+    if (ends_ == RowEnds::Nul) {
+        feedNames(bytes);
+        return;
+    }
     if (encoding_ == Encoding::Unknown) {
         const std::size_t wanted = std::min(kUtf8Mark.size() - head_.size(), bytes.size());
         head_.append(bytes.substr(0, wanted));
@@ -35,7 +43,7 @@ void ListFileLines::feed(std::string_view bytes)
         feedUtf8(bytes);
 }
 
-void ListFileLines::finish(LastLineFeed lastLineFeed)
+void ListFileLines::finish()
 {
     if (encoding_ == Encoding::Unknown) chooseEncoding();
     if (!heldSurrogate_.isEmpty()) {
@@ -44,7 +52,7 @@ void ListFileLines::finish(LastLineFeed lastLineFeed)
     }
     // Open and empty (and not cut for its length): only a bare LF at the very end opened it.
     const bool madeByLastLineFeed = lineOpen_ && row_.empty() && !rowTooLong_;
-    if (lineOpen_ && !(madeByLastLineFeed && lastLineFeed == LastLineFeed::EndsTheList)) endRow();
+    if (lineOpen_ && !(madeByLastLineFeed && ends_ == RowEnds::Lines)) endRow();
     lineOpen_ = false;
 }
 
@@ -100,6 +108,18 @@ void ListFileLines::feedUtf8(std::string_view text)
         // After a CR the line as read has ended; a bare LF only splits it.
         afterCr_ = text[end] == '\r';
         lineOpen_ = !afterCr_;
+        at = end + 1;
+    }
+}
+
+void ListFileLines::feedNames(std::string_view bytes)
+{
+    for (std::size_t at = 0; at < bytes.size();) {
+        const std::size_t end = next(bytes, '\0', at);
+        append(bytes.substr(at, end - at));
+        if (end == bytes.size()) break;
+        endRow();
+        lineOpen_ = false;
         at = end + 1;
     }
 }

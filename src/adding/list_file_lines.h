@@ -10,8 +10,9 @@
 // Turns a list file's bytes, handed over in pieces of any size, into its rows, as UTF-8. A line
 // ends at CR or CR LF, and a bare LF splits it once more, so every common line ending gives one
 // row per line. A leading UTF-8 byte-order mark is skipped; a UTF-16 mark (either order) makes
-// the rest UTF-16. Holds one row at a time, and never more of it than kLongestRow: a longer row
-// is counted and left out.
+// the rest UTF-16. Names that end in NUL are read another way: a row ends at each NUL and
+// nothing else, no mark is read and no byte changes. Holds one row at a time, and never more of
+// it than kLongestRow: a longer row is counted and left out.
 class ListFileLines
 {
 public:
@@ -20,16 +21,24 @@ public:
     // missing file does), while a file of one endless line still costs no more than this.
     static constexpr std::size_t kLongestRow = 64 * 1024;
 
-    using RowSink = std::function<void(std::string_view row)>;
-    explicit ListFileLines(RowSink addRow);
+    // How the rows of a list end.
+    enum class RowEnds {
+        // Line ends, and a bare LF that ends the file makes one more, empty, row: the window's
+        // list files.
+        WindowLines,
+        // Line ends, but the line feed that ends a list, as find and printf write them, only
+        // ends it: the check mode's lists.
+        Lines,
+        // NUL, as find -print0 writes names; a last name without its NUL is a row too.
+        Nul,
+    };
 
-    // What a bare LF that ends the file makes: the window's list takes the empty row after it
-    // as any other; a list made by find or printf only ends there.
-    enum class LastLineFeed { MakesARow, EndsTheList };
+    using RowSink = std::function<void(std::string_view row)>;
+    explicit ListFileLines(RowSink addRow, RowEnds ends = RowEnds::WindowLines);
 
     void feed(std::string_view bytes);
     // The end of the file: gives the last row, if one is open.
-    void finish(LastLineFeed lastLineFeed = LastLineFeed::MakesARow);
+    void finish();
 
     // Rows left out for their length, and the line number of the first of them (from 1).
     std::size_t rowsLeftOut() const { return leftOut_; }
@@ -41,10 +50,12 @@ private:
     void chooseEncoding();
     void feedUtf16(std::string_view bytes);
     void feedUtf8(std::string_view text);
+    void feedNames(std::string_view bytes);
     void append(std::string_view part);
     void endRow();
 
     RowSink addRow_;
+    RowEnds ends_;
     Encoding encoding_ = Encoding::Unknown;
     std::string head_; // the first bytes, until they tell the encoding
     QStringDecoder utf16_;

@@ -36,9 +36,11 @@ struct CheckArguments
     // The files of a folder that count: all of them, or those of the chosen extension.
     QString pattern = QStringLiteral("*.*");
     std::vector<Input> inputs;
-    QString textFile;      // empty: no text file
-    QString xlsxFile;      // empty: no workbook
-    bool nullEnds = false; // each line on standard output ends in NUL, not a line feed
+    QString textFile; // empty: no text file
+    QString xlsxFile; // empty: no workbook
+    // Each line on standard output ends in NUL, not a line feed, and each list holds names that
+    // end in NUL.
+    bool nullEnds = false;
     QString error;
 
     // True when the program's arguments ask for this mode: "--check" before any "--".

@@ -22,8 +22,6 @@ namespace {
 
 // What a closed pipe ends a program with, by the shell's count (128 + SIGPIPE).
 constexpr int kReaderGoneStatus = 128 + SIGPIPE;
-// Lists from find or printf end in a line feed, which makes no row of its own here.
-constexpr auto kListEnd = ListFileLines::LastLineFeed::EndsTheList;
 // What Ctrl-C ends a program with, by the same count.
 constexpr int kInterruptedStatus = 128 + SIGINT;
 
@@ -108,6 +106,10 @@ int CheckRun::runSteps()
 
 void CheckRun::gather(ErrorTrap& trap)
 {
+    // Lists from find or printf end in a line feed, which makes no row of its own here; with
+    // --null they hold names that end in NUL.
+    const ListFileLines::RowEnds listEnds =
+        arguments_.nullEnds ? ListFileLines::RowEnds::Nul : ListFileLines::RowEnds::Lines;
     for (const CheckArguments::Input& input : arguments_.inputs) {
         using Kind = CheckArguments::Input::Kind;
         switch (input.kind) {
@@ -131,7 +133,7 @@ void CheckRun::gather(ErrorTrap& trap)
             messages_.setSubject(bytesOf(input.name));
             trap.line(100, [&] {
                 FileToListview1::LoadListFile(rows_, QString::fromUtf8(input.name), messages_,
-                                              events_, kListEnd);
+                                              events_, listEnds);
             });
             break;
         case Kind::StandardInput:
@@ -139,7 +141,7 @@ void CheckRun::gather(ErrorTrap& trap)
             trap.line(102, [&] {
                 FileSystem::SequentialFile in = FileSystem::SequentialFile::standardInput();
                 FileToListview1::LoadListLines(rows_, in, QStringLiteral("standard input"),
-                                               messages_, events_, kListEnd);
+                                               messages_, events_, listEnds);
             });
             break;
         }
