@@ -25,8 +25,8 @@ test=(
     at-spi2-core python3-gi gir1.2-atspi-2.0
     # a Wayland compositor, and a screen grab to find a window on it
     weston x11-apps
-    # the captions against the font fontconfig falls back to
-    fonts-dejavu-core
+    # the captions against the font fontconfig falls back to; fc-match, to ask it
+    fonts-dejavu-core fontconfig
     # the workbook's parts; the menu entry's "Open With" types
     unzip libglib2.0-bin shared-mime-info
     # benchmarks' anchors

@@ -33,6 +33,7 @@ if grep -q "qt6-base-abi (=" <<<"$(field Depends)"; then
     fail "Depends pins the exact Qt: $(field Depends)"
 fi
 grep -q 'fonts-liberation2' <<<"$(field Depends)" || fail "Depends lacks the captions' font"
+grep -q 'fonts-dejavu-core' <<<"$(field Depends)" || fail "Depends lacks a proportional sans-serif"
 grep -q 'qt6-wayland' <<<"$(field Recommends)" || fail "Recommends lacks qt6-wayland"
 
 root=$work/root
@@ -106,7 +107,8 @@ bash "$(dirname "$0")/completion.sh" "$completion" || fail "the installed comple
 # The captions, measured by the window suite in nothing but the fonts of the package's
 # dependencies beside fontconfig's own fallback (DejaVu): they must fit. In the fallback alone,
 # the check must bite, or it proves nothing.
-captions() {
+# A fontconfig that knows nothing but the fonts in the given folders, as a minimal system would.
+fonts_conf() {
     local conf=$work/fonts-$1.conf
     shift
     {
@@ -115,7 +117,10 @@ captions() {
         echo "<include ignore_missing=\"yes\">/etc/fonts/conf.d</include>"
         echo "<cachedir>$work/font-cache</cachedir></fontconfig>"
     } >"$conf"
-    FONTCONFIG_FILE=$conf HOME=$work XDG_DATA_HOME=$work XDG_RUNTIME_DIR=$work \
+    echo "$conf"
+}
+captions() {
+    FONTCONFIG_FILE=$(fonts_conf "$@") HOME=$work XDG_DATA_HOME=$work XDG_RUNTIME_DIR=$work \
         QT_QPA_PLATFORM=offscreen "$build/tests/test_window_text" everyCaptionFitsItsControl
 }
 font_folders() { dpkg -L "$@" | grep -E '\.(ttf|otf)$' | xargs -r -n1 dirname | sort -u; }
@@ -136,6 +141,17 @@ else
         fail "without the package's fonts the check failed otherwise:" \
             "$(tail -n 5 "$work/captions-without.log")"
     fi
+fi
+
+# In nothing but the package's fonts, sans-serif (every menu, dialog and box) is proportional:
+# fontconfig gives monospaced fonts a spacing of 100.
+if [ -n "$fonts" ] && font_folders $fonts >/dev/null 2>&1; then
+    # shellcheck disable=SC2046,SC2086
+    sans_conf=$(fonts_conf sans $(font_folders $fonts))
+    sans=$(FONTCONFIG_FILE=$sans_conf HOME=$work fc-match -f '%{family}|%{spacing}' sans-serif)
+    [ -n "${sans%%|*}" ] && [ "${sans#*|}" != 100 ] ||
+        fail "in the package's fonts sans-serif is ${sans%%|*}, which is monospaced"
+    echo "sans-serif in the package's fonts: ${sans%%|*}"
 fi
 
 # Errors fail; warnings are accepted, but no hardening tag at any level.
