@@ -1,4 +1,5 @@
 #include "platform/gui/qt_dialogs.h"
+#include "platform/gui/qt_shell.h"
 #include "support/test_main.h"
 
 #include <QAbstractItemView>
@@ -50,6 +51,35 @@ class QtDialogsTest : public QObject
     Q_OBJECT
 
 private slots:
+    // The opener's own answer decides: a program that says it has nothing for folders, or no
+    // opener at all, is "nothing could"; one still at work has started a program.
+    void openingAFolderHearsWhetherAnyProgramTookIt()
+    {
+        QTemporaryDir bin;
+        const QByteArray savedPath = qgetenv("PATH");
+        const auto opener = [&](const QByteArray& body) {
+            writeFile(bin.filePath(QStringLiteral("xdg-open")), "#!/bin/sh\n" + body + "\n");
+            QFile::setPermissions(bin.filePath(QStringLiteral("xdg-open")),
+                                  QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        };
+        qputenv("PATH", QFile::encodeName(bin.path()) + ":/usr/bin:/bin");
+        QtShell shell;
+        opener("exit 3");
+        const bool refused = shell.openFolder(bin.path());
+        opener("exit 0");
+        const bool opened = shell.openFolder(bin.path());
+        opener("sleep 3");
+        QElapsedTimer clock;
+        clock.start();
+        const bool stillOpening = shell.openFolder(bin.path());
+        const qint64 waited = clock.elapsed();
+        qputenv("PATH", savedPath);
+        QVERIFY(!refused);
+        QVERIFY(opened);
+        QVERIFY(stillOpening);
+        QVERIFY2(waited < 2000, qPrintable(QString::number(waited)));
+    }
+
     void markupInATextShowsAsWritten()
     {
         const QString path = QStringLiteral("/tmp/<b>x</b>.txt");

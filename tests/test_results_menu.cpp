@@ -341,6 +341,16 @@ private slots:
         w.test.fileManager.answers = false;
         QVERIFY(w.chooseOnResults("Open Containing Folder"));
         QCOMPARE(w.test.shell.folders, QStringList({w.path("sub")}));
+        QVERIFY(w.test.dialogs.texts().isEmpty());
+        // And where no program takes folders either, one box names the folder.
+        w.test.shell.opensFolders = false;
+        QVERIFY(w.chooseOnResults("Open Containing Folder"));
+        QCOMPARE(w.test.dialogs.texts(),
+                 QStringList({OpenContainingFolder::nothingShowsMessage(w.path("sub"))}));
+        QVERIFY(w.test.dialogs.texts()[0].endsWith(w.path("sub")));
+        w.test.dialogs.clearShown();
+        w.test.shell.folders.clear();
+        w.test.shell.opensFolders = true;
 
         // A file that went meanwhile: a message names it, and nothing opens.
         QFile::remove(inside);
@@ -349,7 +359,7 @@ private slots:
         QCOMPARE(w.test.dialogs.texts(),
                  QStringList({QStringLiteral("This file no longer exists:\r\n\r\n") + inside}));
         QVERIFY(w.test.fileManager.shown.isEmpty());
-        QCOMPARE(w.test.shell.folders.size(), 1);
+        QVERIFY(w.test.shell.folders.isEmpty());
 
         QCOMPARE(OpenContainingFolder::folderOf("/a/b/c.txt"), QByteArray("/a/b"));
         QCOMPARE(OpenContainingFolder::folderOf("/c.txt"), QByteArray("/"));

@@ -30,6 +30,12 @@ QString OpenContainingFolder::goneMessage(const QString& path)
     return QStringLiteral("This file no longer exists:\r\n\r\n") + path;
 }
 
+QString OpenContainingFolder::nothingShowsMessage(const QString& folder)
+{
+    return QStringLiteral("No file manager or other program could show this folder:\r\n\r\n") +
+           folder;
+}
+
 bool OpenContainingFolder::applies() const
 {
     return list_.selectedRow() > 0;
@@ -52,6 +58,9 @@ void OpenContainingFolder::run()
         return;
     }
     trap.line(108, [&] {
-        if (!fileManager_.showItem(path)) shell_.openFolder(QString::fromUtf8(folderOf(path)));
+        if (fileManager_.showItem(path)) return;
+        // Without a word the user would not know that nothing will come.
+        const QString folder = QString::fromUtf8(folderOf(path));
+        if (!shell_.openFolder(folder)) context_.dialogs.inform(nothingShowsMessage(folder));
     });
 }

@@ -29,6 +29,8 @@ public:
     static QByteArray folderOf(const QByteArray& nativePath);
     // What the message says when the file is gone.
     static QString goneMessage(const QString& path);
+    // What it says when neither the file manager nor any program for folders shows `folder`.
+    static QString nothingShowsMessage(const QString& folder);
 
 private:
     RowList& list_;

@@ -9,6 +9,8 @@ public:
     virtual ~Shell() = default;
     // Opens a web address in the user's browser; the outcome is not waited for.
     virtual void openUrl(const QString& url) = 0;
-    // Opens a folder in the desktop's file manager; the outcome is not waited for.
-    virtual void openFolder(const QString& folder) = 0;
+    // Opens a folder in the desktop's file manager. False when nothing could: no opener, or one
+    // that said at once it has no program for folders. A program that takes it is not waited
+    // for.
+    virtual bool openFolder(const QString& folder) = 0;
 };

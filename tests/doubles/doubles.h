@@ -16,10 +16,15 @@ class RecordingShell : public Shell
 {
 public:
     void openUrl(const QString& url) override { urls << url; }
-    void openFolder(const QString& folder) override { folders << folder; }
+    bool openFolder(const QString& folder) override
+    {
+        folders << folder;
+        return opensFolders;
+    }
 
     QStringList urls;
     QStringList folders;
+    bool opensFolders = true; // false: no program takes folders
 };
 
 // Records the files it was asked to show; answers as a file manager would, or as none does.
