@@ -26,7 +26,7 @@ struct Room
     PlainPointer pointer;
     PlainUnitOptions units;
     ErrorReporter errors{test.dialogs};
-    RunningCommands running{test.events, pointer};
+    RunningCommands running{test.events, pointer, errors};
     CommandContext context{pointer, test.dialogs, errors, test.events};
     RowList files{1, false};
     RowList results{2, true};
@@ -194,6 +194,48 @@ private slots:
         room.test.events.commandBegan();
         room.test.events.commandEnded();
         QVERIFY(!room.test.events.stopRequested());
+    }
+
+    // A check that fails on many rows: each box names its row; the user who asks for no more
+    // from the second on sees two, and "Done." tells how many were not shown. Every row that
+    // exists still gets its size, as if OK had been pressed each time.
+    void aCheckOfManyMissingFilesReportsAsTheUserAsks()
+    {
+        Room room;
+        QStringList missing;
+        for (int i = 1; i <= 30; ++i) {
+            const QString path = dir_.filePath(QStringLiteral("many/f%1").arg(i));
+            if (i % 3 == 0) {
+                QDir().mkpath(dir_.filePath(QStringLiteral("many")));
+                writeFile(path, "x");
+            } else {
+                missing << path;
+            }
+            room.files.add(path);
+        }
+        room.test.dialogs.tickNextCheckBox();
+        room.running.run(room.commands.startChecking);
+
+        const auto& shown = room.test.dialogs.shown();
+        QCOMPARE(shown.size(), std::size_t(3));
+        QCOMPARE(shown[0].title, QStringLiteral("Application Error"));
+        QCOMPARE(shown[0].details, missing[0]);
+        QCOMPARE(shown[0].checkBox, QString());
+        QCOMPARE(shown[1].details, missing[1]);
+        QCOMPARE(shown[1].checkBox, QStringLiteral("Report no more errors of this run"));
+        QCOMPARE(shown[2].text,
+                 QStringLiteral("Done.\r\n\r\n18 more error reports of this run were not shown."));
+        QCOMPARE(room.results.count(), 30);
+        QCOMPARE(room.results.size(3), std::optional<std::int64_t>(1));
+
+        // The next check is a run of its own: its one failure looks as it always did.
+        room.files.clear();
+        room.files.add(missing[0]);
+        room.test.dialogs.clearShown();
+        room.running.run(room.commands.startChecking);
+        QCOMPARE(room.test.dialogs.texts().size(), 2);
+        QCOMPARE(room.test.dialogs.shown()[0].checkBox, QString());
+        QCOMPARE(room.test.dialogs.texts().last(), QStringLiteral("Done."));
     }
 
     void listEditingLooksAtTheBusyPointerTheResultsClearDoesNot()

@@ -1,6 +1,7 @@
 #include "base/runtime_error.h"
 #include "core/error_trap.h"
 #include "doubles/scripted_dialogs.h"
+#include "lists/row_list.h"
 #include "support/test_main.h"
 
 class ErrorTrapTest : public QObject
@@ -67,6 +68,90 @@ private slots:
         trap.line(118, [] { throw RuntimeError(5, QStringLiteral("Invalid procedure call")); });
         QVERIFY(dialogs.shown()[0].text.contains(QStringLiteral(
             "\r\nin Pemberloft2021/08/31.AddFolder.GetSubDirectories2016 at line 118\r\r")));
+    }
+
+    // From a run's second report on, the box offers to report no more; once ticked, the rest
+    // of the run goes on unseen, and its end tells how many went unseen. Nested runs are part
+    // of the outermost one; the next run, and reports outside any run, are seen again.
+    void aRunCanSilenceItsOwnReportsAndTellsHowManyWentUnseen()
+    {
+        ScriptedDialogs dialogs;
+        ErrorReporter reporter(dialogs);
+        ErrorTrap trap(reporter, QStringLiteral("Form1"), QStringLiteral("PushButton4_Click"));
+        const auto fail = [&] {
+            return trap.line(130, [] { throw RuntimeError(53, QStringLiteral("File not found")); });
+        };
+        const auto checkBoxes = [&] {
+            QStringList labels;
+            for (const auto& box : dialogs.shown())
+                labels << box.checkBox;
+            return labels;
+        };
+        const QString offer = QStringLiteral("Report no more errors of this run");
+
+        fail();
+        fail();
+        QCOMPARE(checkBoxes(), QStringList({QString(), QString()}));
+
+        dialogs.clearShown();
+        reporter.runBegan();
+        fail();
+        reporter.runBegan();
+        dialogs.tickNextCheckBox();
+        QVERIFY(!fail());
+        QVERIFY(!fail());
+        reporter.runEnded();
+        QVERIFY(!fail());
+        QCOMPARE(checkBoxes(), QStringList({QString(), offer}));
+        reporter.runEnded();
+        QCOMPARE(dialogs.texts().last(),
+                 QStringLiteral("2 more error reports of this run were not shown."));
+        QCOMPARE(dialogs.shown().back().icon, BoxIcon::None);
+
+        dialogs.clearShown();
+        reporter.runBegan();
+        fail();
+        fail();
+        dialogs.tickNextCheckBox();
+        fail();
+        fail();
+        QCOMPARE(reporter.closingText(QStringLiteral("Done.")),
+                 QStringLiteral("Done.\r\n\r\n1 more error report of this run was not shown."));
+        reporter.runEnded();
+        QCOMPARE(checkBoxes(), QStringList({QString(), offer, offer}));
+
+        // Told once: the closing box said it, so the end adds no box; a run without unseen
+        // reports closes as it always did.
+        reporter.runBegan();
+        fail();
+        QCOMPARE(reporter.closingText(QStringLiteral("Done.")), QStringLiteral("Done."));
+        reporter.runEnded();
+        QCOMPARE(dialogs.shown().size(), std::size_t(4));
+        QCOMPARE(dialogs.shown().back().checkBox, QString());
+    }
+
+    // A report names the row its statement worked on, as the list shows it, and only while the
+    // statement works on it.
+    void aReportNamesItsRowInTheDetails()
+    {
+        ScriptedDialogs dialogs;
+        ErrorReporter reporter(dialogs);
+        ErrorTrap trap(reporter, QStringLiteral("Form1"), QStringLiteral("PushButton4_Click"));
+        RowList files(1, false);
+        files.add(QStringLiteral("/first"));
+        files.addUtf8("/bad\xff name");
+        const auto fail = [] { throw RuntimeError(53, QStringLiteral("File not found")); };
+        for (int row = 1; row <= 2; ++row) {
+            const ErrorTrap::OnRow onRow(trap, files, row);
+            trap.line(130, fail);
+        }
+        trap.line(134, fail);
+
+        QCOMPARE(dialogs.shown().size(), std::size_t(3));
+        QCOMPARE(dialogs.shown()[0].details, QStringLiteral("/first"));
+        QCOMPARE(dialogs.shown()[1].details, files.text(2));
+        QVERIFY(dialogs.shown()[1].details.contains(QChar::ReplacementCharacter));
+        QCOMPARE(dialogs.shown()[2].details, QString());
     }
 
     void errnoMapsToTheClassicNumbers()

@@ -1,4 +1,5 @@
 #include "commands/running_commands.h"
+#include "core/error_trap.h"
 #include "core/list_editing.h"
 #include "desktop/single_instance.h"
 #include "doubles/test_platform.h"
@@ -143,7 +144,9 @@ private slots:
     {
         CountingEventPump events;
         PlainPointer pointer;
-        RunningCommands running(events, pointer);
+        ScriptedDialogs dialogs;
+        ErrorReporter errors(dialogs);
+        RunningCommands running(events, pointer, errors);
         QStringList happened;
         running.whenIdle([&] { happened << QStringLiteral("at once"); });
         QCOMPARE(happened, QStringList({"at once"}));

@@ -91,7 +91,7 @@ private slots:
 
         QList<std::pair<QString, Qt::TextFormat>> inBox;
         whenOpen([&](QWidget* box) { inBox = labelsShowing(box, QStringLiteral("<b>")); });
-        dialogs.messageBox({question, {}, BoxIcon::None, BoxButtons::YesNo});
+        dialogs.askYesNo(question);
         QCOMPARE(inBox, plainOnly);
 
         QList<std::pair<QString, Qt::TextFormat>> inPrompt;

@@ -1,12 +1,13 @@
 #include "commands/running_commands.h"
 
+#include "core/error_trap.h"
 #include "core/window_pointer.h"
 #include "platform/event_pump.h"
 
 #include <QTimer>
 
-RunningCommands::RunningCommands(EventPump& events, WindowPointer& pointer)
-    : events_(events), pointer_(pointer)
+RunningCommands::RunningCommands(EventPump& events, WindowPointer& pointer, ErrorReporter& errors)
+    : events_(events), pointer_(pointer), errors_(errors)
 {
 }
 
@@ -59,7 +60,7 @@ CommandScope::CommandScope(RunningCommands& running, InputRule input)
     : running_(running), input_(input), refused_(running.holdingInput())
 {
     if (refused_) return;
-    ++running_.depth_;
+    if (running_.depth_++ == 0) running_.errors_.runBegan();
     running_.events_.commandBegan();
     if (input_ == InputRule::Held) {
         ++running_.holds_;
@@ -79,5 +80,6 @@ CommandScope::~CommandScope()
     // Every command ends by restoring the pointer; one that was cut short must not leave the
     // window looking busy.
     if (running_.pointer_.isBusy()) running_.pointer_.setMousePointer(PointerSetting::Default);
+    running_.errors_.runEnded();
     running_.runWaiting();
 }

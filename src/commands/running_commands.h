@@ -6,6 +6,7 @@
 #include <deque>
 #include <functional>
 
+class ErrorReporter;
 class EventPump;
 class WindowPointer;
 
@@ -15,7 +16,7 @@ class WindowPointer;
 class RunningCommands : public QObject
 {
 public:
-    RunningCommands(EventPump& events, WindowPointer& pointer);
+    RunningCommands(EventPump& events, WindowPointer& pointer, ErrorReporter& errors);
     ~RunningCommands() override;
 
     bool any() const { return depth_ > 0; }
@@ -37,6 +38,7 @@ private:
 
     EventPump& events_;
     WindowPointer& pointer_;
+    ErrorReporter& errors_;
     int depth_ = 0;
     int holds_ = 0;
     std::deque<std::function<void()>> waiting_;
@@ -45,7 +47,7 @@ private:
 
 // One command's run, held for as long as it lasts. It marks the window busy with a command,
 // holds the user's input when the command's steps let none in, and leaves the pointer at its
-// default when the last command ends. No command starts inside one that holds input.
+// default when the last command ends, whose error reports end there too. No command starts inside one that holds input.
 //
 //     CommandScope scope(running, InputRule::Held);
 //     if (scope.refused()) return;

@@ -87,7 +87,9 @@ void SizeCheck::run()
         }
         sizes.finish();
         trap.line(134, [&] { context_.pointer.setMousePointer(PointerSetting::Default); });
-        trap.line(136, [&] { context_.dialogs.inform(QStringLiteral("Done.")); });
+        trap.line(136, [&] {
+            context_.dialogs.inform(context_.errors.closingText(QStringLiteral("Done.")));
+        });
     } else {
         trap.line(138, [&] { context_.dialogs.inform(QStringLiteral("No Files added.")); });
     }

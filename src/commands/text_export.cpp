@@ -28,11 +28,10 @@ void TextExport::run()
     if (trap.test(120, [&] { return saveMeetsSomething(chosen); })) {
         trap.line(122, [&] {
             answer =
-                context_.dialogs.messageBox({QStringLiteral("Are you sure you wish to overwrite ") +
-                                                 chosen + QStringLiteral(" ?"),
-                                             {},
-                                             BoxIcon::None,
-                                             BoxButtons::YesNo});
+                context_.dialogs.askYesNo(QStringLiteral("Are you sure you wish to overwrite ") +
+                                          chosen + QStringLiteral(" ?"))
+                    ? AnswerYes
+                    : AnswerNo;
         });
     } else {
         answer = AnswerYes; // 124

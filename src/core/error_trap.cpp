@@ -1,9 +1,12 @@
 #include "core/error_trap.h"
 
 #include "base/runtime_error.h"
+#include "lists/row_list.h"
 #include "platform/dialogs.h"
 
+#include <QLocale>
 #include <exception>
+#include <utility>
 
 QString ErrorReporter::reportText(const QString& description, const QString& project,
                                   const QString& module, const QString& procedure, int line)
@@ -16,10 +19,46 @@ QString ErrorReporter::reportText(const QString& description, const QString& pro
 
 void ErrorReporter::report(const ErrorReport& report)
 {
-    dialogs_->messageBox({reportText(report.description, report.project, report.module,
+    if (silenced_) {
+        ++untold_;
+        return;
+    }
+    MessageBoxRequest box(reportText(report.description, report.project, report.module,
                                      report.procedure, report.line),
-                          QStringLiteral("Application Error"), BoxIcon::Exclamation,
-                          BoxButtons::Ok});
+                          QStringLiteral("Application Error"), BoxIcon::Exclamation);
+    box.details = report.subject;
+    // Outside a command run every report stands alone.
+    if (runDepth_ > 0 && ++reportsThisRun_ >= 2) box.checkBox = QString::fromLatin1(kReportNoMore);
+    silenced_ = dialogs_->ask(box).ticked;
+}
+
+void ErrorReporter::runBegan()
+{
+    if (runDepth_++ > 0) return;
+    reportsThisRun_ = 0;
+    untold_ = 0;
+    silenced_ = false;
+}
+
+void ErrorReporter::runEnded()
+{
+    if (--runDepth_ > 0) return;
+    silenced_ = false;
+    if (untold_ > 0) dialogs_->inform(untoldText());
+}
+
+QString ErrorReporter::closingText(const QString& text)
+{
+    if (untold_ == 0) return text;
+    return text + QStringLiteral("\r\n\r\n") + untoldText();
+}
+
+QString ErrorReporter::untoldText()
+{
+    const int count = std::exchange(untold_, 0);
+    return count == 1 ? QStringLiteral("1 more error report of this run was not shown.")
+                      : QStringLiteral("%1 more error reports of this run were not shown.")
+                            .arg(QLocale().toString(count));
 }
 
 ErrorTrap::ErrorTrap(ErrorReporter& reporter, QString module, QString procedure, QString project)
@@ -34,5 +73,11 @@ void ErrorTrap::report(const std::exception& error)
     reporter_.report(
         {runtimeError ? runtimeError->number() : 0,
          runtimeError ? runtimeError->description() : QString::fromLocal8Bit(error.what()),
-         project_, module_, procedure_, line_});
+         project_, module_, procedure_, line_, rowText()});
+}
+
+QString ErrorTrap::rowText() const
+{
+    if (!rowList_ || row_ < 1 || row_ > rowList_->count()) return {};
+    return rowList_->text(row_);
 }

@@ -14,6 +14,7 @@ void SizeRows(const RowList& files, int last, SizesAhead& sizes, RowList& target
     for (int i = 1; i <= last; ++i) {
         // A step that fails leaves its variable empty, said outright: the optimiser may
         // otherwise reuse the storage on the way out of the failed step.
+        const ErrorTrap::OnRow onRow(trap, files, i);
         std::string_view path; // points into the file list's pinned texts
         if (!trap.line(lines.path, [&] { path = files.textUtf8(i); })) path = {};
         int row = 0;

@@ -19,6 +19,7 @@ void WriteResultsText(RowList& results, const QString& path, ErrorTrap& trap, Ev
     // A file that could not be opened, or that failed a write, was reported once and is
     // closed: the rows have nowhere to go. A stop leaves the file unwritten, as a close does.
     for (int i = 1; i <= last && file.isOpen(); ++i) {
+        const ErrorTrap::OnRow onRow(trap, results, i);
         trap.line(134, [&] { events.processPendingEvents(); });
         trap.line(136, [&] { file.writeLine(results.textUtf8(i)); });
         events.progress().setDone(i);

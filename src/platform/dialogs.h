@@ -3,6 +3,7 @@
 #include "platform/notices.h"
 
 #include <QString>
+#include <utility>
 
 // Everything a person answers: message boxes, the input box, the open/save dialogs and the
 // folder browser. The window talks to this interface only, so tests can answer from a script.
@@ -15,10 +16,25 @@ enum BoxAnswer : int { AnswerOk = 1, AnswerCancel = 2, AnswerYes = 6, AnswerNo =
 
 struct MessageBoxRequest
 {
+    MessageBoxRequest(QString text, QString title = {}, BoxIcon icon = BoxIcon::None,
+                      BoxButtons buttons = BoxButtons::Ok)
+        : text(std::move(text)), title(std::move(title)), icon(icon), buttons(buttons)
+    {
+    }
+
     QString text;
     QString title; // empty: the application title
     BoxIcon icon = BoxIcon::None;
     BoxButtons buttons = BoxButtons::Ok;
+    QString details;  // behind the box's "Show Details…"; empty: no details
+    QString checkBox; // a check box's label below the text; empty: no check box
+};
+
+// A box's answer, and whether its check box was ticked when it closed.
+struct BoxReply
+{
+    int answer = AnswerOk;
+    bool ticked = false;
 };
 
 struct FileDialogRequest
@@ -34,7 +50,8 @@ struct FileDialogRequest
 class Dialogs : public Notices
 {
 public:
-    virtual int messageBox(const MessageBoxRequest& request) = 0;
+    virtual BoxReply ask(const MessageBoxRequest& request) = 0;
+    int messageBox(const MessageBoxRequest& request) { return ask(request).answer; }
     // Returns the typed text, or the empty text on Cancel.
     virtual QString inputBox(const QString& prompt, const QString& title,
                              const QString& defaultText) = 0;
@@ -46,10 +63,7 @@ public:
     virtual QString browseForFolder(const QString& title, const QString& initialFolder) = 0;
 
     // Convenience for the commonest boxes.
-    int inform(const QString& text)
-    {
-        return messageBox({text, {}, BoxIcon::None, BoxButtons::Ok});
-    }
+    int inform(const QString& text) { return messageBox({text}); }
     void tell(const QString& text) override { inform(text); }
     bool askYesNo(const QString& text)
     {

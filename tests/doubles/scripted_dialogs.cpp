@@ -27,21 +27,38 @@ void ScriptedDialogs::record(Shown box)
     if (whileShown_) whileShown_();
 }
 
-int ScriptedDialogs::messageBox(const MessageBoxRequest& request)
+BoxReply ScriptedDialogs::ask(const MessageBoxRequest& request)
 {
-    record(
-        {Kind::Message, request.title, request.text, request.icon, request.buttons, {}, {}, false});
+    record({Kind::Message,
+            request.title,
+            request.text,
+            request.icon,
+            request.buttons,
+            {},
+            {},
+            false,
+            request.details,
+            request.checkBox});
     const int fallback = request.buttons == BoxButtons::YesNo      ? AnswerNo
                          : request.buttons == BoxButtons::OkCancel ? AnswerCancel
                                                                    : AnswerOk;
-    return request.buttons == BoxButtons::Ok ? AnswerOk : take(messages_, fallback);
+    const int answer = request.buttons == BoxButtons::Ok ? AnswerOk : take(messages_, fallback);
+    return {answer, !request.checkBox.isEmpty() && take(ticks_, false)};
 }
 
 QString ScriptedDialogs::inputBox(const QString& prompt, const QString& title,
                                   const QString& defaultText)
 {
-    record(
-        {Kind::Input, title, prompt, BoxIcon::None, BoxButtons::OkCancel, defaultText, {}, false});
+    record({Kind::Input,
+            title,
+            prompt,
+            BoxIcon::None,
+            BoxButtons::OkCancel,
+            defaultText,
+            {},
+            false,
+            {},
+            {}});
     return take(inputs_, QString());
 }
 
@@ -54,7 +71,9 @@ void ScriptedDialogs::recordFileDialog(Kind kind, const FileDialogRequest& reque
             BoxButtons::OkCancel,
             {},
             request.filter,
-            request.multiSelect});
+            request.multiSelect,
+            {},
+            {}});
 }
 
 QString ScriptedDialogs::openFile(const FileDialogRequest& request)
@@ -72,7 +91,15 @@ QString ScriptedDialogs::saveFile(const FileDialogRequest& request)
 
 QString ScriptedDialogs::browseForFolder(const QString& title, const QString& initialFolder)
 {
-    record(
-        {Kind::Folder, {}, title, BoxIcon::None, BoxButtons::OkCancel, initialFolder, {}, false});
+    record({Kind::Folder,
+            {},
+            title,
+            BoxIcon::None,
+            BoxButtons::OkCancel,
+            initialFolder,
+            {},
+            false,
+            {},
+            {}});
     return take(folders_, QString());
 }

@@ -22,10 +22,14 @@ public:
         QString defaultText; // input box default, folder browser's initial folder
         QString filter;      // file dialogs
         bool multiSelect = false;
+        QString details;  // message boxes
+        QString checkBox; // message boxes: the check box's label, empty when none
     };
 
     // Queued answers, taken in order per kind. Unscripted boxes answer OK/No/Cancel.
     void answerMessage(int answer) { messages_.push_back(answer); }
+    // Ticks the check box of the next box that carries one; the others are left unticked.
+    void tickNextCheckBox() { ticks_.push_back(true); }
     void answerInput(const QString& text) { inputs_.push_back(text); }
     void answerOpenFile(const QStringList& paths) { openFiles_.push_back(paths); }
     void answerSaveFile(const QString& path) { saveFiles_.push_back(path); }
@@ -37,7 +41,7 @@ public:
     QStringList texts() const;
     void clearShown() { shown_.clear(); }
 
-    int messageBox(const MessageBoxRequest& request) override;
+    BoxReply ask(const MessageBoxRequest& request) override;
     QString inputBox(const QString& prompt, const QString& title,
                      const QString& defaultText) override;
     QString openFile(const FileDialogRequest& request) override;
@@ -49,6 +53,7 @@ private:
     void recordFileDialog(Kind kind, const FileDialogRequest& request);
 
     std::deque<int> messages_;
+    std::deque<bool> ticks_;
     std::deque<QString> inputs_;
     std::deque<QStringList> openFiles_;
     std::deque<QString> saveFiles_;

@@ -3,6 +3,7 @@
 #include "platform/gui/name_only_icon_provider.h"
 #include "platform/gui/window_event_pump.h"
 
+#include <QCheckBox>
 #include <QCoreApplication>
 #include <QFileDialog>
 #include <QInputDialog>
@@ -65,7 +66,7 @@ void QtDialogs::hearPendingClose()
     if (events_) events_->processHeldRoundNow();
 }
 
-int QtDialogs::messageBox(const MessageBoxRequest& request)
+BoxReply QtDialogs::ask(const MessageBoxRequest& request)
 {
     hearPendingClose();
     QMessageBox box(toQtIcon(request.icon), titleOrDefault(request.title), request.text,
@@ -73,6 +74,8 @@ int QtDialogs::messageBox(const MessageBoxRequest& request)
     // Paths may hold "<b>" or "&amp;": the box shows what the text says, never markup.
     box.setTextFormat(Qt::PlainText);
     box.setText(withLineFeeds(request.text));
+    box.setDetailedText(request.details);
+    if (!request.checkBox.isEmpty()) box.setCheckBox(new QCheckBox(request.checkBox, &box));
     switch (request.buttons) {
     case BoxButtons::Ok:
         box.setStandardButtons(QMessageBox::Ok);
@@ -84,15 +87,17 @@ int QtDialogs::messageBox(const MessageBoxRequest& request)
         box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
         break;
     }
-    switch (box.exec()) {
+    const int pressed = box.exec();
+    const bool ticked = box.checkBox() && box.checkBox()->isChecked();
+    switch (pressed) {
     case QMessageBox::Yes:
-        return AnswerYes;
+        return {AnswerYes, ticked};
     case QMessageBox::No:
-        return AnswerNo;
+        return {AnswerNo, ticked};
     case QMessageBox::Cancel:
-        return AnswerCancel;
+        return {AnswerCancel, ticked};
     default:
-        return AnswerOk;
+        return {AnswerOk, ticked};
     }
 }
 

@@ -15,7 +15,7 @@ public:
     // that reaches a window a box blocks, so one that is waiting is heard first.
     void setEventPump(WindowEventPump* events) { events_ = events; }
 
-    int messageBox(const MessageBoxRequest& request) override;
+    BoxReply ask(const MessageBoxRequest& request) override;
     QString inputBox(const QString& prompt, const QString& title,
                      const QString& defaultText) override;
     QString openFile(const FileDialogRequest& request) override;
