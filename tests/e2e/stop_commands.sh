@@ -31,17 +31,13 @@ mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 unset QT_QPA_PLATFORM
 # The slow-disk library is not built with the sanitizers the program may carry.
 export ASAN_OPTIONS=${ASAN_OPTIONS:-}:verify_asan_link_order=0
-# Numbers grouped as an English reader expects them; the screen reader is always there.
-export LC_ALL=C.UTF-8 LANG=en_US.UTF-8 QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+# Numbers grouped as an English reader expects them.
+export LC_ALL=C.UTF-8 LANG=en_US.UTF-8
 source "$here/window_steps.sh"
 fail() { echo "FAIL: $*"; exit 1; }
 
-# A session bus of the test's own: the taskbar entry's signals go there, and the accessibility
-# bus starts from it.
-dbus-daemon --session --fork --print-address=1 --print-pid=1 >"$work/bus" 2>/dev/null
-export DBUS_SESSION_BUS_ADDRESS
-DBUS_SESSION_BUS_ADDRESS=$(sed -n 1p "$work/bus")
-bus=$(sed -n 2p "$work/bus")
+# The taskbar entry's signals go to the test's own session bus.
+start_session_bus
 dbus-monitor --session "type='signal',interface='com.canonical.Unity.LauncherEntry'" \
     >"$work/launcher.log" 2>&1 &
 
@@ -68,11 +64,11 @@ start env LD_PRELOAD="$slow_stat" BYTEMARSH_SLOW_PATHS=/checked/ BYTEMARSH_SLOW_
 await_idle
 press_and_see_busy $START_CHECKING
 # Some rows done, of the whole list's count as an English reader groups it.
-said=$(/usr/bin/python3 "$here/read_progress.py" "Checking [1-9][0-9,]* of 1,500" 30) ||
+said=$(screen_reader progress "Checking [1-9][0-9,]* of 1,500" 30) ||
     fail "no screen reader heard the check's progress: $said"
 echo "the screen reader heard: $said"
 stop_with_esc check
-said=$(/usr/bin/python3 "$here/read_progress.py" "^Stopped: [1-9][0-9,]* of 1,500 checked$" 3) ||
+said=$(screen_reader progress "^Stopped: [1-9][0-9,]* of 1,500 checked$" 3) ||
     fail "the line did not say the check stopped: $said"
 sleep 1
 [ "$(windows_titled '^Bytemarsh$')" -eq 1 ] || fail "a box came after the stopped check"

@@ -18,6 +18,17 @@ FILE_LIST="268 77"
 # setting there, busy or not.
 BACKGROUND="1060 300"
 
+# Starts a session bus of the test's own, from which the accessibility bus a screen reader
+# reads starts too: nothing a desktop left behind answers. Sets $bus to the daemon's process,
+# for the test's cleanup to end; $work is the test's own folder.
+start_session_bus() {
+    dbus-daemon --session --fork --print-address=1 --print-pid=1 >"$work/bus" 2>/dev/null
+    DBUS_SESSION_BUS_ADDRESS=$(sed -n 1p "$work/bus")
+    bus=$(sed -n 2p "$work/bus")
+    export DBUS_SESSION_BUS_ADDRESS QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+}
+screen_reader() { /usr/bin/python3 "$(dirname "${BASH_SOURCE[0]}")/screen_reader.py" "$@"; }
+
 # Boxes and the window share the application title.
 windows_titled() { xdotool search --onlyvisible --name "$1" 2>/dev/null | wc -l; }
 

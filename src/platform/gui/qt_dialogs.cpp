@@ -9,6 +9,7 @@
 #include <QInputDialog>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QWidget>
 
 namespace {
@@ -87,6 +88,9 @@ BoxReply QtDialogs::ask(const MessageBoxRequest& request)
         box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
         break;
     }
+    // The keyboard stays on the answer, as in every other box: Return answers, and a check box
+    // is ticked only on purpose.
+    if (box.checkBox()) box.setDefaultButton(qobject_cast<QPushButton*>(box.buttons().value(0)));
     const int pressed = box.exec();
     const bool ticked = box.checkBox() && box.checkBox()->isChecked();
     switch (pressed) {
