@@ -47,7 +47,8 @@ private:
 
 // One command's run, held for as long as it lasts. It marks the window busy with a command,
 // holds the user's input when the command's steps let none in, and leaves the pointer at its
-// default when the last command ends, whose error reports end there too. No command starts inside one that holds input.
+// default when the last command ends, whose error reports end there too. No command starts inside
+// one that holds input.
 //
 //     CommandScope scope(running, InputRule::Held);
 //     if (scope.refused()) return;

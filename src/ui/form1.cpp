@@ -20,7 +20,8 @@
 
 Form1::Form1(Platform& platform, QWidget* parent)
     : QWidget(parent), platform_(platform), errors_(platform.dialogs),
-      running_(platform.events, *this, errors_), context_{*this, platform.dialogs, errors_, platform.events}
+      running_(platform.events, *this, errors_), context_{*this, platform.dialogs, errors_,
+                                                          platform.events}
 {
     buildLayout();
     commands_ = std::make_unique<WindowCommands>(files_, results_, *unitOptions_, platform_,
