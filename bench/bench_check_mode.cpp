@@ -1,7 +1,9 @@
 // `bytemarsh --check --list L > /dev/null`, the program as a script runs it, beside the tools
 // a script would otherwise use over the same paths in the same run: `du -b --files0-from`,
 // `xargs -0 stat -c '%s %n'`, and a one-thread and a 16-thread stat() loop (in this process,
-// over the paths already in memory). Medians of 5; the last line is key=value pairs.
+// over the paths already in memory). Then the same check saving its results with `--text T`,
+// and with `--xlsx X`, each with its peak memory: the workbook beside the text file. Medians
+// of 5; the last line is key=value pairs.
 //
 //     bench_check_mode [FILES] [--list FILE] [--cold] [--rounds N]
 //
@@ -13,13 +15,15 @@
 #include <QCoreApplication>
 #include <string_view>
 #include <sys/resource.h>
+#include <tuple>
 
 namespace {
 
 const char* const kUsage =
     "Usage: bench_check_mode [FILES] [--list FILE] [--cold] [--rounds N]\n"
     "Times bytemarsh --check --list L > /dev/null beside du -b --files0-from, xargs -0 stat\n"
-    "-c '%s %n', and a 1-thread and a 16-thread stat() loop over the same paths; medians.\n"
+    "-c '%s %n', and a 1-thread and a 16-thread stat() loop over the same paths, and the\n"
+    "check saving --text and --xlsx, with their peak memory; medians.\n"
     "  FILES       files to generate, 50 to a folder, in a temporary tree (200000)\n"
     "  --list FILE check the paths in FILE, one a line, instead of a generated tree\n"
     "  --cold      drop the page cache before every timed run (root only)\n"
@@ -133,6 +137,11 @@ int main(int argc, char** argv)
     const std::vector<std::string> check = {program, "--check", "--list", lines};
     const std::vector<std::string> du = {"du", "-b", "--files0-from=" + nuls};
     const std::vector<std::string> xargs = {"xargs", "-0", "stat", "-c", "%s %n"};
+    const std::string textFile = session.scratch() + "/results.txt";
+    const std::string workbookFile = session.scratch() + "/results.xlsx";
+    std::vector<std::string> text = check, workbook = check;
+    text.insert(text.end(), {"--text", textFile});
+    workbook.insert(workbook.end(), {"--xlsx", workbookFile});
 
     // Once untimed: every row sized and written, and every cache warm for a warm run.
     const std::string output = session.scratch() + "/output.txt";
@@ -146,7 +155,9 @@ int main(int argc, char** argv)
         timeProgram(du);
     }
 
-    std::vector<double> checks, dus, stat1, stat16, xargsStat, peaks;
+    std::vector<double> checks, dus, stat1, stat16, xargsStat, peaks, texts, workbooks;
+    double textPeak = 0, workbookPeak = 0;
+    bool saved = true;
     for (int round = 0; round < rounds; ++round) {
         dropCaches();
         const Timed run = timeProgram(check);
@@ -160,6 +171,14 @@ int main(int argc, char** argv)
         stat16.push_back(bench::timeStatLoop(paths, 16));
         dropCaches();
         xargsStat.push_back(timeProgram(xargs, nuls).seconds);
+        for (auto [arguments, times, peak] : {std::tuple(&text, &texts, &textPeak),
+                                              std::tuple(&workbook, &workbooks, &workbookPeak)}) {
+            dropCaches();
+            const Timed saving = timeProgram(*arguments);
+            times->push_back(saving.seconds);
+            *peak = std::max(*peak, saving.peakMiB);
+            saved = saved && saving.status == 0;
+        }
     }
     const double checkTime = bench::median(checks);
     const double duTime = bench::median(dus);
@@ -167,6 +186,8 @@ int main(int argc, char** argv)
     const double stat16Time = bench::median(stat16);
     const double xargsTime = bench::median(xargsStat);
     const double peak = *std::max_element(peaks.begin(), peaks.end());
+    const double textTime = bench::median(texts);
+    const double workbookTime = bench::median(workbooks);
 
     std::printf("%s, %d rows, medians of %d:\n", dropCaches.active() ? "cold" : "warm", rows,
                 rounds);
@@ -180,13 +201,18 @@ int main(int argc, char** argv)
     std::printf("  xargs -0 stat -c '%%s %%n'   %.3f s   check/xargs = %.2f\n", xargsTime,
                 checkTime / xargsTime);
     std::printf("  peak memory of the check   %.0f MiB\n", peak);
+    std::printf("  with --text                %.3f s, %.0f MiB peak\n", textTime, textPeak);
+    std::printf("  with --xlsx                %.3f s, %.0f MiB peak   xlsx/text = %.2f\n",
+                workbookTime, workbookPeak, workbookTime / textTime);
     std::printf("  outcome                    %s\n",
-                allSized ? "exit status 0, one line per row" : "WRONG");
+                allSized && saved ? "exit status 0, one line per row, both files saved" : "WRONG");
     std::printf("rows=%d cold=%d check_seconds=%f du_seconds=%f stat1_seconds=%f "
                 "stat16_seconds=%f xargs_seconds=%f check_over_stat1=%f check_over_stat16=%f "
-                "check_over_du=%f check_over_xargs=%f peak_mib=%.0f\n",
+                "check_over_du=%f check_over_xargs=%f peak_mib=%.0f text_seconds=%f "
+                "text_peak_mib=%.0f xlsx_seconds=%f xlsx_peak_mib=%.0f xlsx_over_text=%f\n",
                 rows, dropCaches.active() ? 1 : 0, checkTime, duTime, stat1Time, stat16Time,
                 xargsTime, checkTime / stat1Time, checkTime / stat16Time, checkTime / duTime,
-                checkTime / xargsTime, peak);
-    return allSized ? 0 : 1;
+                checkTime / xargsTime, peak, textTime, textPeak, workbookTime, workbookPeak,
+                workbookTime / textTime);
+    return allSized && saved ? 0 : 1;
 }

@@ -466,6 +466,45 @@ private slots:
                                              "past the last one was left out.")}));
     }
 
+    // The rows stream to disk: a cell of the row being filled may still be replaced, by an
+    // empty text too, and the fitted widths follow what each row ends with; a row already
+    // written is refused, as a cell past the sheet's end is.
+    void theWorkbookStreamsItsRowsInOrder()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("unzip")).isEmpty())
+            QSKIP("unzip is not installed (scripts/setup.sh installs it)");
+        XlsxWorkbook workbook;
+        workbook.setCell(1, 2, QStringLiteral("Size"));
+        workbook.setCell(1, 1, QStringLiteral("a title far longer than the rest"));
+        workbook.setCell(1, 1, QStringLiteral("Name"));
+        workbook.autofitColumn(1);
+        workbook.setCell(3, 1, QStringLiteral("/x"));
+        workbook.setCell(3, 2, QStringLiteral("gone"));
+        workbook.setCell(3, 2, QString());
+        for (const auto& [row, column] : {std::pair(2, 1), std::pair(1, 1)}) {
+            try {
+                workbook.setCell(row, column, QStringLiteral("late"));
+                QFAIL(qPrintable(QStringLiteral("row %1 was taken after row 3").arg(row)));
+            } catch (const RuntimeError& error) {
+                QCOMPARE(error.number(), int(RuntimeError::ApplicationDefined));
+            }
+        }
+        workbook.setCell(3, 1, QStringLiteral("/a longer path"));
+        workbook.autofitAllColumns();
+        const QString file = dir_.filePath(QStringLiteral("streamed.xlsx"));
+        workbook.saveReplacing(file);
+
+        const SheetContent sheet = readSheet(file);
+        const Cells expected = {{{1, 1}, QStringLiteral("Name")},
+                                {{1, 2}, QStringLiteral("Size")},
+                                {{3, 1}, QStringLiteral("/a longer path")}};
+        QCOMPARE(sheet.cells, expected);
+        QCOMPARE(sheet.widths.size(), std::size_t(2));
+        // The sheet keeps a width as whole pixels: a little over the characters it fits.
+        QVERIFY(sheet.widths.at(1) > 14 && sheet.widths.at(1) < 20);
+        QVERIFY(sheet.widths.at(2) > 4 && sheet.widths.at(2) < 8);
+    }
+
     void theWorkbookRefusesCellsPastTheSheetsEnd()
     {
         XlsxWorkbook workbook;

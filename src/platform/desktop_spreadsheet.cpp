@@ -97,7 +97,7 @@ void DesktopSpreadsheetApplication::setVisible(bool visible)
         show(*workbooks_[shown_++]);
 }
 
-void DesktopSpreadsheetApplication::show(const XlsxWorkbook& workbook)
+void DesktopSpreadsheetApplication::show(XlsxWorkbook& workbook)
 {
     const QString path = freeWorkbookName(folder_.isEmpty() ? defaultWorkbookFolder() : folder_);
     // Whole or not at all: the workbook waits unnamed and takes its name here, once written, so

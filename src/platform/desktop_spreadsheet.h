@@ -47,7 +47,7 @@ public:
     void setVisible(bool visible) override;
 
 private:
-    void show(const XlsxWorkbook& workbook);
+    void show(XlsxWorkbook& workbook);
 
     Shell& shell_;
     QString folder_;

@@ -1,12 +1,15 @@
 #include "platform/xlsx_workbook.h"
 
 #include "base/runtime_error.h"
-#include "platform/file_system.h"
+#include "platform/save_steps.h"
 #include "platform/text_output_file.h"
 
+#include <QDir>
+#include <QFile>
 #include <algorithm>
 #include <cstdio>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <xlsxwriter.h>
 
@@ -27,11 +30,6 @@ qsizetype visibleLength(const QString& text)
     for (const QChar c : text)
         if (!c.isLowSurrogate()) ++length;
     return length;
-}
-
-QByteArray utf8(const QString& text)
-{
-    return text.toUtf8();
 }
 
 // A fitted column leaves a little room on either side, as the application does.
@@ -75,53 +73,129 @@ RuntimeError writeError(lxw_error error)
         QStringLiteral("Path/File access error (%1)").arg(QString::fromUtf8(lxw_strerror(error)))};
 }
 
+// The rows wait on disk, in the user's temporary folder, not in memory: a tmpfs runtime folder
+// would hold them in memory all the same.
+QByteArray temporaryFolder()
+{
+    return QFile::encodeName(QDir::tempPath());
+}
+
+UniqueFd unnamedFileIn(const QByteArray& folder)
+{
+    UniqueFd fd(::open(folder.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600));
+    return fd ? std::move(fd) : unnamedPrivateFile();
+}
+
 } // namespace
+
+XlsxWorkbook::XlsxWorkbook() = default;
+
+XlsxWorkbook::~XlsxWorkbook()
+{
+    // A workbook never saved is dropped unwritten.
+    if (workbook_ && !finished_) lxw_workbook_free(workbook_);
+}
+
+void XlsxWorkbook::start()
+{
+    if (workbook_) return;
+    const QByteArray folder = temporaryFolder();
+    book_ = unnamedFileIn(folder);
+    lxw_workbook_options options = {};
+    options.constant_memory = LXW_TRUE;
+    options.tmpdir = const_cast<char*>(folder.constData());
+    const QuietStandardError quiet;
+    // The library names the file now and writes it only when it is closed, through this name,
+    // into the unnamed file.
+    workbook_ = workbook_new_opt(ProcPath(book_.get()).text, &options);
+    if (!workbook_) throw writeError(LXW_ERROR_CREATING_XLSX_FILE);
+    sheet_ = workbook_add_worksheet(workbook_, nullptr);
+    if (!sheet_) error_ = LXW_ERROR_CREATING_TMPFILE;
+}
 
 void XlsxWorkbook::setCell(int row, int column, const QString& text)
 {
     if (row < 1 || row > kSheetRows || column < 1 || column > kSheetColumns) throw sheetError();
-    cells_[{row, column}] = text;
+    if (finished_ || row < row_) throw sheetError();
+    start();
+    if (row > row_) {
+        writeRow();
+        row_ = row;
+    }
+    rowCells_[column] = text;
 }
 
-double XlsxWorkbook::fittedWidth(int column) const
+// The row being filled goes to the library, which writes it to disk once the next one starts.
+void XlsxWorkbook::writeRow()
+{
+    for (const auto& [column, text] : rowCells_) {
+        if (text.isEmpty()) continue;
+        qsizetype& longest = longest_[column];
+        longest = std::max(longest, visibleLength(text));
+        if (error_ != 0) continue;
+        // A cell's failure is answered, not printed: no quieting here, on every row.
+        error_ = worksheet_write_string(sheet_, lxw_row_t(row_ - 1), lxw_col_t(column - 1),
+                                        text.toUtf8().constData(), nullptr);
+    }
+    rowCells_.clear();
+}
+
+qsizetype XlsxWorkbook::longestIn(int column) const
 {
     qsizetype longest = 0;
-    for (const auto& [at, text] : cells_)
-        if (at.second == column) longest = std::max(longest, visibleLength(text));
-    return widthForLength(longest);
+    if (const auto written = longest_.find(column); written != longest_.end())
+        longest = written->second;
+    if (const auto filling = rowCells_.find(column); filling != rowCells_.end())
+        longest = std::max(longest, visibleLength(filling->second));
+    return longest;
 }
 
 void XlsxWorkbook::autofitColumn(int column)
 {
     if (column < 1 || column > kSheetColumns) throw sheetError();
-    const bool hasContent = std::any_of(cells_.begin(), cells_.end(), [&](const auto& cell) {
-        return cell.first.second == column && !cell.second.isEmpty();
-    });
-    if (hasContent)
-        widths_[column] = fittedWidth(column);
+    const qsizetype longest = longestIn(column);
+    if (longest > 0)
+        widths_[column] = widthForLength(longest);
     else
         widths_.erase(column);
 }
 
 void XlsxWorkbook::autofitAllColumns()
 {
-    std::map<int, qsizetype> longest;
-    for (const auto& [at, text] : cells_)
-        if (!text.isEmpty()) {
-            qsizetype& length = longest[at.second];
-            length = std::max(length, visibleLength(text));
-        }
     widths_.clear();
-    for (const auto& [column, length] : longest)
-        widths_[column] = widthForLength(length);
+    for (const auto& [column, longest] : longest_)
+        widths_[column] = widthForLength(longestIn(column));
+    for (const auto& [column, text] : rowCells_)
+        if (!text.isEmpty()) widths_[column] = widthForLength(longestIn(column));
 }
 
-void XlsxWorkbook::save(const QString& path) const
+// Closes the library's workbook, which writes it whole into the unnamed file. Once.
+void XlsxWorkbook::finish()
 {
-    saveAs(FileSystem::nativePath(path).constData());
+    if (finished_) return;
+    start();
+    writeRow();
+    const QuietStandardError quiet;
+    for (auto width = widths_.begin(); error_ == 0 && width != widths_.end(); ++width)
+        error_ = worksheet_set_column(sheet_, lxw_col_t(width->first - 1),
+                                      lxw_col_t(width->first - 1), width->second, nullptr);
+    // Closing frees the workbook whatever happened before, and writes it when all went well.
+    const lxw_error closed = workbook_close(workbook_);
+    finished_ = true;
+    if (error_ == 0) error_ = closed;
 }
 
-void XlsxWorkbook::saveReplacing(const QString& path) const
+void XlsxWorkbook::copyBookTo(const char* nativePath) const
+{
+    if (error_ != 0) throw writeError(lxw_error(error_));
+    struct stat info = {};
+    if (::fstat(book_.get(), &info) != 0) throw RuntimeError::fromErrno(errno);
+    const UniqueFd out(::open(nativePath, O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOCTTY));
+    if (!out) throw RuntimeError::fromErrno(errno);
+    copyBytes(book_.get(), out.get(), info.st_size);
+}
+
+void XlsxWorkbook::saveReplacing(const QString& path)
 {
     TextOutputFile file;
     file.open(path);
@@ -129,27 +203,8 @@ void XlsxWorkbook::saveReplacing(const QString& path) const
     file.close();
 }
 
-void XlsxWorkbook::writeInto(TextOutputFile& file) const
+void XlsxWorkbook::writeInto(TextOutputFile& file)
 {
-    file.fillThroughName([this](const char* name) { saveAs(name); });
-}
-
-void XlsxWorkbook::saveAs(const char* nativePath) const
-{
-    const QuietStandardError quiet;
-    lxw_workbook* workbook = workbook_new(nativePath);
-    if (!workbook) throw writeError(LXW_ERROR_CREATING_XLSX_FILE);
-    lxw_worksheet* sheet = workbook_add_worksheet(workbook, nullptr);
-    lxw_error error = sheet ? LXW_NO_ERROR : LXW_ERROR_MEMORY_MALLOC_FAILED;
-    for (auto cell = cells_.begin(); error == LXW_NO_ERROR && cell != cells_.end(); ++cell)
-        error = worksheet_write_string(sheet, lxw_row_t(cell->first.first - 1),
-                                       lxw_col_t(cell->first.second - 1),
-                                       utf8(cell->second).constData(), nullptr);
-    for (auto width = widths_.begin(); error == LXW_NO_ERROR && width != widths_.end(); ++width)
-        error = worksheet_set_column(sheet, lxw_col_t(width->first - 1),
-                                     lxw_col_t(width->first - 1), width->second, nullptr);
-    // Closing frees the workbook whatever happened before, and writes it when all went well.
-    const lxw_error closed = workbook_close(workbook);
-    if (error == LXW_NO_ERROR) error = closed;
-    if (error != LXW_NO_ERROR) throw writeError(error);
+    finish();
+    file.fillThroughName([this](const char* name) { copyBookTo(name); });
 }

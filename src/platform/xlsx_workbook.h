@@ -1,35 +1,55 @@
 #pragma once
 
 #include "platform/spreadsheet.h"
+#include "platform/unique_fd.h"
 
 #include <QString>
 #include <map>
-#include <utility>
 
 class TextOutputFile;
+struct lxw_workbook;
+struct lxw_worksheet;
 
-// One workbook's active sheet, collected in memory and written as .xlsx on demand.
+// One workbook's active sheet, written as .xlsx. Rows stream to disk as they are filled, so a
+// sheet of a million rows takes the memory of one: cells go in row order, and within the row
+// being filled in any order, a later text replacing an earlier one.
 class XlsxWorkbook : public SpreadsheetWorkbook
 {
 public:
-    // Rows and columns beyond the sheet's limits fail as they would in the application.
+    XlsxWorkbook();
+    ~XlsxWorkbook() override;
+    XlsxWorkbook(const XlsxWorkbook&) = delete;
+    XlsxWorkbook& operator=(const XlsxWorkbook&) = delete;
+
+    // Rows and columns beyond the sheet's limits fail as they would in the application, and
+    // so does a row above the one being filled, which is on disk already.
     void setCell(int row, int column, const QString& text) override;
     void autofitColumn(int column) override;
     void autofitAllColumns() override;
 
-    // Throws RuntimeError when the file cannot be written.
-    void save(const QString& path) const;
-    // The same, written as a text export writes its file: created, or replaced whole, only once
-    // the workbook is complete, so a failure leaves the old file as it was.
-    void saveReplacing(const QString& path) const;
-    // The workbook, written into `file`'s unnamed content; `file.close()` then names it. Reads
-    // only this workbook, so it may run on a worker while nothing changes the cells.
-    void writeInto(TextOutputFile& file) const;
+    // The workbook, written as a text export writes its file: created, or replaced whole, only
+    // once the workbook is complete, so a failure leaves the old file as it was. Throws
+    // RuntimeError when the file cannot be written.
+    void saveReplacing(const QString& path);
+    // The workbook, written into `file`'s unnamed content; `file.close()` then names it. Only
+    // this workbook is touched, so it may run on a worker while nothing adds cells.
+    void writeInto(TextOutputFile& file);
 
 private:
-    void saveAs(const char* nativePath) const;
-    double fittedWidth(int column) const;
+    void start();
+    void writeRow();
+    void finish();
+    void copyBookTo(const char* nativePath) const;
+    qsizetype longestIn(int column) const;
 
-    std::map<std::pair<int, int>, QString> cells_; // by row, then column
-    std::map<int, double> widths_;                 // fitted columns; the rest keep the default
+    UniqueFd book_; // the finished workbook, without a name until it is copied out
+    lxw_workbook* workbook_ = nullptr;
+    lxw_worksheet* sheet_ = nullptr;
+    int error_ = 0; // the library's first failure, reported when the workbook is saved
+    bool finished_ = false;
+
+    int row_ = 0;                      // the row being filled
+    std::map<int, QString> rowCells_;  // its cells, by column
+    std::map<int, qsizetype> longest_; // the longest text of each column's written cells
+    std::map<int, double> widths_;     // fitted columns; the rest keep the default
 };
