@@ -178,14 +178,26 @@ inline std::vector<std::string> makeTree(const QString& root, int files, int per
 }
 
 // The process's peak resident memory so far, in MiB.
-inline double peakMemoryMiB()
+// A line of /proc/self/status in MiB, such as "VmHWM:" (the peak) or "VmRSS:" (now).
+inline double statusMiB(const char* field)
 {
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly)) return -1;
+    const QByteArray name(field);
     for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
+        if (line.startsWith(name))
+            return line.mid(name.size()).trimmed().split(' ').first().toDouble() / 1024.0;
     return -1;
+}
+
+inline double peakMemoryMiB()
+{
+    return statusMiB("VmHWM:");
+}
+
+inline double residentMiB()
+{
+    return statusMiB("VmRSS:");
 }
 
 // Starts peak-memory accounting afresh (Linux: writing 5 to clear_refs resets VmHWM).

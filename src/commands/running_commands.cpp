@@ -3,12 +3,19 @@
 #include "core/error_trap.h"
 #include "core/window_pointer.h"
 #include "platform/event_pump.h"
+#include "platform/memory_release.h"
 
 #include <QTimer>
 
 RunningCommands::RunningCommands(EventPump& events, WindowPointer& pointer, ErrorReporter& errors)
     : events_(events), pointer_(pointer), errors_(errors)
 {
+    // A sort or a clear of a million rows frees much between blocks still in use, and so do
+    // the views as they catch up with it from the event loop: once the window has been idle a
+    // moment, that memory goes back to the system.
+    memoryRelease_.setSingleShot(true);
+    memoryRelease_.setInterval(kMemoryReleaseDelayMs);
+    connect(&memoryRelease_, &QTimer::timeout, this, returnFreedMemory);
 }
 
 RunningCommands::~RunningCommands() = default;
@@ -81,5 +88,6 @@ CommandScope::~CommandScope()
     // window looking busy.
     if (running_.pointer_.isBusy()) running_.pointer_.setMousePointer(PointerSetting::Default);
     running_.errors_.runEnded();
+    running_.memoryRelease_.start();
     running_.runWaiting();
 }

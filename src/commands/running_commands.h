@@ -3,6 +3,7 @@
 #include "commands/command.h"
 
 #include <QObject>
+#include <QTimer>
 #include <deque>
 #include <functional>
 
@@ -36,6 +37,8 @@ private:
     friend class CommandScope;
     void runWaiting();
 
+    static constexpr int kMemoryReleaseDelayMs = 250;
+
     EventPump& events_;
     WindowPointer& pointer_;
     ErrorReporter& errors_;
@@ -43,6 +46,7 @@ private:
     int holds_ = 0;
     std::deque<std::function<void()>> waiting_;
     bool runScheduled_ = false;
+    QTimer memoryRelease_;
 };
 
 // One command's run, held for as long as it lasts. It marks the window busy with a command,
