@@ -10,6 +10,7 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QMimeData>
 
 namespace {
 
@@ -21,7 +22,7 @@ struct Window : LoadedWindow
 {
     Window()
     {
-        test.clipboard.setText(QStringLiteral("before"), {});
+        test.clipboard.setText("before", {});
         test.clipboard.setAttempts = 0;
         test.clipboard.everSet = false;
     }
@@ -45,7 +46,7 @@ class HeldClipboard : public Clipboard
 {
 public:
     bool clear() override { return refuse(); }
-    bool setText(const QString&, const QString&) override { return refuse(); }
+    bool setText(const QByteArray&, const QString&) override { return refuse(); }
     QString text() const override { return {}; }
     int attempts = 0;
 
@@ -179,11 +180,15 @@ private slots:
         QCOMPARE(w.form.mousePointer(), PointerSetting::Default);
     }
 
+    // The text goes as its UTF-8 bytes and reads back as the same text, beyond ASCII too.
     void theSystemClipboardReceivesTheText()
     {
         QtClipboard system;
-        QVERIFY(SetClipboardText(system, QStringLiteral("one\ttwo\r\n")));
-        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("one\ttwo\r\n"));
+        const QString text = QStringLiteral("/r\u00e9sum\u00e9s/\U0001F4C1 one\ttwo\r\n");
+        QVERIFY(SetClipboardText(system, text));
+        QCOMPARE(QGuiApplication::clipboard()->text(), text);
+        QCOMPARE(QGuiApplication::clipboard()->mimeData()->data(QStringLiteral("text/plain")),
+                 text.toUtf8());
         ClearClipboard(system);
         QCOMPARE(system.text(), QString());
     }

@@ -182,7 +182,7 @@ private slots:
         QCOMPARE(QDir(dir_.filePath(QStringLiteral("out")))
                      .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                  QStringList({QStringLiteral("results.txt")}));
-        room.test.clipboard.setText(QStringLiteral("before"), QString());
+        room.test.clipboard.setText("before", QString());
         room.running.run(room.commands.tickAll);
         room.running.run(room.commands.copyResultsToClipboard);
         QCOMPARE(room.test.clipboard.text(), QStringLiteral("before"));

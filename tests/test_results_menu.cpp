@@ -397,7 +397,7 @@ private slots:
             w.clickHeader(1);
             w.form.run(w.form.commands().copyResultPath);
         });
-        w.test.clipboard.setText(QStringLiteral("before"), {});
+        w.test.clipboard.setText("before", {});
         clickControl(w.form, "PushButton4");
         QVERIFY(!menuOpened);
         QCOMPARE(w.ticked(), QStringList());

@@ -79,13 +79,14 @@ void AppendClipboardLine(std::string& line, const RowList& list, int row,
     line.resize(end);
 }
 
-QString ClipboardTextOfTickedRows(RowList& list, EventPump& events)
+QByteArray ClipboardTextOfTickedRows(RowList& list, EventPump& events)
 {
     const int rows = list.count();
     const Progress::Stage stage(events.progress(), Progress::Work::Copying,
                                 Progress::Place::Results, rows);
     const std::vector<qsizetype> widths = ClipboardColumnWidths(list, rows, events);
-    QString text;
+    // Built as UTF-8, the way the clipboard keeps it: one copy of the text, not a UTF-16 one.
+    QByteArray text;
     std::string line;
     for (int i = 1; i <= rows; ++i) {
         events.progress().setDone(i);
@@ -93,8 +94,8 @@ QString ClipboardTextOfTickedRows(RowList& list, EventPump& events)
         if (!list.checked(i)) continue;
         line.clear();
         AppendClipboardLine(line, list, i, widths, events);
-        text += QString::fromUtf8(line.data(), qsizetype(line.size()));
-        text += QStringLiteral("\r\n");
+        text.append(line.data(), qsizetype(line.size()));
+        text.append("\r\n", 2);
     }
     return text;
 }
@@ -102,7 +103,7 @@ QString ClipboardTextOfTickedRows(RowList& list, EventPump& events)
 void CopyListViewToClipboard(RowList& list, Clipboard& clipboard, EventPump& events)
 {
     if (list.count() <= 0) return;
-    const QString text = ClipboardTextOfTickedRows(list, events);
+    const QByteArray text = ClipboardTextOfTickedRows(list, events);
     ClearClipboard(clipboard);
     SetClipboardText(clipboard, text);
 }
@@ -113,9 +114,9 @@ void ClearClipboard(Clipboard& clipboard)
         if (tryOnce([&] { return clipboard.clear(); })) return;
 }
 
-bool SetClipboardText(Clipboard& clipboard, const QString& text, const QString& format)
+bool SetClipboardText(Clipboard& clipboard, const QByteArray& utf8, const QString& format)
 {
     for (int attempt = 0; attempt < kAttempts; ++attempt)
-        if (tryOnce([&] { return clipboard.setText(text, format); })) return true;
+        if (tryOnce([&] { return clipboard.setText(utf8, format); })) return true;
     return false;
 }

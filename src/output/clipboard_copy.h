@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <string>
 #include <vector>
@@ -14,8 +15,8 @@ class RowList;
 // Errors reach the caller.
 void CopyListViewToClipboard(RowList& list, Clipboard& clipboard, EventPump& events);
 
-// The text CopyListViewToClipboard places, for a list with rows.
-QString ClipboardTextOfTickedRows(RowList& list, EventPump& events);
+// The text CopyListViewToClipboard places, for a list with rows, as UTF-8.
+QByteArray ClipboardTextOfTickedRows(RowList& list, EventPump& events);
 
 // The clipboard's layout, a piece at a time, for whoever writes the lines elsewhere:
 // - the width of each column of rows 1 to `rows`: its longest text, ticked row or not, counted
@@ -32,4 +33,8 @@ void ClearClipboard(Clipboard& clipboard);
 
 // Places a text on the clipboard, trying up to 1000 times while it refuses. An empty format
 // is plain text; any other is the data format to offer the text as. True when it was placed.
-bool SetClipboardText(Clipboard& clipboard, const QString& text, const QString& format = {});
+bool SetClipboardText(Clipboard& clipboard, const QByteArray& utf8, const QString& format = {});
+inline bool SetClipboardText(Clipboard& clipboard, const QString& text, const QString& format = {})
+{
+    return SetClipboardText(clipboard, text.toUtf8(), format);
+}

@@ -11,14 +11,14 @@ bool FakeClipboard::clear()
     return true;
 }
 
-bool FakeClipboard::setText(const QString& text, const QString& requestedFormat)
+bool FakeClipboard::setText(const QByteArray& utf8, const QString& requestedFormat)
 {
     ++setAttempts;
     if (refuseNext > 0) {
         --refuseNext;
         return false;
     }
-    text_ = text;
+    text_ = utf8;
     format = requestedFormat;
     everSet = true;
     return true;

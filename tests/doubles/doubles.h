@@ -46,8 +46,8 @@ class FakeClipboard : public Clipboard
 {
 public:
     bool clear() override;
-    bool setText(const QString& text, const QString& format) override;
-    QString text() const override { return text_; }
+    bool setText(const QByteArray& utf8, const QString& format) override;
+    QString text() const override { return QString::fromUtf8(text_); }
 
     int refuseNext = 0; // attempts still to refuse
     int clearAttempts = 0;
@@ -56,7 +56,7 @@ public:
     QString format;
 
 private:
-    QString text_;
+    QByteArray text_; // held as the system's clipboard holds it
 };
 
 // Counts the calls; optionally runs an action on each, as events arriving mid-loop would.

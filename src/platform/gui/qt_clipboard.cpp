@@ -12,17 +12,15 @@ bool QtClipboard::clear()
     return true;
 }
 
-bool QtClipboard::setText(const QString& text, const QString& format)
+bool QtClipboard::setText(const QByteArray& utf8, const QString& format)
 {
     QClipboard* clipboard = QGuiApplication::clipboard();
     if (!clipboard) return false;
-    if (format.isEmpty()) {
-        clipboard->setText(text);
-    } else {
-        auto* data = new QMimeData;
-        data->setData(format, text.toUtf8());
-        clipboard->setMimeData(data);
-    }
+    // Plain text kept as its UTF-8 bytes: the window system hands these out as they are, where
+    // text set as a string would be held in UTF-16, twice the size, and converted per request.
+    auto* data = new QMimeData;
+    data->setData(format.isEmpty() ? QStringLiteral("text/plain") : format, utf8);
+    clipboard->setMimeData(data);
     return true;
 }
 

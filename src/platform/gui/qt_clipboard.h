@@ -7,6 +7,6 @@ class QtClipboard : public Clipboard
 {
 public:
     bool clear() override;
-    bool setText(const QString& text, const QString& format) override;
+    bool setText(const QByteArray& utf8, const QString& format) override;
     QString text() const override;
 };
