@@ -3,6 +3,8 @@
 #include "ui/list_view.h"
 
 #include <QHeaderView>
+#include <QScrollBar>
+#include <QStyle>
 
 // The row list on screen: hit-testing, and a selection made on either side shows on the other.
 class ListViewTest : public QObject
@@ -31,6 +33,43 @@ private slots:
 
         QTest::mouseClick(widget.viewport(), Qt::LeftButton, {}, second.center());
         QCOMPARE(rows.selectedRow(), 2);
+    }
+
+    // The keys move between rows as a list's do: Home and End to the first and last row, Left
+    // and Right scroll and never move to another column. Every row is as high as the first
+    // needs, its tick included.
+    void theKeysMoveBetweenRowsOfOneHeight()
+    {
+        ListViewWidget widget;
+        widget.resize(200, 120);
+        RowList rows(2, true);
+        ListView list(&widget, rows);
+        rows.addColumn("Filename");
+        rows.addColumn("File Size");
+        for (int i = 1; i <= 50; ++i)
+            rows.setSubItem(rows.add(QStringLiteral("/data/file %1 of a long name").arg(i)), 1,
+                            QStringLiteral("1 KB"));
+        list.setColumnWidth(1, 5500);
+        list.setColumnWidth(2, 1800);
+        widget.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&widget));
+        widget.setFocus();
+        widget.setCurrentIndex(rows.model().index(9, 0));
+
+        QTest::keyClick(&widget, Qt::Key_End);
+        QCOMPARE(widget.currentIndex().row(), 49);
+        QTest::keyClick(&widget, Qt::Key_Home);
+        QCOMPARE(widget.currentIndex().row(), 0);
+        QTest::keyClick(&widget, Qt::Key_Right);
+        QCOMPARE(widget.currentIndex(), rows.model().index(0, 0));
+        QVERIFY(widget.horizontalScrollBar()->value() > 0);
+        QTest::keyClick(&widget, Qt::Key_Left);
+        QCOMPARE(widget.horizontalScrollBar()->value(), 0);
+        QCOMPARE(rows.selectedRow(), 1);
+
+        QVERIFY(widget.rowHeight(0) >= widget.fontMetrics().height());
+        QVERIFY(widget.rowHeight(0) >= widget.style()->pixelMetric(QStyle::PM_IndicatorHeight));
+        QCOMPARE(widget.rowHeight(49), widget.rowHeight(0));
     }
 
     void columnWidthsAreGivenInTwips()

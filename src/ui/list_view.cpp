@@ -7,23 +7,68 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QScrollBar>
 
-ListViewWidget::ListViewWidget(QWidget* parent) : QTreeView(parent)
+ListViewWidget::ListViewWidget(QWidget* parent) : QTableView(parent)
 {
-    setRootIsDecorated(false);
-    setItemsExpandable(false);
-    setUniformRowHeights(true);
-    setAllColumnsShowFocus(true);
+    setShowGrid(false);
+    setWordWrap(false);
+    setTabKeyNavigation(false);
+    setCornerButtonEnabled(false);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setMinimumSectionSize(1);
+    header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    header()->setHighlightSections(false);
     header()->setStretchLastSection(false);
     header()->setSectionsMovable(false);
+    fitRowHeight();
+}
+
+void ListViewWidget::fitRowHeight()
+{
+    // The first row's needs stand for every row's, as the rows differ only in their texts.
+    int height = model() && model()->rowCount() > 0 ? sizeHintForRow(0) : 0;
+    if (height <= 0) height = fontMetrics().height() + 4;
+    if (verticalHeader()->defaultSectionSize() != height)
+        verticalHeader()->setDefaultSectionSize(height);
+}
+
+void ListViewWidget::rowsInserted(const QModelIndex& parent, int first, int last)
+{
+    QTableView::rowsInserted(parent, first, last);
+    if (first == 0) fitRowHeight();
+}
+
+void ListViewWidget::changeEvent(QEvent* event)
+{
+    QTableView::changeEvent(event);
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) fitRowHeight();
+}
+
+QModelIndex ListViewWidget::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers)
+{
+    switch (action) {
+    case MoveHome:
+    case MoveEnd:
+        return QTableView::moveCursor(action, modifiers | Qt::ControlModifier);
+    case MoveLeft:
+    case MoveRight:
+        horizontalScrollBar()->triggerAction(action == MoveLeft
+                                                 ? QAbstractSlider::SliderSingleStepSub
+                                                 : QAbstractSlider::SliderSingleStepAdd);
+        return currentIndex();
+    default:
+        return QTableView::moveCursor(action, modifiers);
+    }
 }
 
 void ListViewWidget::mousePressEvent(QMouseEvent* event)
 {
-    QTreeView::mousePressEvent(event);
+    QTableView::mousePressEvent(event);
     emit mousePressed(event);
 }
 
@@ -35,13 +80,13 @@ void ListViewWidget::mouseMoveEvent(QMouseEvent* event)
 
 void ListViewWidget::mouseReleaseEvent(QMouseEvent* event)
 {
-    QTreeView::mouseReleaseEvent(event);
+    QTableView::mouseReleaseEvent(event);
     emit mouseReleased(event);
 }
 
 void ListViewWidget::mouseDoubleClickEvent(QMouseEvent* event)
 {
-    QTreeView::mouseDoubleClickEvent(event);
+    QTableView::mouseDoubleClickEvent(event);
     emit doubleClickedAnywhere();
 }
 
@@ -56,7 +101,7 @@ void ListViewWidget::keyPressEvent(QKeyEvent* event)
         emit menuRequested(keyboardMenuPoint());
         return;
     }
-    QTreeView::keyPressEvent(event);
+    QTableView::keyPressEvent(event);
     emit keyPressed(event);
 }
 

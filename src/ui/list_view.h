@@ -2,16 +2,22 @@
 
 #include "lists/row_list.h"
 
-#include <QTreeView>
+#include <QHeaderView>
+#include <QTableView>
 
-// The report-style list control: a tree view without branches, tuned for a million rows.
+// The report-style list control, tuned for a million rows: a table of whole rows without grid
+// or row numbers, whose rows all take the height the first one needs. A table keeps nothing of
+// its own per row beyond its height (a tree view keeps an item of some forty bytes for each).
 // It only draws and forwards input; what input means is the window's business.
-class ListViewWidget : public QTreeView
+class ListViewWidget : public QTableView
 {
     Q_OBJECT
 
 public:
     explicit ListViewWidget(QWidget* parent = nullptr);
+
+    // The column headers, as a report list has them.
+    QHeaderView* header() const { return horizontalHeader(); }
 
 signals:
     void mousePressed(QMouseEvent* event);
@@ -37,10 +43,17 @@ protected:
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    // The keys move between rows as in a list: Home and End to the first and last row, Left and
+    // Right scroll rather than move between columns.
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
+    void rowsInserted(const QModelIndex& parent, int first, int last) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     // Where a menu asked for from the keyboard opens: below the current row, or at the top.
     QPoint keyboardMenuPoint() const;
+    // Every row as high as the first row's texts and tick need.
+    void fitRowHeight();
 };
 
 // A row list shown in a widget: the operations that need the screen.
