@@ -77,6 +77,7 @@ void SizeCheck::run()
         trap.line(108, [&] { last = files_.count(); });
         const Progress::Stage stage(context_.events.progress(), Progress::Work::Checking,
                                     Progress::Place::Results, last);
+        results_.reserve(last);
         SizesAhead sizes(files_, last, context_.events);
         ResultsRows steps(results_, units_, context_.events);
         try {

@@ -50,6 +50,8 @@ public:
     // Appends at the end and returns the new row's number.
     int add(const QString& text);
     int addUtf8(std::string_view text);
+    // Room for `more` rows to be added, when their number is known ahead.
+    void reserve(int more) { model_.store().reserve(more); }
     void remove(int row);
     // Removes the given rows (any order, repeats allowed) in one pass.
     void removeRows(std::vector<int> rows);

@@ -108,6 +108,15 @@ void RowStore::setSize(int row, std::int64_t bytes)
     sizes_[std::size_t(row)] = bytes < 0 ? kNoSize : bytes;
 }
 
+void RowStore::reserve(int more)
+{
+    if (more <= 0) return;
+    const std::size_t rows = std::size_t(count()) + std::size_t(more);
+    cells_.reserve(rows * std::size_t(columns_));
+    if (checkable_) ticks_.reserve(rows);
+    sizes_.reserve(rows);
+}
+
 int RowStore::append(std::string_view firstColumn)
 {
     const int row = count();

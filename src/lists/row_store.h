@@ -69,6 +69,9 @@ public:
 
     // Returns the new row's number.
     int append(std::string_view firstColumn);
+    // Room for `more` rows beyond those there are, with their byte counts: appending that many
+    // then moves no row, and never holds the old rows and their copy at once.
+    void reserve(int more);
     // Removes the given rows (ascending, no repeats) in one pass; survivors keep their order.
     void removeRows(const std::vector<int>& ascendingRows);
     void clear();
