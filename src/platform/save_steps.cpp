@@ -39,6 +39,11 @@ void copyBytes(int from, int to, off_t length)
     }
 }
 
+UniqueFd unnamedFileIn(const char* folder)
+{
+    return UniqueFd(::open(folder, O_TMPFILE | O_RDWR | O_CLOEXEC, 0600));
+}
+
 UniqueFd unnamedPrivateFile()
 {
     std::vector<QByteArray> places;
@@ -47,7 +52,7 @@ UniqueFd unnamedPrivateFile()
     places.push_back(QByteArrayLiteral("/tmp"));
     int err = ENOENT;
     for (const QByteArray& place : places) {
-        UniqueFd fd(::open(place.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600));
+        UniqueFd fd = unnamedFileIn(place.constData());
         if (fd) return fd;
         err = errno;
     }

@@ -17,6 +17,9 @@ struct ProcPath
 // Copies the first `length` bytes of `from` over the first bytes of `to`. Throws RuntimeError.
 void copyBytes(int from, int to, off_t length);
 
+// A file without a name in `folder`, readable and writable by the user alone; none (errno set)
+// where the folder takes none.
+UniqueFd unnamedFileIn(const char* folder);
 // A file without a name in a place of the user's own: $XDG_RUNTIME_DIR, or /tmp. Throws
 // RuntimeError.
 UniqueFd unnamedPrivateFile();

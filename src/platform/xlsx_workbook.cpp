@@ -80,12 +80,6 @@ QByteArray temporaryFolder()
     return QFile::encodeName(QDir::tempPath());
 }
 
-UniqueFd unnamedFileIn(const QByteArray& folder)
-{
-    UniqueFd fd(::open(folder.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600));
-    return fd ? std::move(fd) : unnamedPrivateFile();
-}
-
 } // namespace
 
 XlsxWorkbook::XlsxWorkbook() = default;
@@ -100,7 +94,8 @@ void XlsxWorkbook::start()
 {
     if (workbook_) return;
     const QByteArray folder = temporaryFolder();
-    book_ = unnamedFileIn(folder);
+    book_ = unnamedFileIn(folder.constData());
+    if (!book_) book_ = unnamedPrivateFile();
     lxw_workbook_options options = {};
     options.constant_memory = LXW_TRUE;
     options.tmpdir = const_cast<char*>(folder.constData());

@@ -19,7 +19,6 @@ unset QT_QPA_PLATFORM
 # The slow-disk library is not built with the sanitizers the program may carry.
 export ASAN_OPTIONS=${ASAN_OPTIONS:-}:verify_asan_link_order=0
 source "$here/window_steps.sh"
-fail() { echo "FAIL: $*"; exit 1; }
 
 # Starts a window of its own; a command before the program (env ...) may set it up.
 start() {

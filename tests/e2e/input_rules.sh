@@ -21,7 +21,6 @@ unset QT_QPA_PLATFORM
 # The slow-disk library is not built with the sanitizers the program may carry.
 export ASAN_OPTIONS=${ASAN_OPTIONS:-}:verify_asan_link_order=0
 source "$here/window_steps.sh"
-fail() { echo "FAIL: $*"; exit 1; }
 
 FIRST_FILE="100 33"
 settings=$XDG_CONFIG_HOME/Quillory/Bytemarsh.ini

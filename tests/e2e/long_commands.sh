@@ -22,7 +22,6 @@ unset QT_QPA_PLATFORM
 # The slow-disk library is not built with the sanitizers the program may carry.
 export ASAN_OPTIONS=${ASAN_OPTIONS:-}:verify_asan_link_order=0
 source "$here/window_steps.sh"
-fail() { echo "FAIL: $*"; exit 1; }
 
 mkdir -p "$work/warm" "$work/slow" "$work/dropped/sub" "$work/out"
 echo data >"$work/warm/file.txt"

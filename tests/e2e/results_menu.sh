@@ -15,7 +15,6 @@ mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 unset QT_QPA_PLATFORM
 
 source "$here/window_steps.sh"
-fail() { echo "FAIL: $*"; exit 1; }
 
 SECOND_RESULT="700 81"
 

@@ -19,7 +19,6 @@ mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 unset QT_QPA_PLATFORM
 export ASAN_OPTIONS=${ASAN_OPTIONS:-}:verify_asan_link_order=0
 source "$here/window_steps.sh"
-fail() { echo "FAIL: $*"; exit 1; }
 
 mkdir -p "$work/slow"
 for i in $(seq 150); do echo "$i" >"$work/slow/f$i"; done

@@ -17,24 +17,12 @@ here=$(cd "$(dirname "$0")" && pwd)
 if [ -z "${BYTEMARSH_IN_XVFB:-}" ]; then
     BYTEMARSH_IN_XVFB=1 exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
 fi
-work=$(mktemp -d)
-pid=
-bus=
-cleanup() {
-    [ -n "$pid" ] && kill "$pid" 2>/dev/null
-    [ -n "$bus" ] && kill "$bus" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-export XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/runtime
-mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
-unset QT_QPA_PLATFORM
+source "$here/window_steps.sh"
+begin_window_test
 # The slow-disk library is not built with the sanitizers the program may carry.
 export ASAN_OPTIONS=${ASAN_OPTIONS:-}:verify_asan_link_order=0
 # Numbers grouped as an English reader expects them.
 export LC_ALL=C.UTF-8 LANG=en_US.UTF-8
-source "$here/window_steps.sh"
-fail() { echo "FAIL: $*"; exit 1; }
 
 # The taskbar entry's signals go to the test's own session bus.
 start_session_bus

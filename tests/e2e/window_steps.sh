@@ -2,6 +2,25 @@
 # a window manager the window sits at the screen's top left, so a control's place in the window
 # is its place on the screen. Every wait is for a condition, with a deadline.
 
+# The opening a window test shares, once under Xvfb: a folder of its own ($work) holding the
+# settings and the runtime folder, the real window system rather than offscreen, and on exit
+# the program ($pid) and the test's session bus ($bus) ended and the folder removed.
+begin_window_test() {
+    work=$(mktemp -d)
+    pid=
+    bus=
+    trap end_window_test EXIT
+    export XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/runtime
+    mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+    unset QT_QPA_PLATFORM
+}
+end_window_test() {
+    [ -n "$pid" ] && kill "$pid" 2>/dev/null
+    [ -n "$bus" ] && kill "$bus" 2>/dev/null
+    rm -rf "$work"
+}
+fail() { echo "FAIL: $*"; exit 1; }
+
 x11() { /usr/bin/python3 "$(dirname "${BASH_SOURCE[0]}")/x11_window.py" "$@"; }
 
 START_CHECKING="795 21"

@@ -16,7 +16,6 @@ export HOME=$work/home XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/runtim
 mkdir -p "$XDG_RUNTIME_DIR" "$HOME/Documents" "$work/bin" && chmod 700 "$XDG_RUNTIME_DIR"
 unset QT_QPA_PLATFORM
 source "$here/window_steps.sh"
-fail() { echo "FAIL: $*"; exit 1; }
 
 SAVE_AS_EXCEL="928 250"
 documents=$HOME/Documents
