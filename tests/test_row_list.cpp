@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QSignalSpy>
 #include <algorithm>
+#include <memory>
 #include <numeric>
 
 namespace {
@@ -139,6 +140,44 @@ private slots:
         QVERIFY(list.model().store().bytesReserved() < (std::size_t(20) << 20));
     }
 
+    void textsTakenFromAnotherListAreSharedAndOutliveIt()
+    {
+        RowList files(1, false);
+        auto results = std::make_unique<RowList>(2, true);
+        results->addColumn("Filename");
+        results->addColumn("Size");
+        constexpr int kRows = 40000; // paths of more than one chunk
+        for (int i = 0; i < kRows; ++i)
+            files.add(QStringLiteral("/data/folder %1/file %1.bin").arg(i));
+        for (int row = 1; row <= kRows; ++row) {
+            // The size texts come between the shared paths, as the size check adds them.
+            const int added = results->addUtf8(files.textUtf8(row), files);
+            results->setSubItem(added, 1, QStringLiteral("%1 KB").arg(row));
+        }
+        // Only the size texts took room of the results' own.
+        QVERIFY(results->model().store().bytesReserved() <= (std::size_t(1) << 20));
+
+        // A text that is not one of the owner's whole texts is copied, still as a C string.
+        const std::string_view whole = files.textUtf8(7);
+        const int part = results->addUtf8(whole.substr(0, 6), files);
+        const int foreign = results->addUtf8("/elsewhere", files);
+        QCOMPARE(results->text(part), QStringLiteral("/data/"));
+        QCOMPARE(results->textUtf8(part).data()[6], '\0');
+        QCOMPARE(results->text(foreign), QStringLiteral("/elsewhere"));
+
+        // Whatever becomes of the file list, the results keep their texts; and the other way.
+        files.setText(2, QStringLiteral("changed"));
+        files.removeRows({1, 3, 4});
+        files.clear();
+        for (const int row : {1, 2, kRows})
+            QCOMPARE(results->text(row),
+                     QStringLiteral("/data/folder %1/file %1.bin").arg(row - 1));
+        files.add(QStringLiteral("/after"));
+        const int shared = results->addUtf8(files.textUtf8(1), files);
+        QCOMPARE(results->text(shared), QStringLiteral("/after"));
+        results.reset();
+        QCOMPARE(files.text(1), QStringLiteral("/after"));
+    }
     void sizesFollowTheirRowsThroughRemovalsAndAppends()
     {
         RowList list(2, true);

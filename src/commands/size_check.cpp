@@ -23,14 +23,15 @@ constexpr int kRowsPerClockLook = 64;
 class ResultsRows : public SizeRowSteps
 {
 public:
-    ResultsRows(RowList& results, const UnitOptions& units, EventPump& events)
-        : results_(results), units_(units), events_(events)
+    ResultsRows(const RowList& files, RowList& results, const UnitOptions& units, EventPump& events)
+        : files_(files), results_(results), units_(units), events_(events)
     {
     }
 
+    // The path's bytes are shared with the file list's row, not copied.
     int targetRow(int, std::string_view path) override
     {
-        return unfinished_ = results_.addUtf8(path);
+        return unfinished_ = results_.addUtf8(path, files_);
     }
     short unit() override { return unit_ = selectedUnit(units_, unit_); }
     bool rowDone(int i, int) override
@@ -48,6 +49,7 @@ public:
     }
 
 private:
+    const RowList& files_;
     RowList& results_;
     const UnitOptions& units_;
     EventPump& events_;
@@ -79,7 +81,7 @@ void SizeCheck::run()
                                     Progress::Place::Results, last);
         results_.reserve(last);
         SizesAhead sizes(files_, last, context_.events);
-        ResultsRows steps(results_, units_, context_.events);
+        ResultsRows steps(files_, results_, units_, context_.events);
         try {
             SizeRows(files_, last, sizes, results_, trap, {110, 112, 114, 130}, steps);
         } catch (const CommandStopped&) {

@@ -16,9 +16,9 @@ void ListModel::addColumn(const QString& header)
     endInsertColumns();
 }
 
-int ListModel::append(std::string_view firstColumn)
+int ListModel::append(std::string_view firstColumn, const ListModel* textsOf)
 {
-    const int row = store_.append(firstColumn);
+    const int row = store_.append(firstColumn, textsOf ? &textsOf->store_ : nullptr);
     if (!publishScheduled_) {
         publishScheduled_ = true;
         QMetaObject::invokeMethod(this, &ListModel::publishPending, Qt::QueuedConnection);

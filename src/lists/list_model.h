@@ -21,7 +21,7 @@ public:
     void addColumn(const QString& header);
     const QStringList& headers() const { return headers_; }
 
-    int append(std::string_view firstColumn);
+    int append(std::string_view firstColumn, const ListModel* textsOf = nullptr);
     void setText(int row, int column, std::string_view text);
     void setChecked(int row, bool checked);
     void setAllChecked(bool checked);

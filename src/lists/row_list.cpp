@@ -142,6 +142,11 @@ int RowList::addUtf8(std::string_view text)
     return model_.append(text) + 1;
 }
 
+int RowList::addUtf8(std::string_view text, const RowList& textsOf)
+{
+    return model_.append(text, &textsOf.model_) + 1;
+}
+
 void RowList::remove(int row)
 {
     model_.removeRowsAt({modelRow(row)});

@@ -50,6 +50,9 @@ public:
     // Appends at the end and returns the new row's number.
     int add(const QString& text);
     int addUtf8(std::string_view text);
+    // As addUtf8(text); when `text` is a row text of `textsOf` (from its textUtf8), the two
+    // lists share its bytes rather than each holding a copy.
+    int addUtf8(std::string_view text, const RowList& textsOf);
     // Room for `more` rows to be added, when their number is known ahead.
     void reserve(int more) { model_.store().reserve(more); }
     void remove(int row);

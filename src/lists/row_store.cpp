@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <limits>
 #include <stdexcept>
 #include <type_traits>
@@ -16,18 +17,57 @@ TextArena::Ref TextArena::add(std::string_view text)
     if (text.size() >= std::numeric_limits<std::uint32_t>::max() - 1)
         throw std::length_error("text too long for a list row");
     const auto needed = static_cast<std::uint32_t>(text.size() + 1);
-    if (chunks_.empty() || chunks_.back().size - chunks_.back().used < needed) {
+    if (writing_ == kNone || chunks_[writing_].size - chunks_[writing_].used < needed) {
         const std::uint32_t size = std::max(needed, kChunkSize);
+        writing_ = static_cast<std::uint32_t>(chunks_.size());
         chunks_.push_back({std::shared_ptr<char[]>(new char[size]), size, 0});
         reserved_ += size;
     }
-    Chunk& chunk = chunks_.back();
-    const Ref ref{static_cast<std::uint32_t>(chunks_.size() - 1), chunk.used,
-                  static_cast<std::uint32_t>(text.size())};
+    Chunk& chunk = chunks_[writing_];
+    const Ref ref{writing_, chunk.used, static_cast<std::uint32_t>(text.size())};
     std::memcpy(chunk.data.get() + chunk.used, text.data(), text.size());
     chunk.data.get()[chunk.used + text.size()] = '\0';
     chunk.used += needed;
     return ref;
+}
+
+TextArena::Ref TextArena::add(std::string_view text, const TextArena& owner)
+{
+    const std::uint32_t theirs = text.empty() ? kNone : owner.chunkHolding(text, ownerHint_);
+    if (theirs == kNone) return add(text);
+    const Chunk& chunk = owner.chunks_[theirs];
+    return {shareChunk(chunk), static_cast<std::uint32_t>(text.data() - chunk.data.get()),
+            static_cast<std::uint32_t>(text.size())};
+}
+
+std::uint32_t TextArena::chunkHolding(std::string_view text, std::uint32_t& hint) const
+{
+    // Texts are mostly asked for in the order they were added: the last chunk found first.
+    const auto holds = [&](std::uint32_t index) {
+        const Chunk& chunk = chunks_[index];
+        const char* begin = chunk.data.get();
+        const char* end = begin + chunk.used;
+        // std::less orders pointers into different arrays too. A whole text ends in its NUL;
+        // a part of one does not, and could not be handed on as a C string.
+        const std::less<const char*> below;
+        return !below(text.data(), begin) && below(text.data() + text.size(), end) &&
+               text.data()[text.size()] == '\0';
+    };
+    if (hint < chunks_.size() && holds(hint)) return hint;
+    for (std::uint32_t index = 0; index < chunks_.size(); ++index)
+        if (holds(index)) return hint = index;
+    return kNone;
+}
+
+std::uint32_t TextArena::shareChunk(const Chunk& theirs)
+{
+    if (lastShared_ != kNone && chunks_[lastShared_].data == theirs.data) return lastShared_;
+    const auto known = std::find_if(chunks_.begin(), chunks_.end(),
+                                    [&](const Chunk& chunk) { return chunk.data == theirs.data; });
+    if (known != chunks_.end()) return lastShared_ = std::uint32_t(known - chunks_.begin());
+    lastShared_ = static_cast<std::uint32_t>(chunks_.size());
+    chunks_.push_back({theirs.data, theirs.size, theirs.size});
+    return lastShared_;
 }
 
 std::string_view TextArena::view(Ref ref) const
@@ -49,6 +89,8 @@ void TextArena::clear()
 {
     chunks_.clear();
     chunks_.shrink_to_fit();
+    writing_ = lastShared_ = kNone;
+    ownerHint_ = 0;
     reserved_ = 0;
 }
 
@@ -117,10 +159,10 @@ void RowStore::reserve(int more)
     sizes_.reserve(rows);
 }
 
-int RowStore::append(std::string_view firstColumn)
+int RowStore::append(std::string_view firstColumn, const RowStore* textsOf)
 {
     const int row = count();
-    cells_.push_back(arena_.add(firstColumn));
+    cells_.push_back(textsOf ? arena_.add(firstColumn, textsOf->arena_) : arena_.add(firstColumn));
     cells_.resize(cells_.size() + std::size_t(columns_ - 1));
     if (checkable_) ticks_.push_back(0);
     if (!sizes_.empty()) sizes_.push_back(kNoSize);

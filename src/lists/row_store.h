@@ -23,6 +23,10 @@ public:
     };
 
     Ref add(std::string_view text);
+    // The same text as add(text); when `text` is one of `owner`'s texts, the two arenas share
+    // its bytes instead of holding a copy each. The chunk it lies in then lives as long as
+    // either arena refers to it.
+    Ref add(std::string_view text, const TextArena& owner);
     // The text; data() is NUL-terminated. An empty Ref gives an empty text.
     std::string_view view(Ref ref) const;
     void clear();
@@ -34,10 +38,21 @@ private:
     {
         std::shared_ptr<char[]> data;
         std::uint32_t size = 0;
-        std::uint32_t used = 0;
+        std::uint32_t used = 0; // a chunk taken from another arena is never written here
     };
+    static constexpr std::uint32_t kNone = ~std::uint32_t(0);
+
+    // The chunk of this arena that holds `text` as a whole text, or kNone; `hint` is tried
+    // first and becomes the chunk found.
+    std::uint32_t chunkHolding(std::string_view text, std::uint32_t& hint) const;
+    // This arena's index for the other arena's chunk, taken on first use.
+    std::uint32_t shareChunk(const Chunk& theirs);
+
     std::vector<Chunk> chunks_;
-    std::size_t reserved_ = 0;
+    std::uint32_t writing_ = kNone; // the chunk new texts are written into
+    std::uint32_t ownerHint_ = 0;   // where in the other arena the last shared text lay
+    std::uint32_t lastShared_ = kNone;
+    std::size_t reserved_ = 0; // the bytes of the chunks this arena made
 };
 
 // The rows of one list: a fixed number of text columns per row, optionally a tick, and the
@@ -67,8 +82,9 @@ public:
     std::int64_t size(int row) const;
     void setSize(int row, std::int64_t bytes);
 
-    // Returns the new row's number.
-    int append(std::string_view firstColumn);
+    // Returns the new row's number. When `textsOf` holds the text as a row's text, the two
+    // stores share its bytes.
+    int append(std::string_view firstColumn, const RowStore* textsOf = nullptr);
     // Room for `more` rows beyond those there are, with their byte counts: appending that many
     // then moves no row, and never holds the old rows and their copy at once.
     void reserve(int more);
