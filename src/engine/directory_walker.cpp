@@ -1,5 +1,6 @@
 #include "engine/directory_walker.h"
 
+#include "engine/thread_sleeps.h"
 #include "posix/file_queries.h"
 
 #include <algorithm>
@@ -121,17 +122,35 @@ FolderListing readFolder(const std::string& folder, const std::atomic<bool>* sto
 
 DirectoryWalker::DirectoryWalker() : DirectoryWalker(Options{}) {}
 
-DirectoryWalker::DirectoryWalker(Options options)
+DirectoryWalker::DirectoryWalker(Options options, Reader reader)
     : options_{std::max(options.threads, 1u), std::max<std::size_t>(options.lookahead, 1),
-               options.handles}
+               options.handles,
+               std::min(std::max(options.threads, 1u),
+                        options.cpuBoundThreads != 0
+                            ? options.cpuBoundThreads
+                            : std::max(std::thread::hardware_concurrency(), 1u) + 1)},
+      read_(reader ? std::move(reader) : Reader(readFolder)), allowed_(options_.cpuBoundThreads)
 {
     try {
         workers_.reserve(options_.threads);
-        for (unsigned i = 0; i < options_.threads; ++i)
+        // The others start only when reads wait: idle threads woken in vain cost more than the
+        // folders they would read.
+        for (unsigned i = 0; i < options_.cpuBoundThreads; ++i)
             workers_.emplace_back([this] { work(); });
     } catch (...) {
         cancel();
         throw;
+    }
+}
+
+void DirectoryWalker::spawnAll()
+{
+    const std::lock_guard join(joinMutex_);
+    try {
+        while (workers_.size() < options_.threads)
+            workers_.emplace_back([this] { work(); });
+    } catch (const std::system_error&) {
+        // No more threads to be had: those running go on with the work.
     }
 }
 
@@ -142,7 +161,8 @@ DirectoryWalker::~DirectoryWalker()
 
 bool DirectoryWalker::claimable() const
 {
-    return nextToClaim_ < taken_ + slots_.size() && nextToClaim_ < taken_ + options_.lookahead;
+    return reading_ < allowed_ && nextToClaim_ < taken_ + slots_.size() &&
+           nextToClaim_ < taken_ + options_.lookahead;
 }
 
 void DirectoryWalker::submit(std::string folder, int parentFd)
@@ -168,12 +188,14 @@ void DirectoryWalker::work()
         workAvailable_.wait(lock, [this] { return cancelled_ || claimable(); });
         if (cancelled_) return;
         const std::size_t ticket = nextToClaim_++;
+        ++reading_;
         const std::string folder = slots_[ticket - taken_].folder;
         const int parentFd = std::exchange(slots_[ticket - taken_].parentFd, -1);
         lock.unlock();
+        const long sleepsBefore = sleepsSoFar();
         FolderListing listing;
         try {
-            listing = readFolder(folder, &stopping_, parentFd);
+            listing = read_(folder, &stopping_, parentFd);
         } catch (const std::bad_alloc&) {
             // A thread must not end the program; the consumer reports it like any read error.
             listing = FolderListing{};
@@ -181,9 +203,19 @@ void DirectoryWalker::work()
             listing.openError = ENOMEM;
         }
         if (parentFd >= 0) ::close(parentFd);
+        // Even one sleep in a read is a disk or a network answering, not the memory.
+        const bool waited = sleepsSoFar() > sleepsBefore;
         lock.lock();
         if (parentFd >= 0) --handles_;
+        --reading_;
         if (cancelled_) return;
+        // Reads that wait call in every thread; reads that do not are better left to a few.
+        const unsigned allowed = waited ? options_.threads : options_.cpuBoundThreads;
+        if (allowed > allowed_) {
+            if (workers_.size() < options_.threads) spawnAll();
+            workAvailable_.notify_all();
+        }
+        allowed_ = allowed;
         // The consumer never passes a slot that is not ready, so the ticket is still held.
         Slot& slot = slots_[ticket - taken_];
         slot.listing = std::move(listing);

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -68,12 +69,19 @@ public:
         std::size_t lookahead = 512;
         // Parent handles kept for queued folders at most; the rest go by their paths.
         std::size_t handles = 128;
+        // Threads at work while folders are read from memory: beyond the cores they only take
+        // turns. The rest join in while reads wait on a disk or a network (0: cores + 1).
+        unsigned cpuBoundThreads = 0;
     };
+
+    // How a worker reads one folder: readFolder, but for tests.
+    using Reader = std::function<FolderListing(const std::string& folder,
+                                               const std::atomic<bool>* stop, int parentFd)>;
 
     enum class Take { Ready, TimedOut, Ended };
 
     DirectoryWalker();
-    explicit DirectoryWalker(Options options);
+    explicit DirectoryWalker(Options options, Reader reader = {});
     // Cancels and joins the workers.
     ~DirectoryWalker();
     DirectoryWalker(const DirectoryWalker&) = delete;
@@ -104,8 +112,11 @@ private:
 
     void work();
     bool claimable() const;
+    // Starts the workers not started yet, as far as threads can be had; with the lock held.
+    void spawnAll();
 
     const Options options_;
+    const Reader read_;
     std::mutex mutex_;
     std::condition_variable workAvailable_;
     std::condition_variable listingReady_;
@@ -113,6 +124,8 @@ private:
     std::size_t taken_ = 0;       // tickets count submissions from 0
     std::size_t nextToClaim_ = 0; // the earliest ticket no worker has started
     std::size_t handles_ = 0;     // parent handles held by slots
+    unsigned reading_ = 0;        // folders being read now
+    unsigned allowed_ = 0;        // folders that may be read at once
     bool cancelled_ = false;
     std::atomic<bool> stopping_{false}; // read by workers mid-folder, without the lock
 

@@ -1,27 +1,16 @@
 #include "engine/size_prefetcher.h"
 
+#include "engine/thread_sleeps.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <new>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <system_error>
 
 namespace engine {
 
 namespace {
-
-// How often this thread has gone to sleep waiting for something: a stat answered from memory
-// never sleeps, one that reads a disk or asks a server does. Being preempted does not count,
-// so a busy machine does not look like a slow disk.
-long sleepsSoFar()
-{
-#ifdef RUSAGE_THREAD
-    struct rusage usage = {};
-    if (::getrusage(RUSAGE_THREAD, &usage) == 0) return usage.ru_nvcsw;
-#endif
-    return 0;
-}
 
 SizePrefetcher::Options sane(SizePrefetcher::Options options)
 {

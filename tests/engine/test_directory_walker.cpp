@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <deque>
 #include <dirent.h>
@@ -429,7 +430,7 @@ void testCancellation()
     // Destroyed with most folders still queued or being read.
     {
         DirectoryWalker walker({16, 64});
-        CHECK(threadCount() == before + 16);
+        CHECK(threadCount() > before && threadCount() <= before + 16);
         for (const std::string& path : paths)
             walker.submit(path);
         FolderListing listing;
@@ -467,6 +468,59 @@ void testCancellation()
     }
 }
 
+void testThreadsFollowTheWaiting()
+{
+    TempDir dir;
+    std::vector<std::string> paths;
+    for (int i = 0; i < 200; ++i) {
+        paths.push_back(dir / numbered("d", i) + "/");
+        makeFolder(paths.back());
+        makeFile(paths.back() + "f", 0);
+    }
+    const auto readAll = [&](DirectoryWalker& walker) {
+        for (const std::string& path : paths)
+            walker.submit(path);
+        FolderListing listing;
+        std::size_t taken = 0;
+        while (takeOne(walker, listing) == DirectoryWalker::Take::Ready &&
+               listing.path == paths[taken] && listing.entries.size() == 1)
+            ++taken;
+        return taken;
+    };
+    const int before = threadCount();
+
+    // Folders read from memory: only the few threads, and no others started.
+    {
+        DirectoryWalker quick({12, 512, 128, 2});
+        CHECK(threadCount() == before + 2);
+        CHECK(readAll(quick) == paths.size());
+#ifndef __SANITIZE_THREAD__ // whose own locks put a thread to sleep now and then, as a disk does
+        CHECK(threadCount() == before + 2);
+#endif
+    }
+
+    // Reads that sleep, as on a disk: every thread joins in.
+    {
+        std::atomic<int> now{0};
+        std::atomic<int> mostAtOnce{0};
+        DirectoryWalker slow({12, 512, 128, 2}, [&](const std::string& folder,
+                                                    const std::atomic<bool>* stop, int parentFd) {
+            const int at = now.fetch_add(1) + 1;
+            int most = mostAtOnce.load();
+            while (at > most && !mostAtOnce.compare_exchange_weak(most, at)) {
+            }
+            std::this_thread::sleep_for(std::chrono::microseconds(500));
+            now.fetch_sub(1);
+            return engine::readFolder(folder, stop, parentFd);
+        });
+        CHECK(readAll(slow) == paths.size());
+        CHECK(threadCount() == before + 12);
+        CHECK_MSG(mostAtOnce.load() > 2,
+                  "at most " + std::to_string(mostAtOnce.load()) + " folders were read at once");
+    }
+    CHECK(threadCount() == before);
+}
+
 } // namespace
 
 const std::vector<enginetest::TestCase>& directoryWalkerTests()
@@ -478,6 +532,7 @@ const std::vector<enginetest::TestCase>& directoryWalkerTests()
         {"walker_order_over_many_folders", testOrderOverManyFolders},
         {"walker_timed_take", testTimedTake},
         {"walker_cancellation", testCancellation},
+        {"walker_threads_follow_the_waiting", testThreadsFollowTheWaiting},
     };
     return tests;
 }
