@@ -117,7 +117,19 @@ void XlsxWorkbook::setCell(int row, int column, const QString& text)
         writeRow();
         row_ = row;
     }
-    rowCells_[column] = text;
+    const auto at = std::lower_bound(rowCells_.begin(), rowCells_.end(), column,
+                                     [](const auto& cell, int c) { return cell.first < c; });
+    if (at != rowCells_.end() && at->first == column)
+        at->second = text;
+    else
+        rowCells_.emplace(at, column, text);
+}
+
+const QString* XlsxWorkbook::filling(int column) const
+{
+    for (const auto& [at, text] : rowCells_)
+        if (at == column) return &text;
+    return nullptr;
 }
 
 // The row being filled goes to the library, which writes it to disk once the next one starts.
@@ -140,8 +152,7 @@ qsizetype XlsxWorkbook::longestIn(int column) const
     qsizetype longest = 0;
     if (const auto written = longest_.find(column); written != longest_.end())
         longest = written->second;
-    if (const auto filling = rowCells_.find(column); filling != rowCells_.end())
-        longest = std::max(longest, visibleLength(filling->second));
+    if (const QString* text = filling(column)) longest = std::max(longest, visibleLength(*text));
     return longest;
 }
 

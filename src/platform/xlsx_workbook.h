@@ -5,6 +5,8 @@
 
 #include <QString>
 #include <map>
+#include <utility>
+#include <vector>
 
 class TextOutputFile;
 struct lxw_workbook;
@@ -41,6 +43,8 @@ private:
     void finish();
     void copyBookTo(const char* nativePath) const;
     qsizetype longestIn(int column) const;
+    // The cell of the row being filled in that column, or nullptr.
+    const QString* filling(int column) const;
 
     UniqueFd book_; // the finished workbook, without a name until it is copied out
     lxw_workbook* workbook_ = nullptr;
@@ -48,8 +52,9 @@ private:
     int error_ = 0; // the library's first failure, reported when the workbook is saved
     bool finished_ = false;
 
-    int row_ = 0;                      // the row being filled
-    std::map<int, QString> rowCells_;  // its cells, by column
+    int row_ = 0; // the row being filled
+    // Its cells, by column: a row holds a few, and a million rows would each cost a tree.
+    std::vector<std::pair<int, QString>> rowCells_;
     std::map<int, qsizetype> longest_; // the longest text of each column's written cells
     std::map<int, double> widths_;     // fitted columns; the rest keep the default
 };
