@@ -32,9 +32,16 @@ public:
     }
 
     // Asks the memory for what a find of a path with this hash reads: first the slot, later
-    // (once the slot is there) the path it holds.
-    void prefetchSlot(std::size_t hash) const { __builtin_prefetch(&slots_[hash & mask()]); }
-    void prefetchPath(std::size_t hash) const
+    // (once the slot is there) the path it holds. Always inlined, as every prefetch here: a
+    // function that only prefetches looks free of effects to the compiler, whose calls to it
+    // then vanish.
+    [[gnu::always_inline]] void prefetchSlot(std::size_t hash) const
+    {
+        // The next slot too: a find often reads it, and it may start another cache line.
+        __builtin_prefetch(&slots_[hash & mask()]);
+        __builtin_prefetch(&slots_[(hash + 1) & mask()]);
+    }
+    [[gnu::always_inline]] void prefetchPath(std::size_t hash) const
     {
         const Slot& slot = slots_[hash & mask()];
         if (slot.id >= 0) __builtin_prefetch(slot.path.data());
@@ -161,7 +168,16 @@ private:
     // How far ahead of the rows read their memory is asked for.
     static constexpr std::size_t kAhead = 16;
 
-    void prefetchText(std::size_t row) const
+    // For rows read out of order: where the row's text is, and what else is kept of it, asked
+    // for before its text can be.
+    [[gnu::always_inline]] void prefetchRow(std::size_t row) const
+    {
+        __builtin_prefetch(&texts_[row]);
+        __builtin_prefetch(&rowFolder_[row]);
+        __builtin_prefetch(&rowSlot_[row]);
+    }
+
+    [[gnu::always_inline]] void prefetchText(std::size_t row) const
     {
         const std::string_view text = texts_[row];
         __builtin_prefetch(text.data());
@@ -210,17 +226,19 @@ private:
         // lookup is cache misses, not work: each row's text, its slot, and then the path in the
         // slot are asked for some rows before they are read.
         std::vector<std::size_t> hashes(rows);
-        for (std::size_t row = 0; row < rows; ++row) {
-            if (row + kAhead < rows) prefetchText(row + kAhead);
-            hashes[row] = FolderIds::hashOf(folderPath(row));
-        }
+        parts_.run(rows, [&](std::size_t begin, std::size_t end, std::size_t, const QCollator&) {
+            for (std::size_t row = begin; row < end; ++row) {
+                if (row + kAhead < end) prefetchText(row + kAhead);
+                hashes[row] = FolderIds::hashOf(folderPath(row));
+            }
+        });
         rowFolder_.resize(rows);
         for (std::size_t row = 0; row < rows; ++row) {
+            if (row + 2 * kAhead < rows) folders_.prefetchSlot(hashes[row + 2 * kAhead]);
             if (row + kAhead < rows) {
                 prefetchText(row + kAhead);
-                folders_.prefetchSlot(hashes[row + kAhead]);
+                folders_.prefetchPath(hashes[row + kAhead]);
             }
-            if (row + kAhead / 2 < rows) folders_.prefetchPath(hashes[row + kAhead / 2]);
             rowFolder_[row] = folderOf(folderPath(row), hashes[row], int(row));
         }
         // The rows of each folder, together, in row order.
@@ -248,6 +266,8 @@ private:
     {
         // Keys made folder by folder lie together in memory, as the walk reads them.
         nameKeys_ = collationKeys(parts_, texts_.size(), [this](std::size_t slot) {
+            if (slot + 2 * kAhead < texts_.size())
+                prefetchRow(std::size_t(folderRows_[slot + 2 * kAhead]));
             if (slot + kAhead < texts_.size())
                 prefetchText(std::size_t(folderRows_[slot + kAhead]));
             return fromUtf8(nameOf(texts_[std::size_t(folderRows_[slot])]));
@@ -337,6 +357,7 @@ private:
         parts_.run(order.size() - 1, [&](std::size_t begin, std::size_t end, std::size_t part,
                                          const QCollator& collator) {
             for (std::size_t i = begin; i < end; ++i) {
+                if (i + 2 * kAhead < order.size()) prefetchRow(std::size_t(order[i + 2 * kAhead]));
                 if (i + kAhead < order.size()) prefetchText(std::size_t(order[i + kAhead]));
                 const int a = order[i];
                 const int b = order[i + 1];
