@@ -1,3 +1,4 @@
+#include "core/ascii_keys.h"
 #include "core/results_order.h"
 #include "core/results_total.h"
 #include "core/units.h"
@@ -69,6 +70,60 @@ std::vector<int> referenceByName(const RowList& list, SortDirection direction,
 }
 
 constexpr std::int64_t k2To53 = std::int64_t(1) << 53;
+
+// Locales that order ASCII differently: case first or last, and letters of two characters
+// ("ch" in Czech, "aa" in Danish, "cs" and "sz" in Hungarian). One whose rules ICU lacks still
+// has a collator, which is all the comparisons below need.
+const QList<QLocale> kLocales = {
+    QLocale(QLocale::English, QLocale::UnitedStates), QLocale::c(),
+    QLocale(QLocale::Czech, QLocale::CzechRepublic),  QLocale(QLocale::Danish, QLocale::Denmark),
+    QLocale(QLocale::Hungarian, QLocale::Hungary),    QLocale(QLocale::German, QLocale::Germany),
+};
+
+QCollator numericCollator(const QLocale& locale)
+{
+    QCollator collator(locale);
+    collator.setNumericMode(true);
+    return collator;
+}
+
+// Names of a few pieces each: case, letters some locales join, numbers with leading zeros and
+// long ones, punctuation and spaces; with `unusual`, now and then a control character or one
+// beyond ASCII.
+QString generatedName(std::mt19937& random, bool unusual)
+{
+    // Split at '|', as a space is a piece of its own.
+    static const QList<QByteArray> pieces =
+        QByteArray("a|A|b|B|c|C|h|H|ch|Ch|CH|aa|Aa|cs|sz|dz|zs|ny|ly|z|Z|x|-|_|.|,| |~|!|(|)|'|0|"
+                   "00|007|1|01|10|9|99|0099|2|20|file|File|FILE|12345678901234567890123")
+            .split('|');
+    static const char* const unusualPieces[] = {"\x01", "\t", "\xc3\xa9", "\xc3\x85",
+                                                "\xe2\x80\x8b"};
+    QByteArray name;
+    const int count = 1 + int(random() % 5);
+    for (int i = 0; i < count; ++i) {
+        if (unusual && random() % 12 == 0)
+            name += unusualPieces[random() % std::size(unusualPieces)];
+        else
+            name += pieces[qsizetype(random() % pieces.size())];
+    }
+    return QString::fromUtf8(name);
+}
+
+int signOf(int compared)
+{
+    return (compared > 0) - (compared < 0);
+}
+
+// The quick key of a name, or an empty one.
+std::string quickKey(const AsciiNameKeys& keys, const QString& name)
+{
+    const QByteArray bytes = name.toUtf8();
+    std::string key(AsciiNameKeys::maxKeySize(std::size_t(bytes.size())), '\0');
+    key.resize(keys.write(std::string_view(bytes.data(), std::size_t(bytes.size())),
+                          reinterpret_cast<unsigned char*>(key.data())));
+    return key;
+}
 
 } // namespace
 
@@ -219,6 +274,143 @@ private slots:
         Results list(rows);
         const std::vector<int> order = rowsByName(list, SortDirection::Descending, QLocale::c());
         QCOMPARE(order, referenceByName(list, SortDirection::Descending, QLocale::c()));
+    }
+
+    void quickKeysOrderNamesAsTheCollatorDoes()
+    {
+        std::mt19937 random(5);
+        QStringList names;
+        for (int i = 0; i < 500; ++i)
+            names << generatedName(random, false);
+        names << "a01"
+              << "a1"
+              << "A1"
+              << "a001b"
+              << "a1a"
+              << "a0"
+              << "a00"
+              << "a"
+              << "A";
+        for (const QLocale& locale : kLocales) {
+            const QCollator collator = numericCollator(locale);
+            const AsciiNameKeys keys(collator);
+            QVERIFY(keys.usable());
+            std::vector<std::string> quick;
+            int keyed = 0;
+            for (const QString& name : names) {
+                quick.push_back(quickKey(keys, name));
+                if (!quick.back().empty()) ++keyed;
+            }
+            // Most names get a key, or the quick path would hardly ever be taken; every one
+            // where the locale joins no letters.
+            QVERIFY2(keyed > names.size() / 2, qPrintable(locale.name()));
+            for (qsizetype a = 0; a < names.size(); ++a) {
+                if (quick[a].empty()) continue;
+                for (qsizetype b = 0; b < names.size(); ++b) {
+                    if (quick[b].empty()) continue;
+                    if (signOf(quick[a].compare(quick[b])) !=
+                        signOf(collator.compare(names[a], names[b])))
+                        QFAIL(qPrintable(QStringLiteral("%1: \"%2\" and \"%3\"")
+                                             .arg(locale.name(), names[a], names[b])));
+                }
+            }
+        }
+    }
+
+    void quickKeysRefuseWhatTheyCannotOrder()
+    {
+        const QCollator english = numericCollator(QLocale(QLocale::English, QLocale::UnitedStates));
+        const AsciiNameKeys keys(english);
+        QVERIFY(!quickKey(keys, "Report 2024.txt").empty());
+        QVERIFY(!quickKey(keys, "~$x (1).doc").empty());
+        // Characters the collator passes over, anything beyond ASCII, no name at all, and a
+        // number longer than the key follows.
+        for (const char* name :
+             {"a\x01"
+              "b",
+              "tab\there", "caf\xc3\xa9", "", "x1234567890123456789012345678901234567890123"})
+            QVERIFY2(quickKey(keys, QString::fromUtf8(name)).empty(), name);
+
+        // Where a locale makes one letter of two, names holding them get no key; others do.
+        const struct
+        {
+            QLocale locale;
+            const char* joined;
+            const char* next; // what sorts after the joined letter's first character
+        } letters[] = {{QLocale(QLocale::Czech, QLocale::CzechRepublic), "ch", "ci"},
+                       {QLocale(QLocale::Danish, QLocale::Denmark), "aa", "ab"},
+                       {QLocale(QLocale::Hungarian, QLocale::Hungary), "cs", "ct"}};
+        for (const auto& letter : letters) {
+            const QCollator collator = numericCollator(letter.locale);
+            if (collator.compare(QString::fromLatin1(letter.joined),
+                                 QString::fromLatin1(letter.next)) < 0)
+                continue; // no rules for this locale here
+            const AsciiNameKeys joining(collator);
+            QVERIFY(joining.usable());
+            QVERIFY2(quickKey(joining, QStringLiteral("x%1y").arg(letter.joined)).empty(),
+                     letter.joined);
+            QVERIFY(!quickKey(joining, QStringLiteral("xyz 10.txt")).empty());
+        }
+    }
+
+    void aLetterOfThreeCharactersSortsAsTheCollatorSays()
+    {
+        // Breton's "c'h" is one letter after "ch": no pair of its characters gives it away, so
+        // the quick keys put "c'had" before "cz"; only the check against the collator
+        // sees it, and the list goes the plain way.
+        const QLocale breton(QLocale::Breton, QLocale::France);
+        const QCollator collator = numericCollator(breton);
+        const bool joins = collator.compare(QStringLiteral("c'had"), QStringLiteral("cz")) > 0;
+        if (joins) {
+            const AsciiNameKeys keys(collator);
+            QVERIFY(quickKey(keys, "c'had") < quickKey(keys, "cz"));
+        }
+        // In one folder, where only the names are compared; no "ch", which the keys refuse.
+        std::vector<Row> rows;
+        for (const char* name : {"cz.txt", "c'had.txt", "ca.txt", "d.txt", "c'hoari", "cy"})
+            rows.push_back({QStringLiteral("/b/") + QString::fromLatin1(name), 1});
+        Results list(rows);
+        for (const SortDirection direction : {SortDirection::Ascending, SortDirection::Descending})
+            QCOMPARE(rowsByName(list, direction, breton), referenceByName(list, direction, breton));
+    }
+
+    void theNameSortMatchesTheCollatorInManyLocales()
+    {
+        // Folders and files of generated names, some with control characters and letters
+        // beyond ASCII, the same names in several folders; a folder's files beside its
+        // sub-folders of similar names.
+        std::mt19937 random(11);
+        QStringList folders = {QString(), QStringLiteral("/")};
+        for (int i = 0; i < 40; ++i) {
+            const QString parent = folders[qsizetype(random() % folders.size())];
+            folders << parent + generatedName(random, true) + u'/';
+        }
+        std::vector<Row> rows;
+        QStringList names;
+        for (int i = 0; i < 300; ++i)
+            names << generatedName(random, true);
+        for (int i = 0; i < 2500; ++i)
+            rows.push_back({folders[qsizetype(random() % folders.size())] +
+                                names[qsizetype(random() % names.size())],
+                            i});
+        Results list(rows);
+        // Folders of plain ASCII only, where every folder takes the quick way.
+        std::vector<Row> plainRows;
+        for (int i = 0; i < 2500; ++i) {
+            QString path = QStringLiteral("/p");
+            for (int level = int(random() % 3); level > 0; --level)
+                path += u'/' + generatedName(random, false);
+            plainRows.push_back({path + u'/' + generatedName(random, false), i});
+        }
+        Results plainList(plainRows);
+        for (const QLocale& locale : kLocales)
+            for (const SortDirection direction :
+                 {SortDirection::Ascending, SortDirection::Descending})
+                for (const RowList* rowList :
+                     {static_cast<const RowList*>(&list), static_cast<const RowList*>(&plainList)})
+                    QVERIFY2(rowsByName(*rowList, direction, locale) ==
+                                 referenceByName(*rowList, direction, locale),
+                             qPrintable(locale.name()));
     }
 
     void anEmptyListHasAnEmptyOrder()

@@ -1,5 +1,6 @@
 #include "core/results_order.h"
 
+#include "core/ascii_keys.h"
 #include "core/collation_parts.h"
 #include "lists/row_list.h"
 
@@ -7,6 +8,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string_view>
 
@@ -32,9 +34,16 @@ public:
     }
 
     // Asks the memory for what a find of a path with this hash reads: first the slot, later
-    // (once the slot is there) the path it holds.
-    void prefetchSlot(std::size_t hash) const { __builtin_prefetch(&slots_[hash & mask()]); }
-    void prefetchPath(std::size_t hash) const
+    // (once the slot is there) the path it holds. Always inlined, as every prefetch here: a
+    // function that only prefetches looks free of effects to the compiler, whose calls to it
+    // then vanish.
+    [[gnu::always_inline]] void prefetchSlot(std::size_t hash) const
+    {
+        // The next slot too: a find often reads it, and it may start another cache line.
+        __builtin_prefetch(&slots_[hash & mask()]);
+        __builtin_prefetch(&slots_[(hash + 1) & mask()]);
+    }
+    [[gnu::always_inline]] void prefetchPath(std::size_t hash) const
     {
         const Slot& slot = slots_[hash & mask()];
         if (slot.id >= 0) __builtin_prefetch(slot.path.data());
@@ -78,6 +87,35 @@ private:
     std::size_t used_ = 0;
 };
 
+// Bytes that stay where they were written, for keys viewed in place: filled a chunk at a time.
+class KeyArena
+{
+public:
+    // Room for `size` bytes, at the end of what was kept.
+    char* room(std::size_t size)
+    {
+        if (size > left_) {
+            left_ = std::max(size, kChunk);
+            chunks_.push_back(std::make_unique_for_overwrite<char[]>(left_));
+            next_ = chunks_.back().get();
+        }
+        return next_;
+    }
+
+    // Keeps the first `size` bytes of the room last given.
+    void keep(std::size_t size)
+    {
+        next_ += size;
+        left_ -= size;
+    }
+
+private:
+    static constexpr std::size_t kChunk = std::size_t(1) << 20;
+    std::vector<std::unique_ptr<char[]>> chunks_;
+    char* next_ = nullptr;
+    std::size_t left_ = 0;
+};
+
 QCollator numericCollator(const QLocale& locale)
 {
     QCollator collator(locale);
@@ -89,17 +127,20 @@ QCollator numericCollator(const QLocale& locale)
 // million rows; but two paths in the same folder compare as their names do (the collator skips
 // an equal beginning that ends at a separator), and a folder's whole subtree sorts among its
 // parent's entries as its name with the separator does (no file name holds one). So the rows
-// are walked as a tree of folders whose entries, names and sub-folders, are sorted by the
-// collation keys of those short texts. The result is then checked pair by pair against the
-// collator's verdict on the whole texts; the rare text where the shortcut fails (characters the
-// collator ignores, say) sends the whole list the slow, plain way. The keys, the folders' sorts
-// and the check are split over the cores.
+// are walked as a tree of folders whose entries, names and sub-folders, are sorted by keys of
+// those short texts. A folder whose every entry is printable ASCII is sorted by quick keys
+// (AsciiNameKeys), any other by the collator's own, which cost several times more to make.
+// The result is then checked pair by pair against the collator's verdict, on the names within
+// a folder and on the whole texts across folders; the rare text where a shortcut fails
+// (characters the collator ignores, say, or a context the quick keys do not know) sends the
+// whole list the slow, plain way. The keys, the folders' sorts and the check are split over
+// the cores.
 class NameSorter
 {
 public:
     NameSorter(const RowList& list, SortDirection direction, const QLocale& locale)
         : list_(list), descending_(direction == SortDirection::Descending),
-          parts_(numericCollator(locale))
+          parts_(numericCollator(locale)), asciiKeys_(numericCollator(locale))
     {
     }
 
@@ -128,16 +169,26 @@ private:
         std::string_view component; // within the parent, separator included; empty for the root
         int firstRow = 0;           // the first row in the subtree, for ties
         std::vector<int> subfolders;
-        std::optional<QCollatorSortKey> key; // of the component
+        std::string_view quickKey;           // of the component; empty when it gets none
+        std::optional<QCollatorSortKey> key; // of the component, when the parent needs it
     };
 
-    // An entry of one folder: a file (row) or a sub-folder, with its key.
+    // An entry of one folder: a file (row) or a sub-folder, with its key. Small, as a million
+    // of them are sorted: the key is a quick key's bytes in a folder sorted by those, else a
+    // QCollatorSortKey.
     struct Entry
     {
-        const QCollatorSortKey* key;
-        int tie; // row order
-        int id;  // row, or folder
+        const void* key;
+        std::uint32_t keySize; // of a quick key
+        int tie;               // row order
+        int id;                // row, or folder
         bool isFolder;
+
+        std::string_view quickKey() const { return {static_cast<const char*>(key), keySize}; }
+        const QCollatorSortKey& collatorKey() const
+        {
+            return *static_cast<const QCollatorSortKey*>(key);
+        }
     };
 
     static QString fromUtf8(std::string_view text)
@@ -161,7 +212,16 @@ private:
     // How far ahead of the rows read their memory is asked for.
     static constexpr std::size_t kAhead = 16;
 
-    void prefetchText(std::size_t row) const
+    // For rows read out of order: where the row's text is, and what else is kept of it, asked
+    // for before its text can be.
+    [[gnu::always_inline]] void prefetchRow(std::size_t row) const
+    {
+        __builtin_prefetch(&texts_[row]);
+        __builtin_prefetch(&rowFolder_[row]);
+        __builtin_prefetch(&rowSlot_[row]);
+    }
+
+    [[gnu::always_inline]] void prefetchText(std::size_t row) const
     {
         const std::string_view text = texts_[row];
         __builtin_prefetch(text.data());
@@ -210,17 +270,19 @@ private:
         // lookup is cache misses, not work: each row's text, its slot, and then the path in the
         // slot are asked for some rows before they are read.
         std::vector<std::size_t> hashes(rows);
-        for (std::size_t row = 0; row < rows; ++row) {
-            if (row + kAhead < rows) prefetchText(row + kAhead);
-            hashes[row] = FolderIds::hashOf(folderPath(row));
-        }
+        parts_.run(rows, [&](std::size_t begin, std::size_t end, std::size_t, const QCollator&) {
+            for (std::size_t row = begin; row < end; ++row) {
+                if (row + kAhead < end) prefetchText(row + kAhead);
+                hashes[row] = FolderIds::hashOf(folderPath(row));
+            }
+        });
         rowFolder_.resize(rows);
         for (std::size_t row = 0; row < rows; ++row) {
+            if (row + 2 * kAhead < rows) folders_.prefetchSlot(hashes[row + 2 * kAhead]);
             if (row + kAhead < rows) {
                 prefetchText(row + kAhead);
-                folders_.prefetchSlot(hashes[row + kAhead]);
+                folders_.prefetchPath(hashes[row + kAhead]);
             }
-            if (row + kAhead / 2 < rows) folders_.prefetchPath(hashes[row + kAhead / 2]);
             rowFolder_[row] = folderOf(folderPath(row), hashes[row], int(row));
         }
         // The rows of each folder, together, in row order.
@@ -244,20 +306,84 @@ private:
                                       folderStart_[folder] + tree_[folder].subfolders.size();
     }
 
+    // The quick keys of `count` texts, made on every core, each part into an arena of its own;
+    // an empty key for a text that gets none.
+    template <typename TextAt>
+    std::vector<std::string_view> quickKeys(std::size_t count, const TextAt& textAt)
+    {
+        std::vector<std::string_view> keys(count);
+        if (!asciiKeys_.usable()) return keys;
+        const std::size_t first = arenas_.size();
+        arenas_.resize(first + parts_.partsFor(count));
+        parts_.run(count,
+                   [&](std::size_t begin, std::size_t end, std::size_t part, const QCollator&) {
+                       KeyArena& arena = arenas_[first + part];
+                       for (std::size_t i = begin; i < end; ++i) {
+                           const std::string_view text = textAt(i);
+                           char* const room = arena.room(AsciiNameKeys::maxKeySize(text.size()));
+                           const std::size_t size =
+                               asciiKeys_.write(text, reinterpret_cast<unsigned char*>(room));
+                           arena.keep(size);
+                           keys[i] = {room, size};
+                       }
+                   });
+        return keys;
+    }
+
     void makeKeys()
     {
         // Keys made folder by folder lie together in memory, as the walk reads them.
-        nameKeys_ = collationKeys(parts_, texts_.size(), [this](std::size_t slot) {
+        nameKeys_ = quickKeys(texts_.size(), [this](std::size_t slot) {
+            if (slot + 2 * kAhead < texts_.size())
+                prefetchRow(std::size_t(folderRows_[slot + 2 * kAhead]));
             if (slot + kAhead < texts_.size())
                 prefetchText(std::size_t(folderRows_[slot + kAhead]));
-            return fromUtf8(nameOf(texts_[std::size_t(folderRows_[slot])]));
+            return nameOf(texts_[std::size_t(folderRows_[slot])]);
+        });
+        const std::vector<std::string_view> componentKeys =
+            quickKeys(tree_.size(), [this](std::size_t folder) { return tree_[folder].component; });
+
+        // A folder is sorted by quick keys when every entry has one: they order nothing beside
+        // the collator's own.
+        quickFolder_.assign(tree_.size(), 1);
+        for (std::size_t folder = 0; folder < tree_.size(); ++folder) {
+            Folder& entry = tree_[folder];
+            entry.quickKey = componentKeys[folder];
+            for (int slot = folderStart_[folder]; slot < folderStart_[folder + 1]; ++slot)
+                if (nameKeys_[std::size_t(slot)].empty()) quickFolder_[folder] = 0;
+            for (const int sub : entry.subfolders)
+                if (componentKeys[std::size_t(sub)].empty()) quickFolder_[folder] = 0;
+        }
+
+        // The collator's keys of the other folders' names, folder by folder.
+        std::vector<int> slowSlots;
+        slowStart_.assign(tree_.size(), 0);
+        for (std::size_t folder = 0; folder < tree_.size(); ++folder) {
+            slowStart_[folder] = int(slowSlots.size());
+            if (quickFolder_[folder]) continue;
+            for (int slot = folderStart_[folder]; slot < folderStart_[folder + 1]; ++slot)
+                slowSlots.push_back(slot);
+        }
+        slowKeys_ = collationKeys(parts_, slowSlots.size(), [&](std::size_t i) {
+            return fromUtf8(nameOf(texts_[std::size_t(folderRows_[std::size_t(slowSlots[i])])]));
         });
         parts_.run(tree_.size(), [this](std::size_t begin, std::size_t end, std::size_t,
                                         const QCollator& collator) {
-            for (std::size_t folder = begin; folder < end; ++folder)
-                if (!tree_[folder].component.empty())
-                    tree_[folder].key = collator.sortKey(fromUtf8(tree_[folder].component));
+            // Each folder writes only its sub-folders' keys, which no other folder has.
+            for (std::size_t folder = begin; folder < end; ++folder) {
+                if (quickFolder_[folder]) continue;
+                for (const int sub : tree_[folder].subfolders) {
+                    Folder& child = tree_[std::size_t(sub)];
+                    child.key = collator.sortKey(fromUtf8(child.component));
+                }
+            }
         });
+    }
+
+    // The collator's key of the name in a slot of a folder not sorted by quick keys.
+    const QCollatorSortKey& slowKey(std::size_t folder, int slot) const
+    {
+        return slowKeys_[std::size_t(slowStart_[folder] + slot - folderStart_[folder])];
     }
 
     // Every folder's entries in order, the folders shared out by how many entries they hold.
@@ -277,22 +403,38 @@ private:
     void sortEntriesOf(std::size_t folderId)
     {
         const Folder& folder = tree_[folderId];
+        const bool quick = quickFolder_[folderId];
         Entry* const first = entries_.data() + entryStart_[folderId];
         Entry* at = first;
         for (int slot = folderStart_[folderId]; slot < folderStart_[folderId + 1]; ++slot) {
             const int row = folderRows_[std::size_t(slot)];
-            *at++ = {&nameKeys_[std::size_t(slot)], row, row, false};
+            if (quick) {
+                const std::string_view key = nameKeys_[std::size_t(slot)];
+                *at++ = {key.data(), std::uint32_t(key.size()), row, row, false};
+            } else {
+                *at++ = {&slowKey(folderId, slot), 0, row, row, false};
+            }
         }
         for (const int sub : folder.subfolders) {
             const Folder& child = tree_[std::size_t(sub)];
-            *at++ = {&*child.key, child.firstRow, sub, true};
+            if (quick)
+                *at++ = {child.quickKey.data(), std::uint32_t(child.quickKey.size()),
+                         child.firstRow, sub, true};
+            else
+                *at++ = {&*child.key, 0, child.firstRow, sub, true};
         }
-        std::sort(first, at, [this](const Entry& a, const Entry& b) { return before(a, b); });
+        if (quick)
+            std::sort(first, at, [this](const Entry& a, const Entry& b) {
+                return before(a.quickKey().compare(b.quickKey()), a, b);
+            });
+        else
+            std::sort(first, at, [this](const Entry& a, const Entry& b) {
+                return before(a.collatorKey().compare(b.collatorKey()), a, b);
+            });
     }
 
-    bool before(const Entry& a, const Entry& b) const
+    bool before(int compared, const Entry& a, const Entry& b) const
     {
-        const int compared = a.key->compare(*b.key);
         if (compared != 0) return compared < 0;
         return descending_ ? a.tie > b.tie : a.tie < b.tie;
     }
@@ -321,13 +463,45 @@ private:
         return order;
     }
 
-    // The collator's verdict on two rows' whole texts.
+    // The collator's verdict on two rows' whole texts: on their names when they share a folder,
+    // through its keys of them in a folder sorted by those.
     int compareRows(int a, int b, const QCollator& collator) const
     {
-        if (rowFolder_[std::size_t(a)] == rowFolder_[std::size_t(b)])
-            return nameKeys_[std::size_t(rowSlot_[std::size_t(a)])].compare(
-                nameKeys_[std::size_t(rowSlot_[std::size_t(b)])]);
-        return collator.compare(fromUtf8(texts_[std::size_t(a)]), fromUtf8(texts_[std::size_t(b)]));
+        const std::string_view textA = texts_[std::size_t(a)];
+        const std::string_view textB = texts_[std::size_t(b)];
+        const auto folder = std::size_t(rowFolder_[std::size_t(a)]);
+        if (folder != std::size_t(rowFolder_[std::size_t(b)]))
+            return compareTexts(textA, textB, collator);
+        if (quickFolder_[folder]) return compareTexts(nameOf(textA), nameOf(textB), collator);
+        return slowKey(folder, rowSlot_[std::size_t(a)])
+            .compare(slowKey(folder, rowSlot_[std::size_t(b)]));
+    }
+
+    // Longer texts are widened into strings of their own.
+    static constexpr std::size_t kWidened = 512;
+
+    // ASCII as UTF-16 into `wide` (room for kWidened); false for any other text.
+    static bool widen(std::string_view text, char16_t* wide)
+    {
+        if (text.size() > kWidened) return false;
+        unsigned char any = 0;
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            const auto c = static_cast<unsigned char>(text[i]);
+            any |= c;
+            wide[i] = c;
+        }
+        return any < 0x80;
+    }
+
+    // The collator's verdict on two texts; ASCII on the stack, as a million of them come by.
+    static int compareTexts(std::string_view a, std::string_view b, const QCollator& collator)
+    {
+        char16_t wideA[kWidened];
+        char16_t wideB[kWidened];
+        if (widen(a, wideA) && widen(b, wideB))
+            return collator.compare(QStringView(wideA, qsizetype(a.size())),
+                                    QStringView(wideB, qsizetype(b.size())));
+        return collator.compare(fromUtf8(a), fromUtf8(b));
     }
 
     bool inOrder(const std::vector<int>& order) const
@@ -337,6 +511,7 @@ private:
         parts_.run(order.size() - 1, [&](std::size_t begin, std::size_t end, std::size_t part,
                                          const QCollator& collator) {
             for (std::size_t i = begin; i < end; ++i) {
+                if (i + 2 * kAhead < order.size()) prefetchRow(std::size_t(order[i + 2 * kAhead]));
                 if (i + kAhead < order.size()) prefetchText(std::size_t(order[i + kAhead]));
                 const int a = order[i];
                 const int b = order[i + 1];
@@ -367,6 +542,7 @@ private:
     const RowList& list_;
     bool descending_;
     CollationParts parts_;
+    AsciiNameKeys asciiKeys_;
     std::vector<std::string_view> texts_; // the rows' texts, 0-based
     FolderIds folders_;
     std::vector<Folder> tree_;
@@ -374,7 +550,11 @@ private:
     std::vector<int> folderStart_; // folder f's rows are folderRows_[start[f] .. start[f + 1])
     std::vector<int> folderRows_;
     std::vector<int> rowSlot_;               // where each row is in folderRows_
-    std::vector<QCollatorSortKey> nameKeys_; // in the order of folderRows_
+    std::vector<KeyArena> arenas_;           // the quick keys' bytes, one a part
+    std::vector<std::string_view> nameKeys_; // quick keys, in the order of folderRows_
+    std::vector<char> quickFolder_;          // whether a folder is sorted by quick keys
+    std::vector<QCollatorSortKey> slowKeys_; // the other folders' names', folder by folder
+    std::vector<int> slowStart_;             // where a folder's are in slowKeys_
     std::vector<std::size_t> entryStart_;    // folder f's entries are entries_[start[f] ..)
     std::vector<Entry> entries_;
 };
