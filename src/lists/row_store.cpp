@@ -66,7 +66,7 @@ std::uint32_t TextArena::shareChunk(const Chunk& theirs)
                                     [&](const Chunk& chunk) { return chunk.data == theirs.data; });
     if (known != chunks_.end()) return lastShared_ = std::uint32_t(known - chunks_.begin());
     lastShared_ = static_cast<std::uint32_t>(chunks_.size());
-    chunks_.push_back({theirs.data, theirs.size, theirs.size});
+    chunks_.push_back({theirs.data, theirs.size, theirs.used});
     return lastShared_;
 }
 

@@ -38,7 +38,8 @@ private:
     {
         std::shared_ptr<char[]> data;
         std::uint32_t size = 0;
-        std::uint32_t used = 0; // a chunk taken from another arena is never written here
+        std::uint32_t used = 0; // a chunk taken from another arena is never written here, and
+                                // keeps what it held when it was taken
     };
     static constexpr std::uint32_t kNone = ~std::uint32_t(0);
 
