@@ -178,6 +178,7 @@ void AsciiNameKeys::weighCharacters(const QCollator& collator)
     // The weights must give back the collator's order of the characters themselves, and its
     // numbers: leading zeros ignored, a number after a letter, a shorter name first.
     std::vector<std::string> probes;
+    probes.reserve(characters.size() + 19);
     for (const unsigned char c : characters)
         probes.emplace_back(1, char(c));
     if (numeric_)
@@ -199,6 +200,7 @@ void AsciiNameKeys::probePairs(const QCollator& collator)
     std::vector<std::pair<unsigned char, unsigned char>> refused;
     for (const unsigned char first : characters) {
         std::vector<std::string> pairs;
+        pairs.reserve(characters.size());
         for (const unsigned char second : characters)
             pairs.push_back({char(first), char(second)});
         for (const std::size_t i : disagreements(*this, pairs, collator))
@@ -208,6 +210,7 @@ void AsciiNameKeys::probePairs(const QCollator& collator)
         // `pairs` is in the keys' order now; the collator's order of the same pairs, as
         // places in it.
         std::vector<QString> texts;
+        texts.reserve(pairs.size());
         for (const std::string& pair : pairs)
             texts.push_back(latin1(pair));
         std::vector<std::size_t> places(pairs.size());

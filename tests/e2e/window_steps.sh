@@ -141,6 +141,9 @@ answer_yes_and_see_busy() {
     await_windows $((MAIN_WINDOWS + 1)) '^Bytemarsh$'
     xdotool mousemove $BACKGROUND
     xdotool key y
+    # The window may show the busy pointer while the box is still up, and a close sent to a
+    # window a box holds is dropped: what follows waits for the box to go.
+    await_windows $MAIN_WINDOWS '^Bytemarsh$'
     x11 wait-cursor CHANGE "$IDLE_POINTER" 10
 }
 
