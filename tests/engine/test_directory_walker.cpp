@@ -11,6 +11,7 @@
 #include <deque>
 #include <dirent.h>
 #include <fcntl.h>
+#include <functional>
 #include <set>
 #include <sys/stat.h>
 #include <thread>
@@ -25,6 +26,20 @@ using engine::FolderListing;
 namespace {
 
 using Identity = std::pair<dev_t, ino_t>;
+
+// `count` numbered folders under dir, each filled with the files fill(folder, i) makes; their
+// paths, each ending in the separator.
+std::vector<std::string> makeFolders(const TempDir& dir, int count,
+                                     const std::function<void(const std::string&, int)>& fill)
+{
+    std::vector<std::string> paths;
+    for (int i = 0; i < count; ++i) {
+        paths.push_back(dir / numbered("d", std::size_t(i)) + "/");
+        makeFolder(paths.back());
+        fill(paths.back(), i);
+    }
+    return paths;
+}
 
 // The attribute value by the program's one rule (held to hand-written values by the folder
 // scan's tests).
@@ -351,14 +366,11 @@ void testThroughParentHandles()
 void testOrderOverManyFolders()
 {
     TempDir dir;
-    const int folders = 300;
-    std::vector<std::string> paths;
-    for (int i = 0; i < folders; ++i) {
-        paths.push_back(dir / numbered("d", i) + "/");
-        makeFolder(paths.back());
-        for (int f = 0; f < i % 7; ++f)
-            makeFile(paths.back() + "f" + std::to_string(i) + "-" + std::to_string(f), 0);
-    }
+    const std::vector<std::string> paths =
+        makeFolders(dir, 300, [](const std::string& path, int i) {
+            for (int f = 0; f < i % 7; ++f)
+                makeFile(path + "f" + std::to_string(i) + "-" + std::to_string(f), 0);
+        });
     std::vector<std::vector<std::string>> expected;
     for (const std::string& path : paths) {
         expected.emplace_back();
@@ -418,13 +430,10 @@ void testTimedTake()
 void testCancellation()
 {
     TempDir dir;
-    std::vector<std::string> paths;
-    for (int i = 0; i < 60; ++i) {
-        paths.push_back(dir / numbered("d", i) + "/");
-        makeFolder(paths.back());
+    const std::vector<std::string> paths = makeFolders(dir, 60, [](const std::string& path, int) {
         for (int f = 0; f < 150; ++f)
-            makeFile(paths.back() + std::to_string(f), 0);
-    }
+            makeFile(path + std::to_string(f), 0);
+    });
     const int before = threadCount();
 
     // Destroyed with most folders still queued or being read.
@@ -471,12 +480,8 @@ void testCancellation()
 void testThreadsFollowTheWaiting()
 {
     TempDir dir;
-    std::vector<std::string> paths;
-    for (int i = 0; i < 200; ++i) {
-        paths.push_back(dir / numbered("d", i) + "/");
-        makeFolder(paths.back());
-        makeFile(paths.back() + "f", 0);
-    }
+    const std::vector<std::string> paths =
+        makeFolders(dir, 200, [](const std::string& path, int) { makeFile(path + "f", 0); });
     const auto readAll = [&](DirectoryWalker& walker) {
         for (const std::string& path : paths)
             walker.submit(path);
