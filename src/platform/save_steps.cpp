@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -22,20 +23,50 @@ ProcPath::ProcPath(int fd)
 
 void copyBytes(int from, int to, off_t length)
 {
+    copyRange(from, 0, to, 0, length);
+}
+
+void copyRange(int from, off_t fromAt, int to, off_t toAt, off_t length)
+{
     std::vector<char> block(std::size_t(std::min(length, kBlock)));
-    for (off_t at = 0; at < length;) {
-        const ssize_t got =
-            ::pread(from, block.data(), std::size_t(std::min(length - at, kBlock)), at);
-        if (got < 0 && errno == EINTR) continue;
-        if (got <= 0) throw RuntimeError::fromErrno(got < 0 ? errno : EIO);
-        for (ssize_t put = 0; put < got;) {
-            const ssize_t wrote =
-                ::pwrite(to, block.data() + put, std::size_t(got - put), at + put);
-            if (wrote < 0 && errno == EINTR) continue;
-            if (wrote < 0) throw RuntimeError::fromErrno(errno);
-            put += wrote;
-        }
+    for (off_t done = 0; done < length;) {
+        const std::size_t got =
+            readAt(from, fromAt + done, block.data(), std::size_t(std::min(length - done, kBlock)));
+        if (got == 0) throw RuntimeError::fromErrno(EIO);
+        writeBytes(to, toAt + done, {block.data(), got});
+        done += off_t(got);
+    }
+}
+
+std::size_t readAt(int fd, off_t at, char* into, std::size_t size)
+{
+    for (;;) {
+        const ssize_t got = ::pread(fd, into, size, at);
+        if (got >= 0) return std::size_t(got);
+        if (errno != EINTR) throw RuntimeError::fromErrno(errno);
+    }
+}
+
+std::string wholeContent(int fd)
+{
+    struct stat info = {};
+    if (::fstat(fd, &info) != 0) throw RuntimeError::fromErrno(errno);
+    std::string bytes(std::size_t(info.st_size), '\0');
+    for (std::size_t at = 0; at < bytes.size();) {
+        const std::size_t got = readAt(fd, off_t(at), bytes.data() + at, bytes.size() - at);
+        if (got == 0) throw RuntimeError::fromErrno(EIO);
         at += got;
+    }
+    return bytes;
+}
+
+void writeBytes(int fd, off_t at, std::string_view bytes)
+{
+    for (std::size_t put = 0; put < bytes.size();) {
+        const ssize_t wrote = ::pwrite(fd, bytes.data() + put, bytes.size() - put, at + off_t(put));
+        if (wrote < 0 && errno == EINTR) continue;
+        if (wrote < 0) throw RuntimeError::fromErrno(errno);
+        put += std::size_t(wrote);
     }
 }
 

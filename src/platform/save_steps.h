@@ -3,6 +3,8 @@
 #include "platform/unique_fd.h"
 
 #include <QByteArray>
+#include <string>
+#include <string_view>
 #include <sys/types.h>
 
 // The small steps on open files that the saves share.
@@ -16,6 +18,14 @@ struct ProcPath
 
 // Copies the first `length` bytes of `from` over the first bytes of `to`. Throws RuntimeError.
 void copyBytes(int from, int to, off_t length);
+// Copies `length` bytes of `from`, from `fromAt` on, to `to` at `toAt`. Throws RuntimeError.
+void copyRange(int from, off_t fromAt, int to, off_t toAt, off_t length);
+// Reads at most `size` bytes at `at`; 0 at the file's end. Throws RuntimeError.
+std::size_t readAt(int fd, off_t at, char* into, std::size_t size);
+// The whole content of a small file. Throws RuntimeError.
+std::string wholeContent(int fd);
+// Writes all of `bytes` at `at`. Throws RuntimeError.
+void writeBytes(int fd, off_t at, std::string_view bytes);
 
 // A file without a name in `folder`, readable and writable by the user alone; none (errno set)
 // where the folder takes none.

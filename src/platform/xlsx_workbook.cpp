@@ -2,7 +2,9 @@
 
 #include "base/runtime_error.h"
 #include "platform/save_steps.h"
+#include "platform/sheet_rows.h"
 #include "platform/text_output_file.h"
+#include "platform/zip_archive.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,6 +18,11 @@
 namespace {
 
 constexpr double kMaxWidth = 255;
+// The rows are most of a workbook, and they compress well at zlib's fastest level: a tenth of
+// their size, in a third of the default level's time.
+constexpr int kRowsLevel = 1;
+constexpr std::string_view kSheetPart = "xl/worksheets/sheet1.xml";
+constexpr qsizetype kMaxCellCharacters = 32767;
 
 RuntimeError sheetError()
 {
@@ -80,6 +87,36 @@ QByteArray temporaryFolder()
     return QFile::encodeName(QDir::tempPath());
 }
 
+UniqueFd scratchFile()
+{
+    UniqueFd file = unnamedFileIn(temporaryFolder().constData());
+    return file ? std::move(file) : unnamedPrivateFile();
+}
+
+// Characters as the application counts them in a cell's limit: code points.
+qsizetype codePoints(std::string_view utf8)
+{
+    return std::count_if(utf8.begin(), utf8.end(), [](char c) { return (c & 0xc0) != 0x80; });
+}
+
+// The sheet the library wrote without rows, cut where the rows go: before, with the
+// dimension the rows give it, and after. A sheet not as expected fails the save rather than
+// make a damaged workbook.
+std::pair<std::string, std::string> aroundRows(std::string sheet, const std::string& dimension)
+{
+    constexpr std::string_view kNoDimension = R"(<dimension ref="A1"/>)";
+    constexpr std::string_view kNoRows = "<sheetData/>";
+    const std::size_t dimensionAt = sheet.find(kNoDimension);
+    const std::size_t rowsAt = sheet.find(kNoRows);
+    if (dimensionAt == std::string::npos || rowsAt == std::string::npos || rowsAt < dimensionAt)
+        throw RuntimeError::pathFileAccess();
+    std::string after = "</sheetData>" + sheet.substr(rowsAt + kNoRows.size());
+    sheet.resize(rowsAt);
+    sheet += "<sheetData>";
+    sheet.replace(dimensionAt, kNoDimension.size(), R"(<dimension ref=")" + dimension + R"("/>)");
+    return {std::move(sheet), std::move(after)};
+}
+
 } // namespace
 
 XlsxWorkbook::XlsxWorkbook() = default;
@@ -94,15 +131,15 @@ void XlsxWorkbook::start()
 {
     if (workbook_) return;
     const QByteArray folder = temporaryFolder();
-    book_ = unnamedFileIn(folder.constData());
-    if (!book_) book_ = unnamedPrivateFile();
+    libraryBook_ = scratchFile();
+    rows_ = std::make_unique<SheetRows>(scratchFile(), scratchFile(), kRowsLevel);
     lxw_workbook_options options = {};
     options.constant_memory = LXW_TRUE;
     options.tmpdir = const_cast<char*>(folder.constData());
     const QuietStandardError quiet;
     // The library names the file now and writes it only when it is closed, through this name,
     // into the unnamed file.
-    workbook_ = workbook_new_opt(ProcPath(book_.get()).text, &options);
+    workbook_ = workbook_new_opt(ProcPath(libraryBook_.get()).text, &options);
     if (!workbook_) throw writeError(LXW_ERROR_CREATING_XLSX_FILE);
     sheet_ = workbook_add_worksheet(workbook_, nullptr);
     if (!sheet_) error_ = LXW_ERROR_CREATING_TMPFILE;
@@ -132,7 +169,8 @@ const QString* XlsxWorkbook::filling(int column) const
     return nullptr;
 }
 
-// The row being filled goes to the library, which writes it to disk once the next one starts.
+// The row being filled is written out once the next one starts. A text holding a NUL ends
+// there, as a C string would.
 void XlsxWorkbook::writeRow()
 {
     for (const auto& [column, text] : rowCells_) {
@@ -140,9 +178,13 @@ void XlsxWorkbook::writeRow()
         qsizetype& longest = longest_[column];
         longest = std::max(longest, visibleLength(text));
         if (error_ != 0) continue;
-        // A cell's failure is answered, not printed: no quieting here, on every row.
-        error_ = worksheet_write_string(sheet_, lxw_row_t(row_ - 1), lxw_col_t(column - 1),
-                                        text.toUtf8().constData(), nullptr);
+        const QByteArray utf8 = text.toUtf8();
+        const std::string_view cell(utf8.constData(), qstrnlen(utf8.constData(), utf8.size()));
+        if (cell.empty()) continue;
+        if (codePoints(cell) > kMaxCellCharacters)
+            error_ = LXW_ERROR_MAX_STRING_LENGTH_EXCEEDED;
+        else
+            rows_->addCell(row_, column, cell);
     }
     rowCells_.clear();
 }
@@ -175,7 +217,8 @@ void XlsxWorkbook::autofitAllColumns()
         if (!text.isEmpty()) widths_[column] = widthForLength(longestIn(column));
 }
 
-// Closes the library's workbook, which writes it whole into the unnamed file. Once.
+// Closes the library's workbook, which writes it whole into its unnamed file, then puts the
+// rows in its sheet. Once.
 void XlsxWorkbook::finish()
 {
     if (finished_) return;
@@ -189,11 +232,32 @@ void XlsxWorkbook::finish()
     const lxw_error closed = workbook_close(workbook_);
     finished_ = true;
     if (error_ == 0) error_ = closed;
+    if (error_ != 0) return;
+    try {
+        packRows();
+    } catch (const RuntimeError& error) {
+        failure_ = error;
+    }
+}
+
+// The library's sheet keeps what it has before and after the rows; the rows go between.
+void XlsxWorkbook::packRows()
+{
+    rows_->end();
+    if (rows_->empty()) {
+        book_ = std::move(libraryBook_);
+        return;
+    }
+    const ZipArchive package(wholeContent(libraryBook_.get()));
+    const auto [before, after] = aroundRows(package.content(kSheetPart), rows_->dimension());
+    book_ = scratchFile();
+    package.writeReplacing(book_.get(), kSheetPart, rows_->within(before, after));
 }
 
 void XlsxWorkbook::copyBookTo(const char* nativePath) const
 {
     if (error_ != 0) throw writeError(lxw_error(error_));
+    if (failure_) throw *failure_;
     struct stat info = {};
     if (::fstat(book_.get(), &info) != 0) throw RuntimeError::fromErrno(errno);
     const UniqueFd out(::open(nativePath, O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOCTTY));

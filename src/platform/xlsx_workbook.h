@@ -1,13 +1,17 @@
 #pragma once
 
+#include "base/runtime_error.h"
 #include "platform/spreadsheet.h"
 #include "platform/unique_fd.h"
 
 #include <QString>
 #include <map>
+#include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
+class SheetRows;
 class TextOutputFile;
 struct lxw_workbook;
 struct lxw_worksheet;
@@ -15,6 +19,10 @@ struct lxw_worksheet;
 // One workbook's active sheet, written as .xlsx. Rows stream to disk as they are filled, so a
 // sheet of a million rows takes the memory of one: cells go in row order, and within the row
 // being filled in any order, a later text replacing an earlier one.
+//
+// The library writes the package and the sheet around its rows; the rows themselves are
+// written and compressed here (SheetRows), as the library would write them but at a faster
+// compression level, and put in the library's sheet when it is done.
 class XlsxWorkbook : public SpreadsheetWorkbook
 {
 public:
@@ -41,15 +49,19 @@ private:
     void start();
     void writeRow();
     void finish();
+    void packRows();
     void copyBookTo(const char* nativePath) const;
     qsizetype longestIn(int column) const;
     // The cell of the row being filled in that column, or nullptr.
     const QString* filling(int column) const;
 
-    UniqueFd book_; // the finished workbook, without a name until it is copied out
+    UniqueFd libraryBook_; // the library's workbook, its sheet without rows
+    UniqueFd book_;        // the finished workbook, without a name until it is copied out
+    std::unique_ptr<SheetRows> rows_;
     lxw_workbook* workbook_ = nullptr;
     lxw_worksheet* sheet_ = nullptr;
     int error_ = 0; // the library's first failure, reported when the workbook is saved
+    std::optional<RuntimeError> failure_; // putting the rows in the sheet failed
     bool finished_ = false;
 
     int row_ = 0; // the row being filled

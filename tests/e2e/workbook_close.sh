@@ -28,10 +28,21 @@ export PATH=$work/bin:$PATH
 
 echo "an earlier workbook" >"$documents/Bytemarsh results.xlsx"
 cp "$documents/Bytemarsh results.xlsx" "$work/earlier.xlsx"
-echo "sized" >"$work/file.txt"
-# Lines ending in CR LF: a last bare line feed would make one more, empty, row.
-awk -v path="$work/file.txt" 'BEGIN { for (i = 0; i < 300000; i++) printf "%s\r\n", path }' \
-    >"$work/list.txt"
+# One file under many names that compress slowly, so the workbook takes a while to write:
+# each row reaches it through two of a thousand links, named at random, to its own folder.
+# Lines end in CR LF: a last bare line feed would make one more, empty, row.
+mkdir "$work/h"
+echo "sized" >"$work/h/file.txt"
+/usr/bin/python3 - "$work/h" "$work/list.txt" <<'PYTHON'
+import os, secrets, sys
+folder, listing = sys.argv[1:]
+names = [secrets.token_hex(32) for _ in range(1000)]
+for name in names:
+    os.symlink(".", os.path.join(folder, name))
+with open(listing, "w") as out:
+    for i in range(600000):
+        out.write(f"{folder}/{names[i % 1000]}/{names[i // 1000]}/file.txt\r\n")
+PYTHON
 
 "$program" --new-window &
 pid=$!
