@@ -18,8 +18,8 @@
 namespace {
 
 constexpr double kMaxWidth = 255;
-// The rows are most of a workbook, and they compress well at zlib's fastest level: a tenth of
-// their size, in a third of the default level's time.
+// The rows are most of a workbook. At zlib's fastest level they shrink to a twelfth, against
+// the default level's thirteenth, in less than half its time.
 constexpr int kRowsLevel = 1;
 constexpr std::string_view kSheetPart = "xl/worksheets/sheet1.xml";
 constexpr qsizetype kMaxCellCharacters = 32767;
