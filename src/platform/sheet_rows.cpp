@@ -119,8 +119,8 @@ void SheetRows::store()
         try {
             writeBytes(plainFile_.get(), stored_, xml_);
             stored_ += off_t(xml_.size());
-        } catch (const RuntimeError& error) {
-            failure_ = error;
+        } catch (const RuntimeError&) {
+            failure_ = std::current_exception();
         }
     }
     xml_.clear();
@@ -130,7 +130,7 @@ void SheetRows::end()
 {
     if (lastRow_ != 0) xml_ += "</row>";
     store();
-    if (failure_) throw *failure_;
+    if (failure_) std::rethrow_exception(failure_);
     compress();
 }
 

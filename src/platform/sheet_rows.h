@@ -1,11 +1,10 @@
 #pragma once
 
-#include "base/runtime_error.h"
 #include "platform/deflate_part.h"
 #include "platform/unique_fd.h"
 #include "platform/zip_archive.h"
 
-#include <optional>
+#include <exception>
 #include <string>
 #include <string_view>
 
@@ -42,7 +41,7 @@ private:
     DeflatePart part_;
     std::string xml_; // rows not yet in the file
     off_t stored_ = 0;
-    std::optional<RuntimeError> failure_; // the first write's; nothing more is written after it
+    std::exception_ptr failure_; // the first write's; nothing more is written after it
 
     int lastRow_ = 0;
     int firstRow_ = 0;

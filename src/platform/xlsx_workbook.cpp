@@ -235,8 +235,8 @@ void XlsxWorkbook::finish()
     if (error_ != 0) return;
     try {
         packRows();
-    } catch (const RuntimeError& error) {
-        failure_ = error;
+    } catch (const RuntimeError&) {
+        failure_ = std::current_exception();
     }
 }
 
@@ -257,7 +257,7 @@ void XlsxWorkbook::packRows()
 void XlsxWorkbook::copyBookTo(const char* nativePath) const
 {
     if (error_ != 0) throw writeError(lxw_error(error_));
-    if (failure_) throw *failure_;
+    if (failure_) std::rethrow_exception(failure_);
     struct stat info = {};
     if (::fstat(book_.get(), &info) != 0) throw RuntimeError::fromErrno(errno);
     const UniqueFd out(::open(nativePath, O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOCTTY));

@@ -1,13 +1,12 @@
 #pragma once
 
-#include "base/runtime_error.h"
 #include "platform/spreadsheet.h"
 #include "platform/unique_fd.h"
 
 #include <QString>
+#include <exception>
 #include <map>
 #include <memory>
-#include <optional>
 #include <utility>
 #include <vector>
 
@@ -60,8 +59,8 @@ private:
     std::unique_ptr<SheetRows> rows_;
     lxw_workbook* workbook_ = nullptr;
     lxw_worksheet* sheet_ = nullptr;
-    int error_ = 0; // the library's first failure, reported when the workbook is saved
-    std::optional<RuntimeError> failure_; // putting the rows in the sheet failed
+    int error_ = 0;              // the library's first failure, reported when the workbook is saved
+    std::exception_ptr failure_; // putting the rows in the sheet failed
     bool finished_ = false;
 
     int row_ = 0; // the row being filled

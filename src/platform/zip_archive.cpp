@@ -90,7 +90,7 @@ public:
     explicit Output(int fd) : fd_(fd) {}
     void write(std::string_view bytes)
     {
-        writeBytes(fd_, at_, bytes);
+        writeBytes(fd_, off_t(at_), bytes);
         at_ += bytes.size();
     }
     void copy(int from, off_t fromAt, std::uint64_t length)
