@@ -111,7 +111,7 @@ private slots:
             {4, 27, QStringLiteral("AA")},
             {4, 703, QStringLiteral("AAA")},
             {5, 1, QString::fromUtf8("\r starts with an escape")},
-            {9, 2, QString::fromUtf8("caf\xc3\xa9 \xf0\x9f\x98\x80 _x0041_")},
+            {9, 2, QString::fromUtf8("caf\xc3\xa9 \xf0\x9f\x98\x80 _x004_ _y0041_ x0041_")},
             {10, 1, QStringLiteral("nul") + QChar(0) + QStringLiteral("gone")},
             {11, 1, QChar(0) + QStringLiteral("all gone")},
             {12, 3, longest},
@@ -121,6 +121,23 @@ private slots:
         compareWithLibrary(cells, {1, 3});
         compareWithLibrary({{3, 2, QStringLiteral("one")}}, {});
         compareWithLibrary({}, {});
+    }
+
+    // A text that holds what reads as an escape keeps it: written as it stood, a name with
+    // "_x0001_" in it came back from the spreadsheet program with a control character instead.
+    void aTextThatReadsAsAnEscapeStaysItself()
+    {
+        const QString file = dir_.filePath(QStringLiteral("escapes.xlsx"));
+        XlsxWorkbook workbook;
+        workbook.setCell(1, 1, QStringLiteral("/data/report_x0041_.txt"));
+        workbook.setCell(1, 2, QStringLiteral("_x00e9__X0041__x0001_"));
+        workbook.setCell(2, 1, QString::fromUtf8("\x01_x0001_"));
+        workbook.saveReplacing(file);
+        const QByteArray sheet = zipPart(file, QStringLiteral("xl/worksheets/sheet1.xml"));
+        QVERIFY(sheet.contains("<t>/data/report_x005F_x0041_.txt</t>"));
+        // "_X" is no escape; two escapes side by side are each kept.
+        QVERIFY(sheet.contains("<t>_x005F_x00e9__X0041__x005F_x0001_</t>"));
+        QVERIFY(sheet.contains("<t>_x0001__x005F_x0001_</t>"));
     }
 
     // A cell past the application's limit fails the save, as the library would; one at the

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <charconv>
 
 namespace {
@@ -29,16 +30,26 @@ struct Escapes
         text['&'] = "&amp;";
         text['<'] = "&lt;";
         text['>'] = "&gt;";
+        text['_'] = "_x005F_"; // only where it starts what reads as an escape
     }
 };
 constexpr Escapes kEscapes;
+
+// "_x0001_" in a text would read back as a control character: its underscore is written as an
+// escape itself.
+bool looksEscaped(std::string_view text, std::size_t at)
+{
+    const auto isHex = [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; };
+    return text.size() - at >= 7 && text[at + 1] == 'x' && isHex(text[at + 2]) &&
+           isHex(text[at + 3]) && isHex(text[at + 4]) && isHex(text[at + 5]) && text[at + 6] == '_';
+}
 
 void appendEscaped(std::string& xml, std::string_view text)
 {
     std::size_t plain = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const std::string_view escape = kEscapes.text[static_cast<unsigned char>(text[i])];
-        if (escape.empty()) continue;
+        if (escape.empty() || (text[i] == '_' && !looksEscaped(text, i))) continue;
         xml.append(text.substr(plain, i - plain));
         xml.append(escape);
         plain = i + 1;

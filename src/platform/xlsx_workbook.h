@@ -21,7 +21,7 @@ struct lxw_worksheet;
 //
 // The library writes the package and the sheet around its rows; the rows themselves are
 // written and compressed here (SheetRows), as the library would write them but at a faster
-// compression level, and put in the library's sheet when it is done.
+// compression level and with one escape it missed, and put in the library's sheet when done.
 class XlsxWorkbook : public SpreadsheetWorkbook
 {
 public:
