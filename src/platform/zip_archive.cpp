@@ -83,6 +83,117 @@ std::string inflated(std::string_view packed, std::uint64_t plainSize)
     return plain;
 }
 
+// The replaced entry's content, as its headers give it.
+struct NewContent
+{
+    std::uint32_t crc;
+    std::uint64_t plainSize;
+    std::uint64_t packedSize;
+    bool large() const { return plainSize >= kFull32 || packedSize >= kFull32; }
+};
+
+// The replaced entry's local header, from its central record: no data descriptor, and zip64
+// sizes when the content calls for them.
+std::string localHeader(std::string_view central, std::string_view name, const NewContent& sizes)
+{
+    const bool large = sizes.large();
+    std::string header;
+    put32(header, kLocalSignature);
+    put16(header, large ? kVersionZip64 : kVersionDeflate);
+    put16(header, get16(central, 8) & ~kDataDescriptorFlag);
+    put16(header, Z_DEFLATED);
+    header.append(central.substr(12, 4)); // time and date
+    put32(header, sizes.crc);
+    put32(header, large ? kFull32 : sizes.packedSize);
+    put32(header, large ? kFull32 : sizes.plainSize);
+    put16(header, name.size());
+    put16(header, large ? 20 : 0);
+    header.append(name);
+    if (large) {
+        put16(header, kZip64Extra);
+        put16(header, 16);
+        put64(header, sizes.plainSize);
+        put64(header, sizes.packedSize);
+    }
+    return header;
+}
+
+// An entry's central record, pointing at where the entry now is; with its new content's
+// checksum and sizes when `replaced` gives them. Values past 32 bits go to a zip64 field.
+std::string centralRecord(std::string_view central, std::string_view name,
+                          const NewContent* replaced, std::uint64_t offset)
+{
+    std::string zip64Fields;
+    if (replaced && replaced->plainSize >= kFull32) put64(zip64Fields, replaced->plainSize);
+    if (replaced && replaced->packedSize >= kFull32) put64(zip64Fields, replaced->packedSize);
+    if (offset >= kFull32) put64(zip64Fields, offset);
+    const bool zip64 = offset >= kFull32 || (replaced && replaced->large());
+
+    std::string record;
+    put32(record, kCentralSignature);
+    record.append(central.substr(4, 2)); // made by
+    put16(record, zip64 ? kVersionZip64 : get16(central, 6));
+    if (replaced) {
+        put16(record, get16(central, 8) & ~kDataDescriptorFlag);
+        put16(record, Z_DEFLATED);
+        record.append(central.substr(12, 4));
+        put32(record, replaced->crc);
+        put32(record, field32(replaced->packedSize));
+        put32(record, field32(replaced->plainSize));
+    } else {
+        record.append(central.substr(8, 20)); // flags, method, time, crc and sizes
+    }
+    std::string extra;
+    if (!zip64Fields.empty()) {
+        put16(extra, kZip64Extra);
+        put16(extra, zip64Fields.size());
+        extra += zip64Fields;
+    }
+    const std::uint16_t extraSize = get16(central, 30);
+    const std::uint16_t commentSize = get16(central, 32);
+    put16(record, name.size());
+    put16(record, extraSize + extra.size());
+    record.append(central.substr(32, 10)); // comment size, disk, attributes
+    put32(record, field32(offset));
+    record.append(name);
+    record.append(central.substr(kCentralSize + name.size(), extraSize));
+    record += extra;
+    record.append(central.substr(kCentralSize + name.size() + extraSize, commentSize));
+    return record;
+}
+
+// The end records: zip64's as well when the directory starts past 32 bits.
+std::string endRecords(std::size_t entries, std::uint64_t directorySize, std::uint64_t directoryAt)
+{
+    std::string end;
+    if (directoryAt >= kFull32) {
+        const std::uint64_t end64At = directoryAt + directorySize;
+        put32(end, kEnd64Signature);
+        put64(end, 44);
+        put16(end, kVersionZip64);
+        put16(end, kVersionZip64);
+        put32(end, 0);
+        put32(end, 0);
+        put64(end, entries);
+        put64(end, entries);
+        put64(end, directorySize);
+        put64(end, directoryAt);
+        put32(end, kEnd64LocatorSignature);
+        put32(end, 0);
+        put64(end, end64At);
+        put32(end, 1);
+    }
+    put32(end, kEndSignature);
+    put16(end, 0);
+    put16(end, 0);
+    put16(end, entries);
+    put16(end, entries);
+    put32(end, directorySize);
+    put32(end, field32(directoryAt));
+    put16(end, 0);
+    return end;
+}
+
 // Writes the copy from its start, one piece after another.
 class Output
 {
@@ -188,40 +299,17 @@ std::string ZipArchive::content(std::string_view name) const
 void ZipArchive::writeReplacing(int to, std::string_view name, const DeflatedContent& content) const
 {
     const Entry& replaced = find(name);
-    std::uint64_t packedSize = 0;
+    NewContent sizes{content.crc, content.plainSize, 0};
     for (const auto& piece : content.pieces)
-        packedSize += piece.fd >= 0 ? std::uint64_t(piece.length) : piece.bytes.size();
-    const bool largeContent = content.plainSize >= kFull32 || packedSize >= kFull32;
+        sizes.packedSize += piece.fd >= 0 ? std::uint64_t(piece.length) : piece.bytes.size();
 
     Output out(to);
     std::string directory;
     for (const Entry& entry : entries_) {
         const std::uint64_t offset = out.at();
         const bool isReplaced = &entry == &replaced;
-        const bool zip64 = offset >= kFull32 || (isReplaced && largeContent);
-        std::string_view central = entry.central;
-
-        // Its local header and data.
         if (isReplaced) {
-            std::string header;
-            put32(header, kLocalSignature);
-            put16(header, largeContent ? kVersionZip64 : kVersionDeflate);
-            put16(header, get16(central, 8) & ~kDataDescriptorFlag);
-            put16(header, Z_DEFLATED);
-            header.append(central.substr(12, 4)); // time and date
-            put32(header, content.crc);
-            put32(header, largeContent ? kFull32 : packedSize);
-            put32(header, largeContent ? kFull32 : content.plainSize);
-            put16(header, entry.name.size());
-            put16(header, largeContent ? 20 : 0);
-            header.append(entry.name);
-            if (largeContent) {
-                put16(header, kZip64Extra);
-                put16(header, 16);
-                put64(header, content.plainSize);
-                put64(header, packedSize);
-            }
-            out.write(header);
+            out.write(localHeader(entry.central, entry.name, sizes));
             for (const auto& piece : content.pieces) {
                 if (piece.fd >= 0)
                     out.copy(piece.fd, 0, std::uint64_t(piece.length));
@@ -231,75 +319,10 @@ void ZipArchive::writeReplacing(int to, std::string_view name, const DeflatedCon
         } else {
             out.write(std::string_view(bytes_).substr(entry.offset, entry.span));
         }
-
-        // Its record in the central directory, pointing at where it now is.
-        std::string record;
-        put32(record, kCentralSignature);
-        record.append(central.substr(4, 2)); // made by
-        put16(record, zip64 ? kVersionZip64 : get16(central, 6));
-        if (isReplaced) {
-            put16(record, get16(central, 8) & ~kDataDescriptorFlag);
-            put16(record, Z_DEFLATED);
-            record.append(central.substr(12, 4));
-            put32(record, content.crc);
-            put32(record, field32(packedSize));
-            put32(record, field32(content.plainSize));
-        } else {
-            record.append(central.substr(8, 20)); // flags, method, time, crc and sizes
-        }
-        std::string extra;
-        if (zip64) {
-            std::string fields;
-            if (isReplaced && content.plainSize >= kFull32) put64(fields, content.plainSize);
-            if (isReplaced && packedSize >= kFull32) put64(fields, packedSize);
-            if (offset >= kFull32) put64(fields, offset);
-            if (!fields.empty()) {
-                put16(extra, kZip64Extra);
-                put16(extra, fields.size());
-                extra += fields;
-            }
-        }
-        const std::uint16_t extraSize = get16(central, 30);
-        const std::uint16_t commentSize = get16(central, 32);
-        put16(record, entry.name.size());
-        put16(record, extraSize + extra.size());
-        record.append(central.substr(32, 10)); // comment size, disk, attributes
-        put32(record, field32(offset));
-        record.append(entry.name);
-        record.append(central.substr(kCentralSize + entry.name.size(), extraSize));
-        record += extra;
-        record.append(central.substr(kCentralSize + entry.name.size() + extraSize, commentSize));
-        directory += record;
+        directory +=
+            centralRecord(entry.central, entry.name, isReplaced ? &sizes : nullptr, offset);
     }
-
-    // The end records: zip64's as well when the directory starts past 32 bits.
     const std::uint64_t directoryAt = out.at();
     out.write(directory);
-    std::string end;
-    if (directoryAt >= kFull32) {
-        const std::uint64_t end64At = out.at();
-        put32(end, kEnd64Signature);
-        put64(end, 44);
-        put16(end, kVersionZip64);
-        put16(end, kVersionZip64);
-        put32(end, 0);
-        put32(end, 0);
-        put64(end, entries_.size());
-        put64(end, entries_.size());
-        put64(end, directory.size());
-        put64(end, directoryAt);
-        put32(end, kEnd64LocatorSignature);
-        put32(end, 0);
-        put64(end, end64At);
-        put32(end, 1);
-    }
-    put32(end, kEndSignature);
-    put16(end, 0);
-    put16(end, 0);
-    put16(end, entries_.size());
-    put16(end, entries_.size());
-    put32(end, directory.size());
-    put32(end, field32(directoryAt));
-    put16(end, 0);
-    out.write(end);
+    out.write(endRecords(entries_.size(), directory.size(), directoryAt));
 }
